@@ -1,0 +1,19 @@
+#include <iostream>
+
+#include "cli/Verb.h"
+#include "engine/FormatTable.h"
+
+namespace {
+
+int Formats(const std::vector<std::string>& args)
+{
+    if (!args.empty())
+        return cli::ExitUsage;
+    for (const char* name : engine::FormatDisplayNames)
+        std::cout << name << '\n';
+    return cli::ExitOk;
+}
+
+const cli::VerbRegistration registration("formats", "formats", Formats);
+
+}  // namespace

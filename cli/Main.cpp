@@ -1,0 +1,48 @@
+#include <QCoreApplication>
+#include <iostream>
+#include <map>
+
+#include "cli/Verb.h"
+
+namespace cli {
+namespace {
+
+struct Verb {
+    const char* usage;
+    VerbFunction function;
+};
+
+std::map<std::string, Verb>& Verbs()
+{
+    static std::map<std::string, Verb> verbs;
+    return verbs;
+}
+
+int Usage()
+{
+    std::cerr << "usage:\n";
+    for (const auto& [name, verb] : Verbs())
+        std::cerr << "  tremolix-cli " << verb.usage << '\n';
+    return ExitUsage;
+}
+
+}  // namespace
+
+VerbRegistration::VerbRegistration(const char* name, const char* usage, VerbFunction function)
+{
+    Verbs()[name] = Verb{usage, function};
+}
+
+}  // namespace cli
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("Tremolix Audio Converter");
+    if (argc < 2)
+        return cli::Usage();
+    const auto verb = cli::Verbs().find(argv[1]);
+    if (verb == cli::Verbs().end())
+        return cli::Usage();
+    return verb->second.function(std::vector<std::string>(argv + 2, argv + argc));
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+// Each verb of tremolix-cli registers itself from its own source file.
+
+#include <string>
+#include <vector>
+
+namespace cli {
+
+constexpr int ExitOk = 0;
+constexpr int ExitFailed = 1;
+constexpr int ExitUsage = 2;
+
+using VerbFunction = int (*)(const std::vector<std::string>& args);
+
+struct VerbRegistration {
+    VerbRegistration(const char* name, const char* usage, VerbFunction function);
+};
+
+}  // namespace cli

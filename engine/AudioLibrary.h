@@ -1,0 +1,71 @@
+#pragma once
+
+// The audio library: decoding of every input and WMA encoding, over FFmpeg.
+// Handles are small non-zero integers; 0 always means failure. A handle may
+// be used from one thread at a time; the handle table itself is thread-safe.
+
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+namespace AudioLibrary {
+
+using Handle = std::uint32_t;
+
+constexpr std::uint32_t Version = 0x02030000;       // reported as 2.3
+constexpr std::uint32_t FlagDecodeOnly = 0x200000;  // stream creation
+constexpr std::uint32_t InfoFlag8Bits = 1;          // ChannelInfo::flags
+constexpr std::uint32_t InfoFlagMono = 2;           // ChannelInfo::flags
+constexpr std::uint32_t WmaFlagVbrQualities = 0x10000;
+constexpr std::uint32_t WmaFlagTags = 0x2000;
+
+// Error codes of ErrorGetCode, as the callers of the rate query expect.
+constexpr int ErrorOk = 0;
+constexpr int ErrorFileOpen = 2;
+constexpr int ErrorHandle = 5;
+constexpr int ErrorFormat = 6;
+constexpr int ErrorNotSupported = 37;
+constexpr int ErrorNoWmaCodec = 1001;
+constexpr int ErrorUnknown = -1;
+
+struct ChannelInfo {
+    std::uint32_t freq = 0;   // sample rate in Hz
+    std::uint32_t chans = 0;  // channels delivered (1 or 2)
+    std::uint32_t flags = 0;  // InfoFlag8Bits, InfoFlagMono
+};
+
+std::uint32_t GetVersion();
+// Succeeds without sound hardware: the program never plays audio.
+bool Init(int device, std::uint32_t freq, std::uint32_t flags);
+bool Stop();
+bool Free();
+int ErrorGetCode();  // of the calling thread's last call
+
+// Opens any file that a decoder accepts, whatever its extension.
+Handle StreamCreateFile(const std::filesystem::path& path, std::uint32_t flags);
+bool StreamFree(Handle handle);
+bool MusicFree(Handle handle);
+bool SampleFree(Handle handle);
+bool ChannelStop(Handle handle);
+
+bool ChannelGetInfo(Handle handle, ChannelInfo& info);
+std::uint32_t ChannelGetRate(Handle handle);  // the rate attribute, Hz
+std::uint64_t ChannelGetLength(Handle handle);    // PCM bytes, whole stream
+std::uint64_t ChannelGetPosition(Handle handle);  // PCM bytes delivered
+double ChannelBytes2Seconds(Handle handle, std::uint64_t bytes);
+std::uint64_t StreamGetFileSize(Handle handle);   // source file size, bytes
+bool ChannelIsActive(Handle handle);  // false once the last data is out
+// Interleaved signed 16-bit little-endian PCM; returns the bytes copied,
+// -1 on error. Sources above two channels arrive down-mixed to stereo.
+std::int32_t ChannelGetData(Handle handle, void* buffer, std::uint32_t bytes);
+
+// WMA encoder. Rates are bit/s, or quality levels with WmaFlagVbrQualities;
+// an empty list means none, with the reason in ErrorGetCode.
+std::vector<std::uint32_t> WmaEncodeGetRates(std::uint32_t freq, std::uint32_t chans,
+                                             std::uint32_t flags);
+Handle WmaEncodeOpenFile(std::uint32_t freq, std::uint32_t chans, std::uint32_t flags,
+                         std::uint32_t bitrate, const std::filesystem::path& path);
+bool WmaEncodeWrite(Handle encoder, const void* buffer, std::uint32_t bytes);
+bool WmaEncodeClose(Handle encoder);
+
+}  // namespace AudioLibrary

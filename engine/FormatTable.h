@@ -1,0 +1,38 @@
+#pragma once
+
+// The eleven output formats. The output format index (0 MP3 ... 10 WMA,
+// 11 none) indexes the tables; the main window lists the formats in another
+// order, the list position.
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace engine {
+
+constexpr int FormatCount = 11;
+constexpr std::uint8_t NoFormat = 11;
+constexpr std::uint8_t FormatWma = 10;
+
+extern const std::array<const char*, 12> FormatExtensions;
+extern const std::array<const char*, 12> EncoderPrograms;   // "" for none
+extern const std::array<const char*, 12> CommandTemplates;  // "" for none
+extern const std::array<const char*, 12> FormatKindNames;
+// Display names in list order (positions 0 to 10).
+extern const std::array<const char*, 11> FormatDisplayNames;
+
+// List position <-> output format index; out of range gives NoFormat / -1.
+std::uint8_t FormatIndexOfListPosition(int position);
+int ListPositionOfFormatIndex(std::uint8_t index);
+
+// The row whose extension equals the file's (letter case ignored), first
+// from index 0; NoFormat when none does.
+std::uint8_t FormatIndexOfFile(const std::filesystem::path& path);
+std::string KindNameOfFile(const std::filesystem::path& path);
+
+// Sizes and durations as the file list shows them (locale decimal point).
+std::string FormatSize(std::int64_t bytes);
+std::string FormatDuration(std::uint32_t milliseconds);
+
+}  // namespace engine

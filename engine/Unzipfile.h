@@ -1,0 +1,17 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace engine {
+
+// Extracts the member of the encoder archive into the temporary folder,
+// replacing any file of that name and keeping its file mode. Returns false
+// and an empty path on any error.
+bool ExtractFromPackage(const std::filesystem::path& archive, const std::string& member,
+                        std::filesystem::path& extracted);
+
+// The user's temporary folder (honours TMPDIR).
+std::filesystem::path TempFolder();
+
+}  // namespace engine

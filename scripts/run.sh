@@ -1,0 +1,7 @@
+#!/bin/sh
+# Installs what is missing, builds, and starts the desktop program.
+set -e
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+scripts/build.sh build
+exec build/bin/tremolix "$@"
