@@ -1,0 +1,36 @@
+#pragma once
+
+// The one message box of the program. Tests install a handler that records
+// each box and answers it, so no test ever waits on a real modal box.
+
+#include <functional>
+#include <string>
+
+class QWidget;
+
+namespace platform {
+
+enum class BoxIcon { None, Information, Warning, Error };
+enum class BoxButtons { Ok, YesNo };
+enum class BoxAnswer { Ok, Yes, No };
+
+struct MessageRecord {
+    std::string text;
+    std::string caption;
+    BoxIcon icon = BoxIcon::None;
+    BoxButtons buttons = BoxButtons::Ok;
+};
+
+BoxAnswer ShowMessage(QWidget* owner, const std::string& text, const std::string& caption,
+                      BoxIcon icon, BoxButtons buttons = BoxButtons::Ok);
+
+// "Warning" for refusals, "Error" for failures, "Prompt" (Yes/No) for questions.
+void ShowWarning(QWidget* owner, const std::string& text);
+void ShowError(QWidget* owner, const std::string& text);
+bool AskYesNo(QWidget* owner, const std::string& text);
+
+using MessageHandler = std::function<BoxAnswer(const MessageRecord&)>;
+// Replaces the real box; an empty handler restores it.
+void SetMessageHandler(MessageHandler handler);
+
+}  // namespace platform
