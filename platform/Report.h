@@ -1,0 +1,17 @@
+#pragma once
+
+// Messages that lower layers report to the user: the desktop program shows
+// them in a box, the command line prints them on standard error (the default).
+
+#include <functional>
+#include <string>
+
+namespace platform {
+
+void ReportMessage(const std::string& text);
+
+using ReportHandler = std::function<void(const std::string&)>;
+// An empty handler restores printing on standard error.
+void SetReportHandler(ReportHandler handler);
+
+}  // namespace platform
