@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string>
+
+namespace faac {
+
+// libav's text for an error code.
+std::string AvError(int code);
+
+}  // namespace faac

@@ -1,0 +1,170 @@
+#include "wavio/OutputFile.h"
+
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace wavio {
+namespace {
+
+constexpr int TwinAttempts = 100;
+
+// The twin's name for the signal handler, which may only use plain memory.
+std::array<char, 4096> g_twinName {};
+volatile std::sig_atomic_t g_haveTwin = 0;
+
+void RemoveTwinAndDie(int signal)
+{
+    if (g_haveTwin)
+        unlink(g_twinName.data());
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+void RegisterTwin(const fs::path& twin)
+{
+    const std::string& name = twin.native();
+    if (name.size() >= g_twinName.size())
+        return;
+    std::memcpy(g_twinName.data(), name.c_str(), name.size() + 1);
+    g_haveTwin = 1;
+    for (int signal : {SIGHUP, SIGINT, SIGTERM, SIGPIPE})
+        std::signal(signal, RemoveTwinAndDie);
+}
+
+void UnregisterTwin() { g_haveTwin = 0; }
+
+fs::path TwinName(const fs::path& target, int attempt)
+{
+    fs::path twin = target;
+    twin += attempt == 0 ? std::string("~") : "~" + std::to_string(attempt);
+    return twin;
+}
+
+}  // namespace
+
+OutputFile::~OutputFile() { Discard(); }
+
+bool OutputFile::Create(const fs::path& target, std::string& error)
+{
+    target_ = target;
+    fs::path folder = target.parent_path();
+    if (folder.empty())
+        folder = ".";
+    if (!CreateUnnamed(folder) && !CreateTwin()) {
+        error = std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+bool OutputFile::CreateUnnamed(const fs::path& folder)
+{
+    // Linking an unnamed file needs its /proc entry.
+    if (access("/proc/self/fd", X_OK) != 0)
+        return false;
+    fd_ = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    unnamed_ = fd_ >= 0;
+    return unnamed_;
+}
+
+bool OutputFile::CreateTwin()
+{
+    for (int attempt = 0; attempt < TwinAttempts; ++attempt) {
+        const fs::path twin = TwinName(target_, attempt);
+        fd_ = open(twin.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd_ >= 0) {
+            twin_ = twin;
+            RegisterTwin(twin_);
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+bool OutputFile::Write(const void* data, std::size_t size)
+{
+    const char* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = write(fd_, bytes, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        bytes += n;
+        size -= std::size_t(n);
+    }
+    return true;
+}
+
+bool OutputFile::WriteAt(std::uint64_t offset, const void* data, std::size_t size)
+{
+    const off_t position = lseek(fd_, 0, SEEK_CUR);
+    if (position < 0 || lseek(fd_, off_t(offset), SEEK_SET) < 0 || !Write(data, size))
+        return false;
+    return lseek(fd_, position, SEEK_SET) >= 0;
+}
+
+std::int64_t OutputFile::Seek(std::int64_t offset, int whence) { return lseek(fd_, off_t(offset), whence); }
+
+std::int64_t OutputFile::Size() const
+{
+    struct stat info {};
+    return fstat(fd_, &info) == 0 ? std::int64_t(info.st_size) : -1;
+}
+
+bool OutputFile::LinkUnnamed(fs::path& linked)
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+    for (int attempt = 0; attempt < TwinAttempts; ++attempt) {
+        const fs::path twin = TwinName(target_, attempt);
+        if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, twin.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            linked = twin;
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+bool OutputFile::Commit(std::string& error)
+{
+    fs::path written = twin_;
+    bool ok = fd_ >= 0 && fsync(fd_) == 0 && (!unnamed_ || LinkUnnamed(written));
+    ok = ok && rename(written.c_str(), target_.c_str()) == 0;
+    if (!ok) {
+        error = std::strerror(errno);
+        if (unnamed_ && !written.empty())
+            unlink(written.c_str());
+        Discard();
+        return false;
+    }
+    twin_.clear();
+    UnregisterTwin();
+    close(fd_);
+    fd_ = -1;
+    return true;
+}
+
+void OutputFile::Discard()
+{
+    if (!twin_.empty()) {
+        unlink(twin_.c_str());
+        twin_.clear();
+        UnregisterTwin();
+    }
+    if (fd_ >= 0)
+        close(fd_);
+    fd_ = -1;
+}
+
+}  // namespace wavio

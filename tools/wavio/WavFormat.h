@@ -1,0 +1,32 @@
+#pragma once
+
+// The sample layout of a WAV file and its canonical 44-byte header.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace wavio {
+
+enum class SampleKind { Integer, Float };
+
+struct WavFormat {
+    SampleKind kind = SampleKind::Integer;
+    int channels = 0;
+    int sampleRate = 0;
+    int bitsPerSample = 0;  // 8 (unsigned), 16, 24, 32; 32 or 64 for Float
+
+    int BytesPerSample() const { return bitsPerSample / 8; }
+    int BlockAlign() const { return channels * BytesPerSample(); }
+};
+
+constexpr std::size_t WavHeaderSize = 44;
+// The largest data chunk a RIFF header can declare (its size field is 32 bits).
+constexpr std::uint64_t MaxWavDataBytes = 0xFFFFFFFFull - 36 - 1;
+
+// Whether the reader and writer can handle the layout.
+bool IsSupported(const WavFormat& format);
+
+std::array<std::uint8_t, WavHeaderSize> MakeWavHeader(const WavFormat& format, std::uint32_t dataBytes);
+
+}  // namespace wavio

@@ -1,0 +1,131 @@
+#include "wavio/WavReader.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+
+namespace wavio {
+namespace {
+
+constexpr std::uint16_t TagPcm = 1;
+constexpr std::uint16_t TagFloat = 3;
+constexpr std::uint16_t TagExtensible = 0xFFFE;
+constexpr std::uint32_t ExtensibleFormatSize = 40;
+
+std::uint32_t Le(const std::uint8_t* at, int bytes)
+{
+    std::uint32_t value = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        value = (value << 8) | at[i];
+    return value;
+}
+
+bool ReadExactly(std::FILE* file, void* buffer, std::size_t size)
+{
+    return std::fread(buffer, 1, size, file) == size;
+}
+
+}  // namespace
+
+WavReader::~WavReader()
+{
+    if (file_)
+        std::fclose(file_);
+}
+
+bool WavReader::Open(const std::filesystem::path& path, std::string& error)
+{
+    file_ = std::fopen(path.c_str(), "rb");
+    struct stat info {};
+    if (!file_ || fstat(fileno(file_), &info) != 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = "not a regular file";
+        return false;
+    }
+    fileSize_ = std::uint64_t(info.st_size);
+    std::array<std::uint8_t, 12> riff {};
+    if (!ReadExactly(file_, riff.data(), riff.size()) || std::memcmp(riff.data(), "RIFF", 4) != 0 ||
+        std::memcmp(riff.data() + 8, "WAVE", 4) != 0) {
+        error = "not a RIFF WAVE file";
+        return false;
+    }
+    return ParseChunks(error);
+}
+
+bool WavReader::ParseChunks(std::string& error)
+{
+    bool haveFormat = false;
+    std::uint64_t position = 12;
+    std::array<std::uint8_t, 8> chunk {};
+    while (position + chunk.size() <= fileSize_) {
+        if (fseeko(file_, off_t(position), SEEK_SET) != 0 || !ReadExactly(file_, chunk.data(), chunk.size()))
+            break;
+        const std::uint32_t size = Le(chunk.data() + 4, 4);
+        position += chunk.size();
+        if (std::memcmp(chunk.data(), "fmt ", 4) == 0) {
+            if (!ParseFormatChunk(size, error))
+                return false;
+            haveFormat = true;
+        } else if (std::memcmp(chunk.data(), "data", 4) == 0) {
+            if (!haveFormat) {
+                error = "the data chunk comes before the format chunk";
+                return false;
+            }
+            // A streamed or cut-off file declares more than it holds.
+            const std::uint64_t available = std::min<std::uint64_t>(size, fileSize_ - position);
+            totalFrames_ = framesLeft_ = available / std::uint64_t(format_.BlockAlign());
+            return fseeko(file_, off_t(position), SEEK_SET) == 0;
+        }
+        position += std::uint64_t(size) + (size & 1);
+    }
+    error = haveFormat ? "no data chunk" : "no format chunk";
+    return false;
+}
+
+bool WavReader::ParseFormatChunk(std::uint32_t size, std::string& error)
+{
+    std::array<std::uint8_t, ExtensibleFormatSize> fmt {};
+    if (size < 16 || !ReadExactly(file_, fmt.data(), std::min<std::uint32_t>(size, fmt.size()))) {
+        error = "damaged format chunk";
+        return false;
+    }
+    std::uint16_t tag = std::uint16_t(Le(fmt.data(), 2));
+    if (tag == TagExtensible && size >= ExtensibleFormatSize)
+        tag = std::uint16_t(Le(fmt.data() + 24, 2));  // first bytes of the sub-format GUID
+    if (tag != TagPcm && tag != TagFloat) {
+        error = "not PCM audio (format tag " + std::to_string(tag) + ")";
+        return false;
+    }
+    format_.kind = tag == TagFloat ? SampleKind::Float : SampleKind::Integer;
+    format_.channels = int(Le(fmt.data() + 2, 2));
+    format_.sampleRate = int(std::min<std::uint32_t>(Le(fmt.data() + 4, 4), 0x7FFFFFFF));
+    format_.bitsPerSample = int(Le(fmt.data() + 14, 2));
+    const int blockAlign = int(Le(fmt.data() + 12, 2));
+    if (!IsSupported(format_) || blockAlign != format_.BlockAlign()) {
+        error = "unsupported layout: " + std::to_string(format_.channels) + " channels, " +
+                std::to_string(format_.bitsPerSample) + " bits, " + std::to_string(format_.sampleRate) + " Hz";
+        return false;
+    }
+    return true;
+}
+
+std::size_t WavReader::Read(std::uint8_t* buffer, std::size_t maxFrames)
+{
+    const std::size_t wanted = std::size_t(std::min<std::uint64_t>(maxFrames, framesLeft_));
+    if (wanted == 0 || failed_)
+        return 0;
+    const std::size_t blockAlign = std::size_t(format_.BlockAlign());
+    const std::size_t bytes = std::fread(buffer, 1, wanted * blockAlign, file_);
+    const std::size_t frames = bytes / blockAlign;
+    if (frames < wanted)
+        failed_ = true;  // the file shrank or a read failed
+    framesLeft_ -= frames;
+    return frames;
+}
+
+}  // namespace wavio
