@@ -1,0 +1,35 @@
+#pragma once
+
+// Descriptive attributes of a ".wma" (ASF) file. Only string attributes are
+// read or written; every other attribute stays as it is.
+
+#include <filesystem>
+#include <string>
+
+struct TTagsData {
+    std::string EncodedBy;
+    std::string Genre;
+    std::string Author;
+    std::string Title;
+    std::string AlbumTitle;
+    std::string Composer;
+    std::string URL;
+    std::string TrackNumber;
+    std::string Year;
+    std::string Copyright;
+    std::string Description;  // not cut
+    std::string Lyrics;       // not cut
+};
+
+// Short texts are cut to this many characters when read.
+constexpr std::size_t WmaShortTextLength = 255;
+
+// Remembers the path as the file a later write goes to and fills the record;
+// reports "Could Not Load Tags!" when the file cannot be read. A missing
+// file does nothing.
+void ReadWmaTags(const std::filesystem::path& path, TTagsData& data);
+
+// Writes the record into the file last read; reports "Could not save Tags!"
+// when it cannot. Throws TagError when the file is missing or not readable
+// as WMA; the file is then unchanged.
+void WriteWmaTags(const TTagsData& data);
