@@ -1,0 +1,17 @@
+#include "analysis/AACfile.h"
+
+#include "analysis/FileReader.h"
+#include "tags/classes/TagError.h"
+
+bool TAACfile::Load(const std::filesystem::path& path)
+{
+    Clear();
+    if (!ID3v2.Load(path) || !ID3v1.Load(path) || !APEtag.Load(path))
+        return false;
+    try {
+        const analysis::FileReader file(path);
+    } catch (const TagError&) {
+        return false;
+    }
+    return true;
+}

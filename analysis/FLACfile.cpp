@@ -1,0 +1,140 @@
+#include "analysis/FLACfile.h"
+
+#include "analysis/FLACfields.h"
+#include "analysis/FileReader.h"
+#include "analysis/VorbisComments.h"
+
+#include <algorithm>
+
+using namespace analysis;
+
+void TFLACfile::ClearFileHalf()
+{
+    StreamHeader = {};
+    FileName.clear();
+    PaddingIndex = 0;
+    PaddingLast = false;
+    PaddingSplit = false;
+    CommentIndex = 0;
+    PaddingSize = 0;
+    StreamOffset = 0;
+    CommentOffset = 0;
+    AudioOffset = 0;
+    Channels = 0;
+    SampleRate = 0;
+    BitsPerSample = 0;
+    FileSize = 0;
+    SampleCount = 0;
+    OtherBlocks.clear();
+}
+
+void TFLACfile::ClearCommentHalf()
+{
+    Vendor.clear();
+    CommentSize = 0;
+    HasComments = false;
+    for (const FLACfield& entry : FLACfields)
+        (this->*entry.field).clear();
+    ExtraFields.clear();
+}
+
+void TFLACfile::Clear()
+{
+    ClearFileHalf();
+    ClearCommentHalf();
+    ID3v2.Clear();
+}
+
+bool TFLACfile::IsValid() const
+{
+    return std::equal(StreamHeader.begin(), StreamHeader.begin() + 4, "fLaC") && Channels > 0 &&
+           SampleRate > 0 && BitsPerSample > 0 && SampleCount > 0;
+}
+
+bool TFLACfile::Load(const std::filesystem::path& path)
+{
+    Clear();
+    return ReadFile(path, true);
+}
+
+bool TFLACfile::ReadFile(const std::filesystem::path& path, bool withComments)
+{
+    ClearFileHalf();
+    ID3v2.Load(path);
+    const FileReader file(path);
+    FileSize = file.Size();
+    FileName = path;
+    StreamOffset = ID3v2.Exists() ? std::uint64_t(std::max(ID3v2.Size(), 0)) : 0;
+    const Bytes header = file.Read(StreamOffset, flac::StreamHeaderSize);
+    std::copy(header.begin(), header.end(), StreamHeader.begin());
+    // STREAMINFO must come first and be whole.
+    const std::uint8_t* info = StreamHeader.data() + 8;
+    if (!StartsWith(header, "fLaC") || (StreamHeader[4] & 0x7F) != 0 ||
+        ReadBE24(StreamHeader.data() + 5) != 34)
+        return false;
+    SampleRate = std::uint32_t(info[10]) << 12 | std::uint32_t(info[11]) << 4 | info[12] >> 4;
+    Channels = std::uint8_t(((info[12] >> 1) & 7) + 1);
+    BitsPerSample = std::uint8_t((((info[12] & 1) << 4) | (info[13] >> 4)) + 1);
+    SampleCount = ReadBE32(info + 14);
+    AudioOffset = StreamOffset + 8 + ReadBE24(StreamHeader.data() + 5);
+    const bool walked = (StreamHeader[4] & flac::LastBlock) || WalkBlocks(file, withComments);
+    if (!walked)
+        SampleCount = 0;
+    return IsValid();
+}
+
+// Walks the blocks after STREAMINFO up to the one flagged last. Blocks of
+// length 0 are walked over like any other, so AudioOffset always ends at
+// the first audio frame. False when a block is unknown or passes the end.
+bool TFLACfile::WalkBlocks(const FileReader& file, bool withComments)
+{
+    for (std::uint32_t index = 1;; ++index) {
+        const Bytes header = file.Read(AudioOffset, 4);
+        if (header.size() < 4)
+            return false;
+        TMetaDataBlock block;
+        std::copy(header.begin(), header.end(), block.Header.begin());
+        const std::uint8_t type = header[0] & 0x7F;
+        const std::uint32_t length = ReadBE24(header.data() + 1);
+        const std::uint64_t data = AudioOffset + 4;
+        if (type > flac::Picture || data + length > FileSize)
+            return false;
+        AudioOffset = data + length;
+        if (type == flac::VorbisComment && CommentIndex == 0) {
+            CommentOffset = data;
+            CommentSize = length;
+            CommentIndex = index;
+            ReadComments(file.Read(data, length), withComments);
+        } else if (type == flac::Padding && PaddingIndex == 0) {
+            PaddingSize = length;
+            PaddingLast = header[0] & flac::LastBlock;
+            PaddingIndex = index;
+        } else {
+            PaddingSplit = PaddingSplit || type == flac::Padding;
+            block.Data = file.Read(data, length);
+            OtherBlocks.push_back(std::move(block));
+        }
+        if (header[0] & flac::LastBlock)
+            return true;
+    }
+}
+
+void TFLACfile::ReadComments(const Bytes& data, bool withComments)
+{
+    const VorbisCommentList list = ParseVorbisComments(data);
+    Vendor = list.vendor;
+    HasComments = !list.items.empty();
+    if (!withComments)
+        return;
+    for (const std::string& item : list.items) {
+        auto split = SplitCommentItem(item);
+        if (!split)
+            continue;
+        const auto known = std::find_if(FLACfields.begin(), FLACfields.end(),
+                                        [&](const FLACfield& f) { return split->name == f.name; });
+        if (known != FLACfields.end() && (this->*known->field).empty())
+            this->*known->field = std::move(split->value);
+        else
+            ExtraFields.emplace_back(std::move(split->name), std::move(split->value));
+    }
+}

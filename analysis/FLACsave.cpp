@@ -1,0 +1,123 @@
+#include "analysis/FLACfile.h"
+
+#include "analysis/CommentText.h"
+#include "analysis/FLACfields.h"
+#include "analysis/FileReader.h"
+#include "analysis/FileRewrite.h"
+#include "analysis/VorbisComments.h"
+#include "platform/SafeRewrite.h"
+
+#include <ostream>
+
+namespace fs = std::filesystem;
+using namespace analysis;
+
+namespace {
+
+constexpr std::uint32_t RebuiltPadding = 4096;
+constexpr const char* DefaultVendor = "reference libFLAC 1.1.0 20030126";
+
+void AppendBlockHeader(Bytes& out, std::uint8_t flagsAndType, std::uint32_t length)
+{
+    out.push_back(flagsAndType);
+    AppendBE24(out, length);
+}
+
+void AppendPadding(Bytes& out, bool last, std::uint32_t length)
+{
+    AppendBlockHeader(out, flac::Padding | (last ? flac::LastBlock : 0), length);
+    out.insert(out.end(), length, std::uint8_t(0));
+}
+
+// The blocks that move with a rebuilt metadata area: all but paddings, none
+// flagged last.
+Bytes CollectOtherBlocks(const std::vector<TMetaDataBlock>& blocks)
+{
+    Bytes out;
+    for (const TMetaDataBlock& block : blocks) {
+        if ((block.Header[0] & 0x7F) == flac::Padding)
+            continue;
+        out.push_back(block.Header[0] & std::uint8_t(~flac::LastBlock));
+        out.insert(out.end(), block.Header.begin() + 1, block.Header.end());
+        out.insert(out.end(), block.Data.begin(), block.Data.end());
+    }
+    return out;
+}
+
+bool WriteBytes(std::ostream& out, const Bytes& bytes)
+{
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    return bool(out);
+}
+
+// A rebuilt file must read back as a valid stream with its comment block.
+bool ReadsBack(const fs::path& path)
+{
+    TFLACfile check;
+    return check.Load(path) && check.CommentIndex > 0;
+}
+
+}  // namespace
+
+Bytes TFLACfile::BuildCommentData(bool commonOnly) const
+{
+    std::vector<std::string> items;
+    for (const FLACfield& entry : FLACfields) {
+        const std::string& value = this->*entry.field;
+        if (!value.empty() && (entry.common || !commonOnly))
+            items.push_back(JoinCommentItem(entry.name, value));
+    }
+    for (const auto& [name, value] : ExtraFields)
+        if (!commonOnly && !TrimControls(name).empty())
+            items.push_back(JoinCommentItem(name, value));
+    return BuildVorbisComments(Vendor.empty() ? DefaultVendor : Vendor, items);
+}
+
+bool TFLACfile::Save(const fs::path& path, bool commonOnly)
+{
+    if (!ReadFile(path, false))
+        return false;
+    if (Vendor.empty())
+        Vendor = DefaultVendor;
+    const Bytes comments = BuildCommentData(commonOnly);
+    const bool written = Rewrite(path, comments);
+    HasComments = written && comments.size() > Vendor.size() + 8;
+    return written;
+}
+
+bool TFLACfile::Rewrite(const fs::path& path, const Bytes& comments)
+{
+    std::error_code ec;
+    if (!fs::exists(path, ec) || !platform::MakeWritable(path) || comments.size() > flac::MaxBlockLength)
+        return false;
+    const std::int64_t n = std::int64_t(comments.size());
+    const bool hasRoom = CommentIndex > 0 && std::int64_t(PaddingSize) > n - std::int64_t(CommentSize);
+    const bool reuse = hasRoom && PaddingIndex == CommentIndex + 1 && !PaddingSplit;
+    const Bytes others = reuse ? Bytes() : CollectOtherBlocks(OtherBlocks);
+
+    // In place the new blocks fill exactly the area they replace.
+    const std::uint64_t areaStart = reuse ? CommentOffset - 4 : StreamOffset + flac::StreamHeaderSize;
+    const std::int64_t padding = std::int64_t(AudioOffset - areaStart) - std::int64_t(others.size()) - 8 - n;
+    if (hasRoom && padding >= 0 && padding <= flac::MaxBlockLength) {
+        Bytes area = others;
+        AppendBlockHeader(area, flac::VorbisComment, std::uint32_t(n));
+        area.insert(area.end(), comments.begin(), comments.end());
+        AppendPadding(area, PaddingLast || !reuse, std::uint32_t(padding));
+        return WriteInPlace(path, areaStart, area);
+    }
+
+    const FileReader file(path);
+    Bytes head(StreamHeader.begin(), StreamHeader.end());
+    head[4] &= std::uint8_t(~flac::LastBlock);
+    head.insert(head.end(), others.begin(), others.end());
+    AppendBlockHeader(head, flac::VorbisComment, std::uint32_t(n));
+    head.insert(head.end(), comments.begin(), comments.end());
+    AppendPadding(head, true, RebuiltPadding);
+    return ReplaceThroughTemporary(
+        path,
+        [&](std::ostream& out) {
+            return file.CopyTo(out, 0, StreamOffset) && WriteBytes(out, head) &&
+                   file.CopyTo(out, AudioOffset, FileSize - AudioOffset);
+        },
+        ReadsBack);
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <string>
+
+namespace analysis {
+
+// The release name of the Vorbis library that wrote a vendor string; an
+// unknown vendor string is given back unchanged.
+std::string VorbisReleaseName(const std::string& vendor);
+
+}  // namespace analysis
