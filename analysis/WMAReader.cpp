@@ -5,6 +5,7 @@
 #include <taglib/asftag.h>
 
 #include "platform/Report.h"
+#include "tags/classes/TagText.h"
 #include "platform/SafeRewrite.h"
 #include "tags/classes/TagError.h"
 
@@ -61,15 +62,6 @@ std::string Utf8(const TagLib::String& text) { return text.to8Bit(true); }
 
 TagLib::String Wide(const std::string& text) { return TagLib::String(text, TagLib::String::UTF8); }
 
-std::string CutToCharacters(const std::string& text, std::size_t count)
-{
-    std::size_t characters = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && characters++ == count)
-            return text.substr(0, i);
-    }
-    return text;
-}
 
 TagLib::String DescribedValue(TagLib::ASF::Tag& tag, Described which)
 {
@@ -96,7 +88,7 @@ void SetDescribed(TagLib::ASF::Tag& tag, Described which, const TagLib::String& 
 
 void Store(TTagsData& data, const AttributeField& attribute, const std::string& value)
 {
-    data.*attribute.field = attribute.shortText ? CutToCharacters(value, WmaShortTextLength) : value;
+    data.*attribute.field = attribute.shortText ? tagtext::FirstCharacters(value, WmaShortTextLength) : value;
 }
 
 const AttributeField* FieldOfName(const std::string& upperName)

@@ -81,10 +81,10 @@ bool TBatchRun::SetUp(const BatchSelection& selection)
 {
     unpackedProgram_.clear();
     if (selection.format == engine::FormatWma) {
-        encoder_.WmaSampleRate = selection.wma.sampleRate;
-        encoder_.WmaChannels = selection.wma.channels;
-        encoder_.WmaBitrate = selection.wma.bitrate;
-        encoder_.WmaVbr = selection.wma.vbr;
+        encoder_.WmaSampleRate = selection.wma.SampleRate;
+        encoder_.WmaChannels = selection.wma.Channels;
+        encoder_.WmaBitrate = selection.wma.Bitrate;
+        encoder_.WmaVbr = selection.wma.Vbr;
     } else if (!engine::ExtractFromPackage(programFolder_ / ArchiveName,
                                            engine::EncoderPrograms[selection.format],
                                            unpackedProgram_)) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/OutputNaming.h"
+#include "presets/PresetSelection.h"
 
 class TEncoder;
 
@@ -17,20 +18,12 @@ namespace app {
 
 enum class WhenFileExists : std::uint8_t { Ignore = 0, Overwrite = 1, Prompt = 2 };
 
-// The four WMA job values of the chosen WMA preset.
-struct WmaValues {
-    std::int32_t sampleRate = 44100;
-    std::int32_t channels = 2;
-    std::int32_t bitrate = 128;
-    bool vbr = false;
-};
-
 // The format, preset and options the run hands to the engine.
 struct BatchSelection {
     std::uint8_t format = 11;      // CurrentFormat
     std::string options;           // CurrentOptions
     std::string presetName;        // the chosen preset (tested for WMA)
-    WmaValues wma;                 // CurrentWma
+    TWmaValues wma;                // CurrentWma
     std::int32_t priority = 32;    // ThreadPriority of the settings
 };
 
