@@ -1,0 +1,11 @@
+#pragma once
+
+#include "Arguments.h"
+
+namespace mac {
+
+// Compresses the input WAV into the output file, printing "NN%" progress.
+// Returns the exit code: 0 when the output is complete, 1 otherwise.
+int Compress(const Arguments& arguments);
+
+}  // namespace mac
