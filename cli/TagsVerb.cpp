@@ -1,0 +1,70 @@
+// tremolix-cli tags FILE [--set Field=value ...]: the unified tag record.
+
+#include <iostream>
+
+#include "cli/Verb.h"
+#include "tags/TagInfo.h"
+
+namespace {
+
+int FieldIndex(const std::string& name)
+{
+    for (std::size_t i = 0; i < TagFieldNames.size(); ++i)
+        if (name == TagFieldNames[i])
+            return int(i);
+    return -1;
+}
+
+// Field=value pairs into the record; false with the reason on a bad one.
+bool ApplySettings(const std::vector<std::string>& settings, TTAGInfo& info, std::string& problem)
+{
+    for (const auto& setting : settings) {
+        const auto eq = setting.find('=');
+        const int index = eq == std::string::npos ? -1 : FieldIndex(setting.substr(0, eq));
+        if (index < 0) {
+            problem = "unknown field in " + setting + " (fields: Track Title Artist Album Year Comment "
+                      "Genre Composer EncodedBy Copyright Language URL)";
+            return false;
+        }
+        TagField(info, std::size_t(index)) = setting.substr(eq + 1);
+    }
+    return true;
+}
+
+void Print(const TTAGInfo& info)
+{
+    for (std::size_t i = 0; i < TagFieldNames.size(); ++i)
+        std::cout << TagFieldNames[i] << '=' << TagField(info, i) << '\n';
+}
+
+int Tags(const std::vector<std::string>& args)
+{
+    if (args.empty() || (args.size() > 1 && args[1] != "--set") || args.size() == 2)
+        return cli::ExitUsage;
+    const std::filesystem::path file = args[0];
+    const std::vector<std::string> settings(args.begin() + std::min<std::size_t>(2, args.size()), args.end());
+    TTAGInfo info;
+    std::string problem;
+    if (!ApplySettings(settings, info, problem)) {
+        std::cerr << problem << '\n';
+        return cli::ExitUsage;
+    }
+    try {
+        info = TTAGInfo{};
+        ReadTagInfo(file, info);
+        if (settings.empty()) {
+            Print(info);
+            return cli::ExitOk;
+        }
+        ApplySettings(settings, info, problem);
+        WriteTagInfo(file, info);
+    } catch (const std::exception& error) {
+        std::cerr << error.what() << '\n';
+        return cli::ExitFailed;
+    }
+    return cli::ExitOk;
+}
+
+const cli::VerbRegistration registration("tags", "tags FILE [--set Field=value ...]", Tags);
+
+}  // namespace
