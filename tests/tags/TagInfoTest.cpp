@@ -1,0 +1,212 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "support/TempFolder.h"
+#include "support/TestAudio.h"
+#include "tags/TagInfo.h"
+#include "tags/classes/APETag.h"
+#include "tags/classes/ID3v1.h"
+#include "tags/classes/ID3v2.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path CopyOf(const testsupport::TempFolder& folder, const std::string& audio, const std::string& name)
+{
+    const fs::path target = folder / name;
+    fs::copy_file(testaudio::Get(audio), target);
+    return target;
+}
+
+TTAGInfo Read(const fs::path& file)
+{
+    TTAGInfo info;
+    ReadTagInfo(file, info);
+    return info;
+}
+
+TTAGInfo FullRecord()
+{
+    TTAGInfo info;
+    info.Track = "7";
+    info.Title = "Über Straße — 東京";
+    info.Artist = "Björk";
+    info.Album = "Album";
+    info.Year = "2004";
+    info.Comment = "A comment";
+    info.Genre = "Rock";
+    return info;
+}
+
+std::string FfprobeTag(const fs::path& file, const std::string& key)
+{
+    std::string output;
+    testaudio::Run({"ffprobe", "-v", "error", "-show_entries", "format_tags=" + key, "-of",
+                    "default=noprint_wrappers=1:nokey=1", file.string()},
+                   &output);
+    while (!output.empty() && output.back() == '\n')
+        output.pop_back();
+    return output;
+}
+
+void GiveID3v1(const fs::path& file, const std::string& title, const std::string& genre = "")
+{
+    TID3v1 tag;
+    ASSERT_TRUE(tag.Load(file));
+    tag.SetTitle(title);
+    if (!genre.empty())
+        tag.SetGenre(genre);
+    ASSERT_TRUE(tag.Save(file));
+}
+
+}  // namespace
+
+TEST(TagInfo, LaterTagsWinFieldByField)
+{
+    testsupport::TempFolder folder;
+    const fs::path mp3 = CopyOf(folder, "tone.mp3", "song.mp3");
+    GiveID3v1(mp3, "Old title", "Rock");
+    EXPECT_EQ(Read(mp3).Title, "Old title");
+    EXPECT_EQ(Read(mp3).Genre, "Rock");
+
+    TID3v2 id3v2;
+    ASSERT_TRUE(id3v2.Load(mp3));
+    id3v2.SetTitle("New title");
+    ASSERT_TRUE(id3v2.Save(mp3));
+    EXPECT_EQ(Read(mp3).Title, "New title");
+    EXPECT_EQ(Read(mp3).Genre, "Rock");
+
+    TAPETag ape;
+    ASSERT_TRUE(ape.Load(mp3));
+    ape.SetItem("TITLE", "APE title");
+    ASSERT_TRUE(ape.Save(mp3));
+    EXPECT_EQ(Read(mp3).Title, "APE title");
+}
+
+TEST(TagInfo, AnMp3WithoutTagsGetsID3v2AndApeButNoID3v1)
+{
+    testsupport::TempFolder folder;
+    const fs::path mp3 = CopyOf(folder, "tone.mp3", "SONG.MP3");
+    WriteTagInfo(mp3, FullRecord());
+    TID3v1 id3v1;
+    TID3v2 id3v2;
+    TAPETag ape;
+    ASSERT_TRUE(id3v1.Load(mp3) && id3v2.Load(mp3) && ape.Load(mp3));
+    EXPECT_FALSE(id3v1.Exists());
+    EXPECT_TRUE(id3v2.Exists());
+    EXPECT_EQ(id3v2.Version(), 3);
+    EXPECT_TRUE(ape.Exists());
+    EXPECT_EQ(Read(mp3), FullRecord());
+}
+
+TEST(TagInfo, TrackTextsIntoID3v1KeepTheLowByteOfTheirNumber)
+{
+    testsupport::TempFolder folder;
+    const fs::path mp3 = CopyOf(folder, "tone.mp3", "song.mp3");
+    GiveID3v1(mp3, "x");
+    TTAGInfo info;
+    info.Track = "5/12";
+    WriteTagInfo(mp3, info);
+    TID3v1 id3v1;
+    TAPETag ape;
+    ASSERT_TRUE(id3v1.Load(mp3) && ape.Load(mp3));
+    EXPECT_EQ(id3v1.Track(), 0);
+    EXPECT_EQ(ape.GetItem("Track"), "5/12");
+    info.Track = "300";
+    WriteTagInfo(mp3, info);
+    ASSERT_TRUE(id3v1.Load(mp3));
+    EXPECT_EQ(id3v1.Track(), 44);
+}
+
+TEST(TagInfo, OggGivesTrackZeroAndOverwritesWithEmptyValues)
+{
+    testsupport::TempFolder folder;
+    const fs::path ogg = CopyOf(folder, "tone.ogg", "song.ogg");
+    TTAGInfo info;
+    info.Title = "kept?";
+    ReadTagInfo(ogg, info);
+    EXPECT_EQ(info.Track, "0");
+    EXPECT_EQ(info.Title, "");
+}
+
+TEST(TagInfo, WavAndUnknownKindsAreLeftAlone)
+{
+    testsupport::TempFolder folder;
+    const fs::path wav = CopyOf(folder, "stereo.wav", "song.wav");
+    const auto before = fs::file_size(wav);
+    WriteTagInfo(wav, FullRecord());
+    EXPECT_EQ(fs::file_size(wav), before);
+    EXPECT_EQ(Read(wav), TTAGInfo{});
+}
+
+TEST(TagInfo, OpenErrorsReachTheCallerForOggAndFlac)
+{
+    testsupport::TempFolder folder;
+    TTAGInfo info;
+    EXPECT_THROW(ReadTagInfo(folder / "missing.ogg", info), std::exception);
+    EXPECT_THROW(ReadTagInfo(folder / "missing.flac", info), std::exception);
+    EXPECT_NO_THROW(ReadTagInfo(folder / "missing.mp3", info));
+    EXPECT_EQ(info, TTAGInfo{});
+}
+
+// Every tagged kind: what is written is read back, other tools see it, and
+// the audio is untouched.
+TEST(TagInfo, RoundTripsForEveryTaggedKind)
+{
+    const std::pair<const char*, const char*> kinds[] = {
+        {"tone.mp3", "a.mp3"}, {"tone.aac", "a.aac"}, {"tone.mpc", "a.mpc"},  {"tone.ogg", "a.ogg"},
+        {"tone.flac", "a.flac"}, {"tone.wma", "a.wma"}, {"tone.m4a", "a.m4a"}, {"tone.m4a", "a.mp4"},
+    };
+    for (const auto& [audio, name] : kinds) {
+        SCOPED_TRACE(name);
+        testsupport::TempFolder folder;
+        const fs::path file = CopyOf(folder, audio, name);
+        const auto samples = testaudio::DecodeS16(file);
+        WriteTagInfo(file, FullRecord());
+        TTAGInfo back = Read(file);
+        back.EncodedBy.clear();  // Ogg reports its encoder
+        EXPECT_EQ(back, FullRecord());
+        EXPECT_EQ(testaudio::DecodeS16(file), samples);
+        const std::string ext = fs::path(name).extension();
+        if (ext == ".aac" || ext == ".mpc")
+            continue;  // FFmpeg reads no tags from these
+        EXPECT_EQ(FfprobeTag(file, ext == ".wma" ? "WM/AlbumTitle" : "album"), "Album");
+        EXPECT_EQ(FfprobeTag(file, "title"), FullRecord().Title) << "title as other tools see it";
+    }
+}
+
+TEST(TagInfo, WmaKeepsAttributesItDoesNotWrite)
+{
+    testsupport::TempFolder folder;
+    const fs::path wma = CopyOf(folder, "tone.wma", "a.wma");
+    const std::string encoder = FfprobeTag(wma, "WMFSDKVersion");
+    TTAGInfo info;
+    info.Title = "T";
+    WriteTagInfo(wma, info);
+    EXPECT_EQ(FfprobeTag(wma, "WMFSDKVersion"), encoder);
+    EXPECT_EQ(Read(wma).Title, "T");
+}
+
+TEST(TagInfo, M4aKeepsItsCoverArt)
+{
+    testsupport::TempFolder folder;
+    const fs::path plain = CopyOf(folder, "tone.m4a", "plain.m4a");
+    const fs::path cover = folder / "cover.png";
+    const fs::path m4a = folder / "a.m4a";
+    ASSERT_EQ(testaudio::Run({"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "color=red:s=16x16", "-frames:v",
+                              "1", cover.string()}),
+              0);
+    ASSERT_EQ(testaudio::Run({"ffmpeg", "-v", "error", "-i", plain.string(), "-i", cover.string(), "-map", "0",
+                              "-map", "1", "-c", "copy", "-disposition:v", "attached_pic", m4a.string()}),
+              0);
+    WriteTagInfo(m4a, FullRecord());
+    EXPECT_EQ(Read(m4a).Title, FullRecord().Title);
+    std::string streams;
+    testaudio::Run({"ffprobe", "-v", "error", "-show_entries", "stream=codec_type", "-of", "csv=p=0",
+                    m4a.string()},
+                   &streams);
+    EXPECT_NE(streams.find("video"), std::string::npos) << streams;
+}
