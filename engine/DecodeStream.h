@@ -1,0 +1,72 @@
+#pragma once
+
+// A decode stream of the audio library: the first audio stream of a file as
+// interleaved signed 16-bit PCM at the source's rate, mono for a mono source
+// and stereo otherwise (more channels are down-mixed by libswresample).
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+
+#include "engine/AudioHandles.h"
+#include "engine/FfmpegPointers.h"
+#include "engine/MediaSource.h"
+
+namespace AudioLibrary::internal {
+
+class DecodeStream final : public HandleObject {
+public:
+    // nullptr when no decoder reads the file, with the reason in error.
+    static std::shared_ptr<DecodeStream> Open(const std::filesystem::path& path, int& error);
+    ~DecodeStream() override;
+
+    std::uint32_t Rate() const { return std::uint32_t(rate_); }
+    std::uint32_t Channels() const { return std::uint32_t(channels_); }
+    std::uint32_t BlockAlign() const { return std::uint32_t(channels_) * 2; }
+    std::uint64_t FileSize() const { return source_->FileSize(); }
+    std::uint64_t Position() const { return position_; }
+    // The container's length until the end is reached, then the exact one;
+    // never below the position.
+    std::uint64_t Length() const;
+    bool Active() const;
+    // Whole sample frames, up to bytes; -1 on a conversion failure.
+    std::int32_t Read(void* buffer, std::uint32_t bytes);
+
+private:
+    DecodeStream() = default;
+    bool OpenDecoder();
+    bool Prime();
+    bool DecodeFrame();
+    int PrepareResampler();
+    std::int64_t ConvertFrame(std::uint8_t* out, std::size_t space);
+    void FlushResampler();
+    std::uint8_t* ReservePending(std::size_t bytes);
+    std::size_t TakePending(std::uint8_t* out, std::size_t space);
+
+    std::unique_ptr<MediaSource> source_;
+    engine::ffmpeg::CodecContextPtr codec_;
+    engine::ffmpeg::FramePtr frame_;
+    engine::ffmpeg::PacketPtr packet_;
+    engine::ffmpeg::ResamplerPtr resampler_;
+    AVChannelLayout resamplerLayout_{};
+    int resamplerFormat_ = -1;
+    int resamplerRate_ = 0;
+
+    // Converted data the caller had no room for.
+    std::unique_ptr<std::uint8_t[]> pending_;
+    std::size_t pendingCapacity_ = 0;
+    std::size_t pendingBegin_ = 0;
+    std::size_t pendingEnd_ = 0;
+
+    int rate_ = 0;
+    int channels_ = 0;
+    bool frameReady_ = false;
+    bool draining_ = false;
+    bool sourceDone_ = false;
+    bool failed_ = false;
+    std::uint64_t statedLength_ = 0;
+    std::uint64_t position_ = 0;
+};
+
+}  // namespace AudioLibrary::internal
