@@ -14,8 +14,6 @@
 namespace mac {
 namespace {
 
-constexpr std::size_t kChunkBlocks = 4096;
-
 volatile std::sig_atomic_t stopRequested = 0;
 
 extern "C" void RequestStop(int)
@@ -51,24 +49,21 @@ private:
 
 void EncodeFrames(WavReader& wav, const CompressionLevel& level, ApeWriter& writer)
 {
-    FrameEncoder encoder(level, wav.Channels());
-    std::vector<std::int16_t> samples(kChunkBlocks * wav.Channels());
-    Progress progress(wav.TotalBlocks());
+    const std::uint64_t total = wav.TotalBlocks();
+    std::vector<std::int16_t> samples;
+    Progress progress(total);
     progress.Report(0);
-    std::uint64_t done = 0;
-    for (std::uint32_t frame = 0; frame < writer.TotalFrames(); ++frame) {
-        const std::uint64_t frameEnd = std::min<std::uint64_t>(done + level.blocksPerFrame, wav.TotalBlocks());
-        while (done < frameEnd) {
+    for (std::uint64_t done = 0; done < total;) {
+        const auto blocks = static_cast<std::size_t>(std::min<std::uint64_t>(level.blocksPerFrame, total - done));
+        samples.resize(blocks * wav.Channels());
+        if (wav.Read(samples.data(), blocks) != blocks)
+            throw std::runtime_error("cannot read the input file");
+        writer.WriteFrame(EncodeFrame(level, wav.Channels(), samples.data(), blocks, [&](std::size_t coded) {
             if (stopRequested)
                 throw std::runtime_error("stopped");
-            const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kChunkBlocks, frameEnd - done));
-            if (wav.Read(samples.data(), want) != want)
-                throw std::runtime_error("cannot read the input file");
-            encoder.Add(samples.data(), want);
-            done += want;
-            progress.Report(done);
-        }
-        writer.WriteFrame(encoder.Finish());
+            progress.Report(done + coded);
+        }));
+        done += blocks;
     }
 }
 

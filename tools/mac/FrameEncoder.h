@@ -1,32 +1,20 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
+#include <functional>
 #include <vector>
 
 #include "CompressionLevel.h"
 
 namespace mac {
 
-// Compresses blocks (one sample per channel) into frames that decode
-// independently of each other.
-class FrameEncoder {
-public:
-    FrameEncoder(const CompressionLevel& level, int channels);
-    ~FrameEncoder();
+// Called now and then with the number of blocks compressed so far.
+using BlockProgress = std::function<void(std::size_t)>;
 
-    // Adds `count` blocks of interleaved samples to the current frame.
-    void Add(const std::int16_t* samples, std::size_t count);
-    // The current frame as stored in the file, a whole number of 32-bit
-    // words; the next Add starts a new frame.
-    std::vector<std::uint8_t> Finish();
-
-private:
-    struct State;
-
-    CompressionLevel level_;
-    int channels_;
-    std::unique_ptr<State> state_;
-};
+// Compresses one frame of `blocks` blocks (interleaved samples, one per
+// channel) into its stored form: a whole number of 32-bit words that
+// decodes independently of every other frame.
+std::vector<std::uint8_t> EncodeFrame(const CompressionLevel& level, int channels, const std::int16_t* samples,
+                                      std::size_t blocks, const BlockProgress& progress);
 
 }  // namespace mac
