@@ -42,6 +42,8 @@ public:
     std::string GetItem(std::string_view key) const;
 
 private:
+    std::string BuildTag() const;
+
     bool exists_ = false;
     std::uint32_t version_ = 0;
     std::int32_t size_ = 0;

@@ -54,7 +54,7 @@ public:
     void SetYear(std::string_view text);  // first 4 characters
     void SetTrack(std::uint8_t track) { track_ = track; }
     void SetGenreID(std::uint8_t id) { genreId_ = id; }
-    void SetGenre(std::string_view name) { genreId_ = GenreIndex(name); }
+    void SetGenre(std::string_view name);  // by GenreIndex of the right-trimmed name
 
     // Lyrics3 block.
     bool Lyrics3Exists() const { return lyrics3Exists_; }
@@ -73,6 +73,12 @@ public:
 
 private:
     bool ReadTags(const std::filesystem::path& file, bool withFields);
+    void ReadFields(const std::string& tag);
+    void ReadLyrics3Fields(const std::string& block);
+    std::string BuildLyrics3() const;
+    std::string BuildTag() const;
+    // Bytes before the ID3v1 tag and its Lyrics3 block.
+    std::uint64_t KeptLength(std::uint64_t fileSize) const;
 
     bool exists_ = false;
     std::uint8_t version_ = 1;

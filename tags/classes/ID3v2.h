@@ -57,8 +57,14 @@ public:
     void SetURL(std::string_view text);
 
 private:
-    void ReadFrames(std::string body);
-    std::string BuildOwnedFrames() const;
+    struct KeptFrame {
+        int owner = 0;      // index of the owned frame it stands in for, 0 for none
+        std::string bytes;  // a whole ID3v2.3 frame, header and data
+    };
+
+    void ReadFrames(std::string body, std::uint8_t flags);
+    void Decode(const std::vector<std::string>& frames);
+    std::string BuildFrames() const;
 
     bool exists_ = false;
     std::uint8_t version_ = 0;
@@ -67,6 +73,7 @@ private:
     std::uint16_t track_ = 0;
     std::string trackText_, year_, genre_, comment_, composer_, encodedBy_, copyright_,
         language_, url_;
-    // Frames not owned here, each a whole ID3v2.3 frame (header and data).
-    std::vector<std::string> keptFrames_;
+    // Frames written back as they were: those not owned here, and owned
+    // ones that could not be decoded (used while the value stays empty).
+    std::vector<KeptFrame> keptFrames_;
 };

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 
 struct TTagLayout {
     std::uint64_t FileSize = 0;
@@ -22,3 +23,39 @@ struct TTagLayout {
 
 // False when the file cannot be opened or read.
 bool ReadTagLayout(const std::filesystem::path& file, TTagLayout& layout);
+
+namespace tagfile {
+class Reader;
+}
+
+// The probes behind ReadTagLayout, for the tag classes.
+namespace taglayout {
+
+constexpr std::uint64_t ID3v1Length = 128;
+constexpr std::uint64_t APEFooterLength = 32;
+constexpr std::uint64_t Lyrics3FooterLength = 15;  // 6 size digits and "LYRICS200"
+
+// Whole ID3v2 tag size from the file's first 10 bytes, footer included;
+// 0 when they do not start with "ID3" or the size exceeds the file.
+std::uint64_t ID3v2Size(const std::string& header, std::uint64_t fileSize);
+
+bool HasID3v1(const tagfile::Reader& file);
+
+// The size value of a Lyrics3 version 2 block that ends at end (its footer
+// included); 0 when there is none.
+std::uint64_t Lyrics3SizeBefore(const tagfile::Reader& file, std::uint64_t end);
+
+struct APEFooter {
+    std::uint32_t Version = 0;
+    std::uint32_t Size = 0;   // items plus footer
+    std::uint32_t Count = 0;
+    std::uint32_t Flags = 0;
+    std::uint64_t ItemsOffset = 0;
+    std::uint64_t TagOffset = 0;  // header when there is one, else the items
+    bool SizeUsable = false;      // the items fit in the file before the footer
+};
+
+// An APE footer whose last byte is at end - 1; false when there is none.
+bool ReadAPEFooter(const tagfile::Reader& file, std::uint64_t end, APEFooter& footer);
+
+}  // namespace taglayout

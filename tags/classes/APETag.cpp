@@ -1,0 +1,174 @@
+#include "tags/classes/APETag.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "tags/classes/TagFile.h"
+#include "tags/classes/TagLayout.h"
+#include "tags/classes/TagText.h"
+
+namespace {
+
+constexpr std::uint32_t WrittenVersion = 2000;
+constexpr std::uint32_t FlagHasHeader = 0x80000000u;
+constexpr std::uint32_t FlagIsHeader = 0x20000000u;
+constexpr std::uint32_t ItemKeptFlags = 0x7;  // read-only and value type
+constexpr std::uint32_t ItemBinary = 0x2;
+
+std::uint32_t Le32(std::string_view bytes, std::size_t at)
+{
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+    return value;
+}
+
+std::string Le32Bytes(std::uint32_t value)
+{
+    return {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
+            static_cast<char>(value >> 24)};
+}
+
+std::string Frame(std::uint32_t size, std::uint32_t count, std::uint32_t flags)
+{
+    return "APETAGEX" + Le32Bytes(WrittenVersion) + Le32Bytes(size) + Le32Bytes(count) + Le32Bytes(flags) +
+           std::string(8, '\0');
+}
+
+bool SameKey(std::string_view a, std::string_view b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+    });
+}
+
+// Items of the region between the first item and the footer.
+AField ParseItems(std::string_view region, std::uint32_t count)
+{
+    AField fields;
+    std::size_t pos = 0;
+    for (std::uint32_t i = 0; i < count && region.size() - pos >= 8; ++i) {
+        const std::uint32_t length = Le32(region, pos);
+        const std::uint32_t flags = Le32(region, pos + 4);
+        const std::size_t keyEnd = region.find('\0', pos + 8);
+        if (keyEnd == std::string_view::npos || length > region.size() - keyEnd - 1)
+            break;
+        const std::string_view value = region.substr(keyEnd + 1, length);
+        const bool binary = (flags & 0x6) == ItemBinary;
+        fields.push_back({tagtext::Trim(region.substr(pos + 8, keyEnd - pos - 8)),
+                          binary ? std::string(value) : tagtext::Trim(value), flags & ItemKeptFlags});
+        pos = keyEnd + 1 + length;
+    }
+    return fields;
+}
+
+// Where the file's APE tag sits: the tag occupies [start, end) and end is
+// followed only by the ID3v1 tag, if any. start equals end without a tag.
+struct Placement {
+    std::uint64_t start = 0;
+    std::uint64_t end = 0;
+    bool hasID3v1 = false;
+    taglayout::APEFooter footer;
+    bool found = false;
+};
+
+// False when the file is too short to hold a footer.
+bool Locate(const tagfile::Reader& reader, Placement& place)
+{
+    place.hasID3v1 = reader.Size() > taglayout::ID3v1Length && taglayout::HasID3v1(reader);
+    place.end = reader.Size() - (place.hasID3v1 ? taglayout::ID3v1Length : 0);
+    place.start = place.end;
+    if (place.end <= taglayout::APEFooterLength)
+        return false;
+    place.found = taglayout::ReadAPEFooter(reader, place.end, place.footer);
+    // A footer whose size cannot be right is left alone rather than guessed around.
+    if (place.found && place.footer.SizeUsable)
+        place.start = place.footer.TagOffset;
+    return true;
+}
+
+bool ReplaceTag(const std::filesystem::path& file, const std::string& tag)
+{
+    tagfile::Reader reader;
+    if (!reader.Open(file))
+        return false;
+    Placement place;
+    Locate(reader, place);
+    if (tag.empty() && place.start == place.end)
+        return true;
+    std::vector<tagfile::Piece> pieces{tagfile::Piece::Range(0, place.start), tagfile::Piece::Bytes(tag)};
+    if (place.hasID3v1)
+        pieces.push_back(tagfile::Piece::Range(place.end, taglayout::ID3v1Length));
+    return tagfile::Rewrite(file, pieces);
+}
+
+}  // namespace
+
+TAPETag::TAPETag() = default;
+
+void TAPETag::Clear()
+{
+    *this = TAPETag();
+}
+
+bool TAPETag::Load(const std::filesystem::path& file)
+{
+    Clear();
+    tagfile::Reader reader;
+    Placement place;
+    if (!reader.Open(file) || !Locate(reader, place))
+        return false;
+    if (!place.found)
+        return true;
+    exists_ = true;
+    version_ = place.footer.Version;
+    size_ = static_cast<std::int32_t>(place.footer.Size);
+    std::string region;
+    if (place.footer.SizeUsable &&
+        reader.ReadAt(place.footer.ItemsOffset, place.footer.Size - taglayout::APEFooterLength, region))
+        fields_ = ParseItems(region, place.footer.Count);
+    return true;
+}
+
+std::string TAPETag::BuildTag() const
+{
+    std::string items;
+    for (const RField& field : fields_) {
+        items += Le32Bytes(static_cast<std::uint32_t>(field.Value.size())) + Le32Bytes(field.Flags & ItemKeptFlags) +
+                 field.Name + '\0' + field.Value;
+    }
+    const auto size = static_cast<std::uint32_t>(items.size() + taglayout::APEFooterLength);
+    const auto count = static_cast<std::uint32_t>(fields_.size());
+    return Frame(size, count, FlagHasHeader | FlagIsHeader) + items + Frame(size, count, FlagHasHeader);
+}
+
+bool TAPETag::Save(const std::filesystem::path& file) const
+{
+    return ReplaceTag(file, BuildTag());
+}
+
+bool TAPETag::RemoveFromFile(const std::filesystem::path& file) const
+{
+    return ReplaceTag(file, {});
+}
+
+void TAPETag::SetItem(std::string_view key, std::string_view value)
+{
+    for (RField& field : fields_) {
+        if (SameKey(field.Name, key)) {
+            field.Value = value;
+            field.Flags = 0;
+            return;
+        }
+    }
+    fields_.push_back({std::string(key), std::string(value), 0});
+}
+
+std::string TAPETag::GetItem(std::string_view key) const
+{
+    for (const RField& field : fields_) {
+        if (SameKey(field.Name, key))
+            return field.Value;
+    }
+    return {};
+}
