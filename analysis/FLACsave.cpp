@@ -75,7 +75,8 @@ Bytes TFLACfile::BuildCommentData(bool commonOnly) const
 
 bool TFLACfile::Save(const fs::path& path, bool commonOnly)
 {
-    if (!ReadFile(path, false))
+    std::error_code ec;
+    if (!fs::exists(path, ec) || !ReadFile(path, false))
         return false;
     if (Vendor.empty())
         Vendor = DefaultVendor;
@@ -87,8 +88,7 @@ bool TFLACfile::Save(const fs::path& path, bool commonOnly)
 
 bool TFLACfile::Rewrite(const fs::path& path, const Bytes& comments)
 {
-    std::error_code ec;
-    if (!fs::exists(path, ec) || !platform::MakeWritable(path) || comments.size() > flac::MaxBlockLength)
+    if (!platform::MakeWritable(path) || comments.size() > flac::MaxBlockLength)
         return false;
     const std::int64_t n = std::int64_t(comments.size());
     const bool hasRoom = CommentIndex > 0 && std::int64_t(PaddingSize) > n - std::int64_t(CommentSize);
