@@ -65,6 +65,10 @@ std::vector<std::uint32_t> WmaEncodeGetRates(std::uint32_t freq, std::uint32_t c
                                              std::uint32_t flags);
 Handle WmaEncodeOpenFile(std::uint32_t freq, std::uint32_t chans, std::uint32_t flags,
                          std::uint32_t bitrate, const std::filesystem::path& path);
+// The PCM written next arrives at this rate and channel count and is
+// converted to the encoder's; without this call it is taken to be the
+// encoder's own.
+bool WmaEncodeSetSource(Handle encoder, std::uint32_t freq, std::uint32_t chans);
 bool WmaEncodeWrite(Handle encoder, const void* buffer, std::uint32_t bytes);
 bool WmaEncodeClose(Handle encoder);
 

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <sys/types.h>
@@ -34,6 +35,8 @@ constexpr std::int32_t PriorityNormal = 32;
 constexpr std::int32_t PriorityIdle = 64;
 constexpr std::int32_t PriorityHigh = 128;
 constexpr std::int32_t PriorityRealtime = 256;
+
+class TConvertThread;
 
 class TEncoder : public QObject {
     Q_OBJECT
@@ -102,5 +105,10 @@ public:
 signals:
     // Emitted on this object's thread right after Done is set.
     void JobDone();
+
+private:
+    // The running job's worker. Declared last so that it is stopped and
+    // waited for before any field it uses is destroyed.
+    std::shared_ptr<TConvertThread> Worker;
 };
 

@@ -1,0 +1,110 @@
+#include "engine/ProgressParser.h"
+
+#include <QLocale>
+#include <QString>
+#include <algorithm>
+#include <cmath>
+#include <regex>
+#include <string>
+
+namespace engine {
+
+namespace {
+
+constexpr std::uint8_t FormatOgg = 1;
+constexpr std::uint8_t FormatFlac = 3;
+constexpr std::uint8_t FormatMpc = 7;
+constexpr std::uint8_t FormatOfr = 9;
+
+// A decimal number in the user's locale, surrounding spaces ignored; the
+// C form is accepted too, since not every program follows the locale.
+// Anything else reads as 0.
+double ReadNumber(std::string_view text)
+{
+    const QString number = QString::fromUtf8(text.data(), qsizetype(text.size())).trimmed();
+    QLocale locale;
+    locale.setNumberOptions(QLocale::RejectGroupSeparator);
+    bool ok = false;
+    double value = locale.toDouble(number, &ok);
+    if (!ok)
+        value = QLocale::c().toDouble(number, &ok);
+    return ok ? value : 0.0;
+}
+
+// v / 100 × 50 + 50, truncated; v is held to 0..100 so that garbage output
+// never drives the progress past its range.
+std::int32_t PercentOf(double value)
+{
+    const double held = std::clamp(value, 0.0, 100.0);
+    return std::int32_t(std::trunc(held / 2.0)) + 50;
+}
+
+std::int32_t ParseMpc(std::string_view chunk, std::int32_t percent)
+{
+    const std::size_t gap = chunk.find("  ");
+    const double value = ReadNumber(gap == std::string_view::npos ? std::string_view() : chunk.substr(0, gap + 1));
+    return value == 0.0 ? percent : PercentOf(value);
+}
+
+std::int32_t ParseOfr(std::string_view chunk, std::int32_t percent)
+{
+    constexpr std::size_t prefix = 11;  // "Compressing"
+    if (chunk.find("Compressing") == std::string_view::npos || chunk.empty() || chunk.back() != '%')
+        return percent;
+    const std::string_view rest = chunk.size() > prefix ? chunk.substr(prefix, chunk.size() - prefix - 1) : std::string_view();
+    const double value = ReadNumber(rest);
+    return value == 0.0 ? percent : PercentOf(value);
+}
+
+// The last match of the format's pattern decides; its text less the final
+// "%" is the number.
+std::int32_t ParsePattern(std::uint8_t formatIndex, std::string_view chunk, std::int32_t percent)
+{
+    static const std::regex plain(R"((\d+)%)");
+    static const std::regex withTenths(R"((\d+).(\d)%)");
+    const std::regex& pattern = formatIndex == FormatOgg ? withTenths : plain;
+    const char* begin = chunk.data();
+    for (std::cregex_iterator match(begin, begin + chunk.size(), pattern), end; match != end; ++match) {
+        const std::string text = (*match)[0].str();
+        percent = PercentOf(ReadNumber(std::string_view(text).substr(0, text.size() - 1)));
+    }
+    return percent;
+}
+
+bool IsTrimmed(char c)
+{
+    return static_cast<unsigned char>(c) <= ' ' || c == '\x7f';
+}
+
+}  // namespace
+
+std::size_t ProgressReadSize(std::uint8_t formatIndex)
+{
+    return formatIndex == FormatFlac || formatIndex == FormatOfr ? 32 : 128;
+}
+
+std::string_view TrimChunk(std::string_view bytes)
+{
+    bytes = bytes.substr(0, bytes.find('\0'));
+    while (!bytes.empty() && IsTrimmed(bytes.front()))
+        bytes.remove_prefix(1);
+    while (!bytes.empty() && IsTrimmed(bytes.back()))
+        bytes.remove_suffix(1);
+    return bytes;
+}
+
+std::int32_t ParseProgress(std::uint8_t formatIndex, std::string_view chunk, std::int32_t percent)
+{
+    if (chunk.empty())
+        return percent;
+    switch (formatIndex) {
+    case FormatMpc:
+        return ParseMpc(chunk, percent);
+    case FormatOfr:
+        return ParseOfr(chunk, percent);
+    default:
+        return ParsePattern(formatIndex, chunk, percent);
+    }
+}
+
+}  // namespace engine
