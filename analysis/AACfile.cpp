@@ -6,12 +6,11 @@
 bool TAACfile::Load(const std::filesystem::path& path)
 {
     Clear();
-    if (!ID3v2.Load(path) || !ID3v1.Load(path) || !APEtag.Load(path))
-        return false;
+    // Opened first: the tag objects are not asked to open what is no file.
     try {
         const analysis::FileReader file(path);
     } catch (const TagError&) {
         return false;
     }
-    return true;
+    return ID3v2.Load(path) && ID3v1.Load(path) && APEtag.Load(path);
 }

@@ -60,8 +60,9 @@ bool TFLACfile::Load(const std::filesystem::path& path)
 bool TFLACfile::ReadFile(const std::filesystem::path& path, bool withComments)
 {
     ClearFileHalf();
-    ID3v2.Load(path);
+    CommentSize = 0;
     const FileReader file(path);
+    ID3v2.Load(path);
     FileSize = file.Size();
     FileName = path;
     StreamOffset = ID3v2.Exists() ? std::uint64_t(std::max(ID3v2.Size(), 0)) : 0;

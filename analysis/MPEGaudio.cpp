@@ -130,6 +130,7 @@ bool TMPEGaudio::Load(const std::filesystem::path& path)
 
 bool TMPEGaudio::Search(const std::filesystem::path& path)
 {
+    // Opened first: the tag objects are not asked to open what is no file.
     const FileReader file(path);
     if (!ID3v2.Load(path) || !ID3v1.Load(path))
         return true;

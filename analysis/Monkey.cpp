@@ -39,11 +39,13 @@ void TMonkey::Clear()
 bool TMonkey::Load(const std::filesystem::path& path)
 {
     Clear();
-    ID3v2.Load(path);
-    ID3v1.Load(path);
-    APEtag.Load(path);
     try {
-        ReadHeader(path);
+        // Opened first: the tag objects are not asked to open what is no file.
+        const FileReader file(path);
+        ID3v2.Load(path);
+        ID3v1.Load(path);
+        APEtag.Load(path);
+        ReadHeader(file);
     } catch (const TagError&) {
         return false;
     }
@@ -51,9 +53,8 @@ bool TMonkey::Load(const std::filesystem::path& path)
     return Valid;
 }
 
-bool TMonkey::ReadHeader(const std::filesystem::path& path)
+bool TMonkey::ReadHeader(const FileReader& file)
 {
-    const FileReader file(path);
     const std::uint64_t start = StreamStart();
     const Bytes mark = file.Read(start, 6);
     if (mark.size() < 6 || !StartsWith(mark, "MAC "))

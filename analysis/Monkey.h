@@ -7,6 +7,10 @@
 
 #include <filesystem>
 
+namespace analysis {
+class FileReader;
+}
+
 class TMonkey : public TTagHolder {
 public:
     void Clear();
@@ -24,5 +28,5 @@ public:
     std::uint32_t FormatFlags = 0;
 
 private:
-    bool ReadHeader(const std::filesystem::path& path);
+    bool ReadHeader(const analysis::FileReader& file);
 };

@@ -40,11 +40,12 @@ void TMPEGplus::Clear()
 bool TMPEGplus::Load(const std::filesystem::path& path)
 {
     Clear();
-    const std::uint64_t start = ID3v2.Load(path) ? StreamStart() : 0;
     Bytes header;
     std::uint64_t size = 0;
     try {
+        // Opened first: the tag objects are not asked to open what is no file.
         const FileReader file(path);
+        const std::uint64_t start = ID3v2.Load(path) ? StreamStart() : 0;
         header = file.Read(start, 32);
         size = file.Size();
     } catch (const TagError&) {

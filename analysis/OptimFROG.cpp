@@ -13,10 +13,11 @@ void TOptimFrog::Clear()
 bool TOptimFrog::Load(const std::filesystem::path& path)
 {
     Clear();
+    // Opened first: the tag objects are not asked to open what is no file.
+    const FileReader file(path);
     ID3v1.Load(path);
     ID3v2.Load(path);
     APEtag.Load(path);
-    const FileReader file(path);
     const Bytes header = file.Read(StreamStart(), Header.size());
     std::copy(header.begin(), header.end(), Header.begin());
     return StartsWith(header, "OFR ");

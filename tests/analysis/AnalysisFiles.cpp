@@ -5,6 +5,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -35,6 +36,20 @@ std::string Tool(const std::vector<std::string>& argv)
     const int code = testaudio::Run(argv, &output);
     EXPECT_EQ(code, 0) << argv.front() << ": " << output;
     return output;
+}
+
+std::vector<std::string> ToolLines(const std::vector<std::string>& argv)
+{
+    std::istringstream output(Tool(argv));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(output, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+bool Contains(const std::vector<std::string>& lines, const std::string& line)
+{
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
 namespace {

@@ -4,7 +4,6 @@
 #include "tags/classes/TagError.h"
 
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace fs = std::filesystem;
 using namespace analysistest;
@@ -24,24 +23,14 @@ fs::path TaggedFlac(const testsupport::TempFolder& folder, const std::vector<std
 
 std::vector<std::string> Tags(const fs::path& path)
 {
-    std::istringstream lines(Tool({"metaflac", "--export-tags-to=-", path.string()}));
-    std::vector<std::string> out;
-    for (std::string line; std::getline(lines, line);)
-        out.push_back(line);
-    return out;
-}
-
-bool Has(const std::vector<std::string>& tags, const std::string& tag)
-{
-    return std::find(tags.begin(), tags.end(), tag) != tags.end();
+    return ToolLines({"metaflac", "--export-tags-to=-", path.string()});
 }
 
 // Lengths of the file's blocks of one type, as metaflac lists them.
 std::vector<int> BlockLengths(const fs::path& path, const std::string& type)
 {
-    std::istringstream lines(Tool({"metaflac", "--list", "--block-type=" + type, path.string()}));
     std::vector<int> out;
-    for (std::string line; std::getline(lines, line);)
+    for (const std::string& line : ToolLines({"metaflac", "--list", "--block-type=" + type, path.string()}))
         if (line.starts_with("  length: "))
             out.push_back(std::stoi(line.substr(10)));
     return out;
@@ -114,7 +103,7 @@ TEST(FLACfile, CommentsOutgrowingThePaddingRebuildTheFile)
     flac.Lyrics = std::string(20000, 'l');
     ASSERT_TRUE(flac.Save(path, false));
     EXPECT_EQ(BlockLengths(path, "PADDING"), std::vector<int>{4096});
-    EXPECT_TRUE(Has(Tags(path), "LYRICS=" + flac.Lyrics));
+    EXPECT_TRUE(Contains(Tags(path), "LYRICS=" + flac.Lyrics));
     EXPECT_EQ(testaudio::DecodeS16(path), samples);
     EXPECT_FALSE(fs::exists(path.string() + "~"));
 
@@ -138,7 +127,36 @@ TEST(FLACfile, CommentsFillingThePaddingExactlyRebuildTheFile)
     flac.Comment = std::string(flac.CommentSize + flac.PaddingSize - fixed, 'c');
     ASSERT_TRUE(flac.Save(path, false));
     EXPECT_EQ(BlockLengths(path, "PADDING"), std::vector<int>{4096});
-    EXPECT_TRUE(Has(Tags(path), "COMMENT=" + flac.Comment));
+    EXPECT_TRUE(Contains(Tags(path), "COMMENT=" + flac.Comment));
+}
+
+TEST(FLACfile, SplitPaddingIsGatheredInPlaceBehindTheComments)
+{
+    testsupport::TempFolder folder;
+    const fs::path path = TaggedFlac(folder, {"TITLE=t"});
+    const auto samples = testaudio::DecodeS16(path);
+    TFLACfile flac;
+    ASSERT_TRUE(flac.Load(path));
+    const ByteString bytes = ReadAll(path);
+    const auto block = [](char type, std::size_t length) {
+        return ByteString{type, char(length >> 16), char(length >> 8), char(length)};
+    };
+    // Padding, comments, other blocks, padding flagged last.
+    ByteString split = bytes.substr(0, 42) + block(1, 3000) + ByteString(3000, '\0') +
+                       block(4, flac.CommentSize) + bytes.substr(flac.CommentOffset, flac.CommentSize);
+    for (const TMetaDataBlock& other : flac.OtherBlocks)
+        split += block(char(other.Header[0] & 0x7F), other.Data.size()) + ByteString(other.Data.begin(), other.Data.end());
+    split += block(char(0x81), 500) + ByteString(500, '\0') + bytes.substr(flac.AudioOffset);
+    WriteAll(path, split);
+
+    ASSERT_TRUE(flac.Load(path));
+    EXPECT_TRUE(flac.PaddingSplit);
+    flac.Artist = "a";
+    ASSERT_TRUE(flac.Save(path, false));
+    EXPECT_EQ(fs::file_size(path), split.size());
+    EXPECT_EQ(BlockLengths(path, "PADDING").size(), 1u);
+    EXPECT_EQ(Tags(path), (std::vector<std::string>{"ARTIST=a", "TITLE=t"}));
+    EXPECT_EQ(testaudio::DecodeS16(path), samples);
 }
 
 TEST(FLACfile, PictureBlockIsKeptInPlaceAndThroughARebuild)
@@ -162,7 +180,7 @@ TEST(FLACfile, PictureBlockIsKeptInPlaceAndThroughARebuild)
     flac.Lyrics = std::string(20000, 'l');
     ASSERT_TRUE(flac.Save(path, false));
     EXPECT_EQ(BlockLengths(path, "PICTURE"), pictureLength);
-    EXPECT_TRUE(Has(Tags(path), "ARTIST=a"));
+    EXPECT_TRUE(Contains(Tags(path), "ARTIST=a"));
     EXPECT_EQ(testaudio::DecodeS16(path), samples);
 }
 
@@ -187,7 +205,7 @@ TEST(FLACfile, Id3v2TagInFrontIsKeptThroughBothWrites)
             EXPECT_EQ(saved.size(), size);
         }
         WriteAll(plain, saved.substr(tag.size()));
-        EXPECT_TRUE(Has(Tags(plain), "LYRICS=" + flac.Lyrics));
+        EXPECT_TRUE(Contains(Tags(plain), "LYRICS=" + flac.Lyrics));
         EXPECT_EQ(testaudio::DecodeS16(plain), samples);
     }
 }
@@ -203,7 +221,7 @@ TEST(FLACfile, FileWithoutCommentBlockIsRebuilt)
     EXPECT_EQ(flac.CommentIndex, 0u);
     flac.Title = "new";
     ASSERT_TRUE(flac.Save(path, false));
-    EXPECT_TRUE(Has(Tags(path), "TITLE=new"));
+    EXPECT_TRUE(Contains(Tags(path), "TITLE=new"));
     EXPECT_EQ(BlockLengths(path, "PADDING"), std::vector<int>{4096});
     EXPECT_EQ(testaudio::DecodeS16(path), samples);
     ASSERT_TRUE(flac.Load(path));
@@ -224,7 +242,7 @@ TEST(FLACfile, ZeroLengthBlockDoesNotCutTheWalkShort)
         flac.Lyrics = std::string(lyrics, 'l');
         ASSERT_TRUE(flac.Save(path, false));
         EXPECT_EQ(testaudio::DecodeS16(path), samples);
-        EXPECT_TRUE(Has(Tags(path), "TITLE=t"));
+        EXPECT_TRUE(Contains(Tags(path), "TITLE=t"));
     }
 }
 

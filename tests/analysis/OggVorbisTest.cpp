@@ -5,7 +5,6 @@
 #include "tags/classes/TagError.h"
 
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace fs = std::filesystem;
 using namespace analysistest;
@@ -27,16 +26,7 @@ fs::path TaggedOgg(const testsupport::TempFolder& folder, const std::vector<std:
 
 std::vector<std::string> Comments(const fs::path& path)
 {
-    std::istringstream lines(Tool({"vorbiscomment", "-l", path.string()}));
-    std::vector<std::string> out;
-    for (std::string line; std::getline(lines, line);)
-        out.push_back(line);
-    return out;
-}
-
-bool Has(const std::vector<std::string>& comments, const std::string& comment)
-{
-    return std::find(comments.begin(), comments.end(), comment) != comments.end();
+    return ToolLines({"vorbiscomment", "-l", path.string()});
 }
 
 const std::string Clef = "\xF0\x9D\x84\x9E";  // four bytes in UTF-8
@@ -86,9 +76,9 @@ TEST(OggVorbis, SaveWritesItsFieldsAndKeepsEveryOtherComment)
     EXPECT_EQ(comments[1], "ARTIST=Someone");
     EXPECT_EQ(comments[2], "TRACKNUMBER=7");
     EXPECT_EQ(comments[3], "DATE=1999");
-    EXPECT_TRUE(Has(comments, "PERFORMER=Player"));
-    EXPECT_TRUE(Has(comments, "DESCRIPTION=About it"));
-    EXPECT_TRUE(Has(comments, "REPLAYGAIN_TRACK_GAIN=-3.2 dB"));
+    EXPECT_TRUE(Contains(comments, "PERFORMER=Player"));
+    EXPECT_TRUE(Contains(comments, "DESCRIPTION=About it"));
+    EXPECT_TRUE(Contains(comments, "REPLAYGAIN_TRACK_GAIN=-3.2 dB"));
     EXPECT_EQ(std::count_if(comments.begin(), comments.end(),
                             [](const std::string& c) { return c.starts_with("TITLE=") || c.starts_with("COMMENT="); }),
               1);
@@ -111,7 +101,7 @@ TEST(OggVorbis, CommentGrowingAcrossLacingBoundariesStaysPlayable)
         ASSERT_TRUE(ogg.Load(path));
         ogg.Comment = std::string(length, 'c');
         ASSERT_TRUE(ogg.Save(path)) << length;
-        EXPECT_TRUE(Has(Comments(path), "COMMENT=" + ogg.Comment)) << length;
+        EXPECT_TRUE(Contains(Comments(path), "COMMENT=" + ogg.Comment)) << length;
         EXPECT_EQ(testaudio::DecodeS16(path), samples) << length;
     }
 }
@@ -130,7 +120,7 @@ TEST(OggVorbis, SavingTwiceOrUnchangedGivesTheSameFile)
     EXPECT_EQ(ogg.Genre, "Rock");
     ASSERT_TRUE(ogg.Save(path));
     EXPECT_EQ(ReadAll(path), first);
-    EXPECT_TRUE(Has(Comments(path), "X-CUSTOM=kept"));
+    EXPECT_TRUE(Contains(Comments(path), "X-CUSTOM=kept"));
     EXPECT_EQ(testaudio::DecodeS16(path), samples);
 }
 
@@ -179,7 +169,7 @@ TEST(OggVorbis, Id3v2TagInFrontIsSkippedAndKept)
     EXPECT_EQ(saved.substr(0, tag.size()), tag);
     const fs::path plain = folder / "plain.ogg";
     WriteAll(plain, saved.substr(tag.size()));
-    EXPECT_TRUE(Has(Comments(plain), "TITLE=new"));
+    EXPECT_TRUE(Contains(Comments(plain), "TITLE=new"));
     EXPECT_EQ(testaudio::DecodeS16(plain), testaudio::DecodeS16(testaudio::Get("tone.ogg")));
 }
 

@@ -1,11 +1,16 @@
 #include "AnalysisFiles.h"
 #include "analysis/AACfile.h"
+#include "analysis/FLACfile.h"
+#include "analysis/MPEGaudio.h"
 #include "analysis/Monkey.h"
 #include "analysis/Musepack.h"
+#include "analysis/OggVorbis.h"
 #include "analysis/OptimFROG.h"
+#include "support/TestAudio.h"
 #include "tags/classes/TagError.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 using namespace analysistest;
@@ -93,10 +98,7 @@ TEST(Monkey, IncompleteHeadersAreNotValid)
 TEST(MPEGplus, EncodedStreamReportsAllTags)
 {
     testsupport::TempFolder folder;
-    const fs::path path = CopyAudio(folder, "tone.mpc", "song.mpc");
-    WriteAll(path, Id3v2Tag("v2 title") + ReadAll(path));
-    AddApeTitle(path, "ape title");
-    WriteAll(path, ReadAll(path) + Id3v1Tag("v1 title"));
+    const fs::path path = Tagged(folder, "song.mpc", ReadAll(testaudio::Get("tone.mpc")));
     TMPEGplus mpc;
     ASSERT_TRUE(mpc.Load(path));
     EXPECT_TRUE(mpc.Valid);
@@ -151,14 +153,27 @@ TEST(OptimFrog, HeaderDecidesAndOpenErrorsEscape)
 TEST(AACfile, TagsAreReportedWhateverTheStreamHolds)
 {
     testsupport::TempFolder folder;
-    const fs::path path = CopyAudio(folder, "tone.aac", "song.aac");
-    WriteAll(path, Id3v2Tag("v2 title") + ReadAll(path));
-    AddApeTitle(path, "ape title");
-    WriteAll(path, ReadAll(path) + Id3v1Tag("v1 title"));
+    const fs::path path = Tagged(folder, "song.aac", ReadAll(testaudio::Get("tone.aac")));
     TAACfile aac;
     ASSERT_TRUE(aac.Load(path));
     ExpectAllTags(aac);
     EXPECT_TRUE(aac.Load(Tagged(folder, "text.aac", "not a stream at all")));
     ExpectAllTags(aac);
     EXPECT_FALSE(aac.Load(folder / "missing.aac"));
+}
+
+TEST(Analysers, PathsThatAreNoFilesAreRefusedWithoutWaiting)
+{
+    testsupport::TempFolder folder;
+    const fs::path fifo = folder / "pipe.mp3";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const fs::path& path : {fifo, folder.path()}) {
+        EXPECT_FALSE(TMPEGaudio().Load(path));
+        EXPECT_FALSE(TMonkey().Load(path));
+        EXPECT_FALSE(TMPEGplus().Load(path));
+        EXPECT_FALSE(TAACfile().Load(path));
+        EXPECT_THROW(TOptimFrog().Load(path), TagError);
+        EXPECT_THROW(TOggVorbis().Load(path), TagError);
+        EXPECT_THROW(TFLACfile().Load(path), TagError);
+    }
 }
