@@ -1,0 +1,32 @@
+// WAV to WAV: ssrc [--rate HZ] [--bits 8|16|24] [--mono | --stereo]
+//                  [--dither | --nodither] [--quiet] INFILE OUTFILE
+// Without options the samples are copied as they are. Prints "NN%"
+// progress lines. Exit 0 on success, 1 on failure, 2 on a bad command line.
+
+#include "ssrc/WavConversion.h"
+#include "ssrc/WavSettings.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr const char* Usage =
+    "usage: ssrc [--rate HZ] [--bits 8|16|24] [--mono | --stereo] [--dither | --nodither] [--quiet] "
+    "INFILE OUTFILE";
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::string error;
+    const auto settings = ssrc::ParseWavSettings(argc, argv, error);
+    if (!settings) {
+        std::fprintf(stderr, "ssrc: %s\n%s\n", error.c_str(), Usage);
+        return 2;
+    }
+    if (!ssrc::ConvertWav(*settings, error)) {
+        std::fprintf(stderr, "ssrc: %s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,119 @@
+#include "ssrc/WavConversion.h"
+
+#include "ssrc/ChannelMixer.h"
+#include "ssrc/Quantizer.h"
+#include "ssrc/Resampler.h"
+#include "wavio/Progress.h"
+#include "wavio/SampleCodec.h"
+#include "wavio/WavReader.h"
+#include "wavio/WavWriter.h"
+
+#include <memory>
+#include <vector>
+
+namespace ssrc {
+namespace {
+
+constexpr std::size_t BlockFrames = 4096;
+
+wavio::WavFormat OutputFormat(const wavio::WavFormat& in, const WavSettings& settings)
+{
+    const bool integerDepthKept = in.kind == wavio::SampleKind::Integer && in.bitsPerSample <= 24;
+    wavio::WavFormat out;
+    out.sampleRate = settings.sampleRate ? settings.sampleRate : in.sampleRate;
+    out.channels = settings.channels ? settings.channels : in.channels;
+    out.bitsPerSample = settings.bits ? settings.bits : integerDepthKept ? in.bitsPerSample : 16;
+    return out;
+}
+
+// Everything after reading: each block goes through the steps it needs.
+class Pipeline {
+public:
+    Pipeline(const wavio::WavFormat& in, const wavio::WavFormat& out, bool dither)
+        : in_(in), out_(out),
+          quantizer_(out.bitsPerSample, dither && (in.kind == wavio::SampleKind::Float ||
+                                                   out.bitsPerSample < in.bitsPerSample))
+    {
+    }
+
+    bool Open(const std::filesystem::path& target, std::string& error)
+    {
+        if (in_.sampleRate != out_.sampleRate) {
+            resampler_ = std::make_unique<Resampler>();
+            if (!resampler_->Open(in_.sampleRate, out_.sampleRate, out_.channels, out_.bitsPerSample > 16, error))
+                return false;
+        }
+        return writer_.Open(target, out_, error);
+    }
+
+    bool Push(const std::uint8_t* raw, std::size_t frames, std::string& error)
+    {
+        decoded_.resize(frames * std::size_t(in_.channels));
+        wavio::DecodeSamples(raw, decoded_.size(), in_, decoded_.data());
+        const std::vector<float>* samples = &decoded_;
+        if (in_.channels != out_.channels) {
+            MixChannels(decoded_.data(), frames, in_.channels, out_.channels, mixed_);
+            samples = &mixed_;
+        }
+        if (!resampler_)
+            return Write(*samples, error);
+        return resampler_->Process(samples->data(), frames, resampled_, error) && Write(resampled_, error);
+    }
+
+    bool Finish(std::string& error)
+    {
+        if (resampler_ && !(resampler_->Flush(resampled_, error) && Write(resampled_, error)))
+            return false;
+        return writer_.Commit(error);
+    }
+
+private:
+    bool Write(const std::vector<float>& samples, std::string& error)
+    {
+        quantizer_.Encode(samples.data(), samples.size(), encoded_);
+        return writer_.Write(encoded_.data(), encoded_.size(), error);
+    }
+
+    wavio::WavFormat in_;
+    wavio::WavFormat out_;
+    Quantizer quantizer_;
+    std::unique_ptr<Resampler> resampler_;
+    wavio::WavWriter writer_;
+    std::vector<float> decoded_, mixed_, resampled_;
+    std::vector<std::uint8_t> encoded_;
+};
+
+}  // namespace
+
+bool ConvertWav(const WavSettings& settings, std::string& error)
+{
+    wavio::WavReader reader;
+    if (!reader.Open(settings.input, error)) {
+        error = "cannot read " + settings.input.string() + ": " + error;
+        return false;
+    }
+    const wavio::WavFormat& in = reader.Format();
+    Pipeline pipeline(in, OutputFormat(in, settings), settings.dither);
+    if (!pipeline.Open(settings.output, error)) {
+        error = "cannot write " + settings.output.string() + ": " + error;
+        return false;
+    }
+    std::vector<std::uint8_t> raw(BlockFrames * std::size_t(in.BlockAlign()));
+    wavio::Progress progress(reader.TotalFrames(), settings.quiet);
+    std::uint64_t done = 0;
+    while (const std::size_t frames = reader.Read(raw.data(), BlockFrames)) {
+        if (!pipeline.Push(raw.data(), frames, error))
+            return false;
+        progress.Update(done += frames);
+    }
+    if (reader.Failed()) {
+        error = "reading " + settings.input.string() + " failed";
+        return false;
+    }
+    if (!pipeline.Finish(error))
+        return false;
+    progress.Finish();
+    return true;
+}
+
+}  // namespace ssrc
