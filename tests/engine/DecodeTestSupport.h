@@ -1,0 +1,49 @@
+#pragma once
+
+// Helpers shared by the decoding tests.
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "engine/AudioLibrary.h"
+
+namespace decodetest {
+
+// Everything a stream delivers, in the blocks the decode phase asks for.
+inline std::vector<short> ReadAll(AudioLibrary::Handle handle)
+{
+    std::vector<short> samples;
+    std::vector<short> block(5120);
+    while (AudioLibrary::ChannelIsActive(handle)) {
+        const std::int32_t got = AudioLibrary::ChannelGetData(handle, block.data(), 10240);
+        if (got < 0)
+            break;
+        samples.insert(samples.end(), block.begin(), block.begin() + got / 2);
+    }
+    return samples;
+}
+
+inline std::string ReadFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteFile(const std::filesystem::path& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline std::uint32_t Le(const std::string& bytes, std::size_t offset, int size)
+{
+    std::uint32_t value = 0;
+    for (int i = size - 1; i >= 0; --i)
+        value = (value << 8) | std::uint8_t(bytes.at(offset + std::size_t(i)));
+    return value;
+}
+
+}  // namespace decodetest
