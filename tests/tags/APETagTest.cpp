@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include "TagTestFiles.h"
+#include "tags/classes/APETag.h"
+#include "tags/classes/TagLayout.h"
+
+using namespace tagtest;
+
+namespace {
+
+const std::string Audio(500, '\x42');
+
+std::string Le32(std::uint32_t v)
+{
+    return {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16), static_cast<char>(v >> 24)};
+}
+
+std::string Item(const std::string& key, const std::string& value, std::uint32_t flags = 0)
+{
+    return Le32(static_cast<std::uint32_t>(value.size())) + Le32(flags) + key + '\0' + value;
+}
+
+std::string Footer(std::uint32_t version, std::uint32_t size, std::uint32_t count, std::uint32_t flags)
+{
+    return "APETAGEX" + Le32(version) + Le32(size) + Le32(count) + Le32(flags) + std::string(8, '\0');
+}
+
+// A version 2000 tag with header, or version 1000 with only a footer.
+std::string Tag(const std::string& items, std::uint32_t count, bool withHeader)
+{
+    const auto size = static_cast<std::uint32_t>(items.size() + 32);
+    if (!withHeader)
+        return items + Footer(1000, size, count, 0);
+    return Footer(2000, size, count, 0xA0000000) + items + Footer(2000, size, count, 0x80000000);
+}
+
+class APETagTest : public ::testing::Test {
+protected:
+    testsupport::TempFolder folder;
+    std::filesystem::path file = folder / "a.ape";
+
+    TAPETag LoadBytes(const std::string& bytes)
+    {
+        WriteFile(file, bytes);
+        TAPETag tag;
+        EXPECT_TRUE(tag.Load(file));
+        return tag;
+    }
+};
+
+TEST_F(APETagTest, ShortFiles)
+{
+    WriteFile(file, std::string(100, 'x'));
+    TAPETag tag;
+    EXPECT_TRUE(tag.Load(file));
+    EXPECT_FALSE(tag.Exists());
+    WriteFile(file, std::string(20, 'x'));
+    EXPECT_FALSE(tag.Load(file));
+    EXPECT_FALSE(tag.Load(folder / "missing.ape"));
+    EXPECT_FALSE(tag.Save(folder / "missing.ape"));
+}
+
+TEST_F(APETagTest, Version1000WithoutHeaderIsReplacedWithoutTouchingAudio)
+{
+    TAPETag tag = LoadBytes(Audio + Tag(Item("Title", "Old"), 1, false));
+    EXPECT_TRUE(tag.Exists());
+    EXPECT_EQ(tag.Version(), 1000u);
+    EXPECT_EQ(tag.GetItem("title"), "Old");
+    tag.SetItem("Title", "New");
+    ASSERT_TRUE(tag.Save(file));
+    EXPECT_EQ(ReadFile(file), Audio + Tag(Item("Title", "New"), 1, true));
+}
+
+TEST_F(APETagTest, HeaderFlagWithoutHeaderCutsOnlyTheTag)
+{
+    const std::string items = Item("Title", "Old");
+    const auto size = static_cast<std::uint32_t>(items.size() + 32);
+    TAPETag tag = LoadBytes(Audio + items + Footer(2000, size, 1, 0x80000000));
+    ASSERT_TRUE(tag.RemoveFromFile(file));
+    EXPECT_EQ(ReadFile(file), Audio);
+}
+
+TEST_F(APETagTest, LongValuesAreReadWhole)
+{
+    const std::string value(300, 'v');
+    const TAPETag tag = LoadBytes(Audio + Tag(Item("Lyrics", value) + Item("Artist", "Band"), 2, true));
+    ASSERT_EQ(tag.Fields().size(), 2u);
+    EXPECT_EQ(tag.GetItem("LYRICS"), value);
+    EXPECT_EQ(tag.GetItem("artist"), "Band");
+}
+
+TEST_F(APETagTest, KeysIgnoreCase)
+{
+    TAPETag tag = LoadBytes(Audio + Tag(Item("TITLE", "Old"), 1, true));
+    EXPECT_EQ(tag.GetItem("Title"), "Old");
+    tag.SetItem("Title", "New");
+    ASSERT_EQ(tag.Fields().size(), 1u);
+    EXPECT_EQ(tag.Fields()[0].Name, "TITLE");
+    EXPECT_EQ(tag.GetItem("title"), "New");
+    EXPECT_EQ(tag.GetItem("Album"), "");
+}
+
+TEST_F(APETagTest, SizeOfTwoItemsAndID3v1KeptBehind)
+{
+    const std::string id3v1 = ID3v1("Song", "", 0, 0, 17);
+    WriteFile(file, Audio + id3v1);
+    TAPETag tag;
+    ASSERT_TRUE(tag.Load(file));
+    tag.SetItem("Title", "Song");
+    tag.SetItem("Artist", "Band");
+    ASSERT_TRUE(tag.Save(file));
+    const std::string saved = ReadFile(file);
+    EXPECT_EQ(saved.size(), Audio.size() + 32 + 69 + 128);
+    EXPECT_EQ(saved.substr(saved.size() - 128), id3v1);
+    EXPECT_EQ(saved.substr(0, Audio.size()), Audio);
+    const std::string footer = saved.substr(saved.size() - 128 - 32, 32);
+    EXPECT_EQ(footer.substr(12, 8), Le32(69) + Le32(2));
+
+    // Replacing the tag again: the old one goes, ID3v1 and audio stay.
+    TAPETag again;
+    ASSERT_TRUE(again.Load(file));
+    EXPECT_EQ(again.Size(), 69);
+    again.SetItem("Album", "Record");
+    ASSERT_TRUE(again.Save(file));
+    const std::string resaved = ReadFile(file);
+    EXPECT_EQ(resaved.substr(0, Audio.size()), Audio);
+    EXPECT_EQ(resaved.substr(resaved.size() - 128), id3v1);
+    TTagLayout layout;
+    ASSERT_TRUE(ReadTagLayout(file, layout));
+    EXPECT_EQ(layout.AudioEnd(), Audio.size());
+    EXPECT_EQ(layout.APESize, resaved.size() - 128 - Audio.size());
+}
+
+TEST_F(APETagTest, Utf8AndBinaryValuesSurviveASave)
+{
+    const std::string cover = std::string("  \0\1\2 png ", 11);
+    TAPETag tag = LoadBytes(Audio + Tag(Item("Cover Art (Front)", cover, 2) + Item("Title", "Ключ"), 2, true));
+    EXPECT_EQ(tag.GetItem("Cover Art (Front)"), cover);
+    ASSERT_TRUE(tag.Save(file));
+    TAPETag again;
+    ASSERT_TRUE(again.Load(file));
+    EXPECT_EQ(again.GetItem("cover art (front)"), cover);
+    EXPECT_EQ(again.Fields()[0].Flags, 2u);
+    EXPECT_EQ(again.GetItem("Title"), "Ключ");
+}
+
+TEST_F(APETagTest, MalformedFootersNeverCutAudio)
+{
+    const std::string cases[] = {
+        Audio + Footer(2000, 0xFFFFFFF0, 3, 0x80000000),       // size beyond the file
+        Audio + Footer(2000, 10, 3, 0x80000000),               // size below a footer
+        Audio + Item("Title", "x") + Footer(2000, 47, 0xFFFFFFFF, 0),  // huge item count
+        Audio + Le32(999999) + Le32(0) + "Key" + '\0' + Footer(2000, 44, 1, 0),  // value beyond the tag
+    };
+    for (const std::string& bytes : cases) {
+        TAPETag tag = LoadBytes(bytes);
+        EXPECT_TRUE(tag.Exists());
+        tag.SetItem("Title", "New");
+        ASSERT_TRUE(tag.Save(file));
+        EXPECT_EQ(ReadFile(file).substr(0, Audio.size()), Audio);
+        TAPETag again;
+        ASSERT_TRUE(again.Load(file));
+        EXPECT_EQ(again.GetItem("Title"), "New");
+    }
+}
+
+}  // namespace
