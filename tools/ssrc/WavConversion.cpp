@@ -30,7 +30,7 @@ wavio::WavFormat OutputFormat(const wavio::WavFormat& in, const WavSettings& set
 class Pipeline {
 public:
     Pipeline(const wavio::WavFormat& in, const wavio::WavFormat& out, bool dither)
-        : in_(in), out_(out),
+        : in_(in), out_(out), mixer_(in.channels, in.channelMask, out.channels),
           quantizer_(out.bitsPerSample, dither && (in.kind == wavio::SampleKind::Float ||
                                                    out.bitsPerSample < in.bitsPerSample))
     {
@@ -52,7 +52,7 @@ public:
         wavio::DecodeSamples(raw, decoded_.size(), in_, decoded_.data());
         const std::vector<float>* samples = &decoded_;
         if (in_.channels != out_.channels) {
-            MixChannels(decoded_.data(), frames, in_.channels, out_.channels, mixed_);
+            mixer_.Mix(decoded_.data(), frames, mixed_);
             samples = &mixed_;
         }
         if (!resampler_)
@@ -76,6 +76,7 @@ private:
 
     wavio::WavFormat in_;
     wavio::WavFormat out_;
+    ChannelMixer mixer_;
     Quantizer quantizer_;
     std::unique_ptr<Resampler> resampler_;
     wavio::WavWriter writer_;

@@ -15,6 +15,7 @@ struct WavFormat {
     int channels = 0;
     int sampleRate = 0;
     int bitsPerSample = 0;  // 8 (unsigned), 16, 24, 32; 32 or 64 for Float
+    std::uint32_t channelMask = 0;  // speaker positions, one bit each; 0: the usual order
 
     int BytesPerSample() const { return bitsPerSample / 8; }
     int BlockAlign() const { return channels * BytesPerSample(); }

@@ -95,8 +95,10 @@ bool WavReader::ParseFormatChunk(std::uint32_t size, std::string& error)
         return false;
     }
     std::uint16_t tag = std::uint16_t(Le(fmt.data(), 2));
-    if (tag == TagExtensible && size >= ExtensibleFormatSize)
+    if (tag == TagExtensible && size >= ExtensibleFormatSize) {
+        format_.channelMask = Le(fmt.data() + 20, 4);
         tag = std::uint16_t(Le(fmt.data() + 24, 2));  // first bytes of the sub-format GUID
+    }
     if (tag != TagPcm && tag != TagFloat) {
         error = "not PCM audio (format tag " + std::to_string(tag) + ")";
         return false;
