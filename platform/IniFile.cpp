@@ -109,10 +109,16 @@ fs::path FileBehind(const fs::path& path)
 
 IniFile::IniFile(fs::path path) : path_(std::move(path))
 {
-    std::ifstream in(path_, std::ios::binary);
-    if (!in)
+    std::error_code ec;
+    if (!fs::is_regular_file(path_, ec))
         return;
-    const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::ifstream in(path_, std::ios::binary);
+    std::string content;
+    try {
+        content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } catch (const std::ios_base::failure&) {
+        content.clear();
+    }
     if (content.empty())
         return;
     std::istringstream stream(content);

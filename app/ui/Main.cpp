@@ -1,12 +1,14 @@
 #include <QApplication>
-#include <QMainWindow>
+
+#include "app/ui/MainForm.h"
+#include "app/ui/ShellActions.h"
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("Tremolix Audio Converter");
-    QMainWindow window;
-    window.setWindowTitle("Tremolix Audio Converter");
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(appui::ApplicationTitle);
+    QApplication::setApplicationDisplayName(appui::ApplicationTitle);
+    TfrmMain window;
     window.show();
-    return app.exec();
+    return application.exec();
 }

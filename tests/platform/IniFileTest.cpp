@@ -120,6 +120,7 @@ TEST_F(IniFileTest, KeepsPermissionsAndFailsCleanlyWhereItCannotWrite)
     EXPECT_EQ(info.st_mode & 0777, 0600u);
 
     EXPECT_FALSE(IniFile::WriteString(folder / "no-such-folder" / "x.ini", "A", "x", "1"));
+    EXPECT_EQ(IniFile(folder.path()).ReadString("A", "x", "d"), "d") << "a folder reads as empty";
     EXPECT_EQ(IniFile(folder / "no-such-folder" / "x.ini").ReadString("A", "x", "d"), "d");
 }
 

@@ -1,0 +1,20 @@
+#pragma once
+
+// The About box: the header picture, the version, the home page and the
+// support address.
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+class TfrmAbout : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmAbout(QWidget* owner);
+
+    QLabel* lblVersion = nullptr;
+    QLabel* lblHomePage = nullptr;
+    QLabel* lblMail = nullptr;
+    QPushButton* btnOK = nullptr;
+};

@@ -1,0 +1,51 @@
+#pragma once
+
+// The batch run's progress window: the current file, its percentage, the
+// elapsed time, and Cancel / Minimize turned into flags that the run polls
+// and clears.
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <cstdint>
+#include <string>
+
+#include "app/ui/ButtonlessDialog.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+class TfrmEncProgress : public appui::ButtonlessDialog {
+    Q_OBJECT
+public:
+    explicit TfrmEncProgress(QWidget* owner);
+
+    void SetPercent(int percent);
+    void SetTips(const std::string& text);
+    void TimerTimer();
+
+    // "hh:nn:ss", modulo 24 hours.
+    static std::string FormatElapsed(std::int64_t milliseconds);
+
+    bool CancelRequested = false;
+    bool MinimizeRequested = false;
+
+    QLabel* lblTips = nullptr;
+    QProgressBar* pbPercent = nullptr;
+    QLabel* lblTime = nullptr;
+    QPushButton* btnMinimize = nullptr;
+    QPushButton* btnCancel = nullptr;
+    QTimer Timer;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormShow();
+    void btnCancelClick();
+    void btnMinimizeClick();
+
+    // Monotonic, so setting the clock back during a run cannot make the
+    // elapsed time jump or go negative.
+    QElapsedTimer StartTime;
+};

@@ -1,0 +1,214 @@
+// The file list of the main window: adding through the open dialog or by
+// drops, deleting, and the count in the status pane.
+
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QLabel>
+#include <QTreeWidgetItem>
+#include <cmath>
+
+#include "app/ui/MainForm.h"
+#include "app/ui/ProgressForm.h"
+#include "app/ui/SongList.h"
+#include "engine/Encoder.h"
+#include "platform/ui/MessageBox.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct FilterEntry {
+    const char* description;
+    const char* pattern;
+};
+const FilterEntry FilterEntries[] = {
+    {"MP3 Files", "*.mp3"},       {"MP2 Files", "*.mp2"},         {"MP1 Files", "*.mp1"},
+    {"Ogg voribs", "*.ogg"},      {"AAC Files", "*.aac"},         {"AC3 Files", "*.ac3"},
+    {"ALAC Files", "*.alac"},     {"APE files", "*.ape"},         {"Flac Files", "*.flac"},
+    {"MP4 Files", "*.mp4"},       {"M4A files", "*.m4a"},         {"Musepack Files", "*.mpc"},
+    {"OptimFROG Files", "*.ofr"}, {"Wav Standard", "*.wav"},      {"WMA Files", "*.wma"},
+};
+
+std::string InputFormatText(const TAudioProperty& property)
+{
+    return "Bitrate: " + std::to_string(property.Bitrate) + "Kbps Channel: " +
+           (property.Channels == 1 ? "mono" : "stereo") + " SampleRate: " + std::to_string(property.SampleRate) +
+           "hz";
+}
+
+bool IsBlankText(const std::string& text)
+{
+    for (const unsigned char c : text)
+        if (c > ' ')
+            return false;
+    return true;
+}
+
+// Only plain files are offered to the decoders: a pipe or a device would
+// block the window for good.
+bool IsPlainFile(const fs::path& path)
+{
+    std::error_code ec;
+    return fs::is_regular_file(path, ec);
+}
+
+// Re-enables the main window and frees the progress window on every path.
+class AddingScope {
+public:
+    explicit AddingScope(QWidget* window) : window_(window), progress_(new Tfrmprogress(window))
+    {
+        progress_->setWindowTitle("Open file");
+        progress_->show();
+        window_->setEnabled(false);
+        progress_->setEnabled(true);
+        progress_->activateWindow();
+    }
+    ~AddingScope()
+    {
+        progress_->hide();
+        delete progress_;
+        window_->setEnabled(true);
+    }
+    AddingScope(const AddingScope&) = delete;
+    AddingScope& operator=(const AddingScope&) = delete;
+
+    Tfrmprogress& Progress() { return *progress_; }
+
+private:
+    QWidget* window_;
+    Tfrmprogress* progress_;
+};
+
+}  // namespace
+
+QStringList TfrmMain::OpenDialogFilters()
+{
+    QStringList filters;
+    QStringList all;
+    for (const FilterEntry& entry : FilterEntries) {
+        filters << QString("%1(%2)").arg(entry.description, entry.pattern);
+        all << entry.pattern;
+    }
+    filters << "All support files(" + all.join(' ') + ")";
+    return filters;
+}
+
+void TfrmMain::actAddfilesExecute()
+{
+    QFileDialog dialog(this, "Add Files");
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    dialog.setSizeGripEnabled(true);
+    const QStringList filters = OpenDialogFilters();
+    dialog.setNameFilters(filters);
+    dialog.selectNameFilter(filters.back());
+    std::vector<fs::path> paths;
+    if (dialog.exec() == QDialog::Accepted)
+        for (const QString& name : dialog.selectedFiles())
+            paths.emplace_back(QFile::encodeName(name).toStdString());
+    AddFiles(paths);
+}
+
+void TfrmMain::AppendEntry(const fs::path& path, const TAudioProperty& property)
+{
+    auto* item = new QTreeWidgetItem(lvSongs);
+    appui::SongList::SetPath(item, path);
+    item->setText(appui::ColInputFormat, QString::fromStdString(InputFormatText(property)));
+    item->setText(appui::ColDuration, QString::fromStdString(property.Duration));
+    item->setText(appui::ColSize, QString::fromStdString(property.Size));
+    item->setText(appui::ColResult, " ");
+}
+
+void TfrmMain::AddFiles(const std::vector<fs::path>& paths)
+{
+    std::string failures;
+    {
+        AddingScope adding(this);
+        Tfrmprogress& progress = adding.Progress();
+        const std::size_t n = paths.size();
+        for (std::size_t i = 0; i < n; ++i) {
+            progress.SetPrompt(paths[i].string());
+            TAudioProperty property;
+            if (Encoder && IsPlainFile(paths[i]) && Encoder->OpenInput(paths[i], 0, true, &property) != 0)
+                AppendEntry(paths[i], property);
+            else
+                failures += "\n" + paths[i].string();
+            progress.SetPercent(static_cast<int>(std::trunc(double(i + 1) / double(n) * 100.0)));
+            progress.repaint();
+            QCoreApplication::processEvents();
+            if (progress.CancelRequested)
+                break;
+        }
+    }
+    if (!IsBlankText(failures))
+        platform::ShowWarning(this, "Files open failed:\n" + failures);
+    UpdateFileCount();
+}
+
+void TfrmMain::FilesDropped(const std::vector<fs::path>& names)
+{
+    std::vector<fs::path> paths;
+    std::error_code ec;
+    for (const fs::path& name : names) {
+        if (fs::exists(name, ec) && !fs::is_directory(name, ec))
+            paths.push_back(name);
+        else if (fs::is_directory(name, ec))
+            ListFolderFiles(name, false, paths);
+    }
+    AddFiles(paths);
+}
+
+void TfrmMain::ListFolderFiles(const fs::path& folder, bool recursive, std::vector<fs::path>& list)
+{
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
+         !ec && it != end; it.increment(ec)) {
+        const fs::path path = it->path();
+        std::error_code typeError;
+        // Linked folders are not entered, so a link loop cannot recurse forever.
+        if (it->is_directory(typeError)) {
+            if (recursive && !it->is_symlink(typeError))
+                ListFolderFiles(path, true, list);
+        } else if (fs::exists(path, typeError)) {
+            list.push_back(path);
+        }
+    }
+}
+
+void TfrmMain::actDelselExecute()
+{
+    qDeleteAll(lvSongs->selectedItems());
+    UpdateFileCount();
+}
+
+void TfrmMain::actDelallExecute()
+{
+    lvSongs->clear();
+    UpdateFileCount();
+}
+
+int TfrmMain::EntryCount() const { return lvSongs->topLevelItemCount(); }
+
+QTreeWidgetItem* TfrmMain::Entry(int row) const { return lvSongs->topLevelItem(row); }
+
+fs::path TfrmMain::EntryPath(int row) const { return appui::SongList::PathOf(Entry(row)); }
+
+void TfrmMain::UpdateFileCount()
+{
+    const int count = EntryCount();
+    spPendingfiles->setText(count == 0 ? QString() : "Selected files: " + QString::number(count));
+    UpdateActions();
+}
+
+// The enabling rules of the list's actions, run whenever the list or its
+// selection changes.
+void TfrmMain::UpdateActions()
+{
+    const int selected = static_cast<int>(lvSongs->selectedItems().size());
+    const bool any = EntryCount() > 0;
+    actDelsel->setEnabled(selected > 0);
+    actDelall->setEnabled(any);
+    actEditTag->setEnabled(selected == 1);
+    actConvertion->setEnabled(any);
+}

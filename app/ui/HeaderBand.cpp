@@ -1,0 +1,45 @@
+#include "app/ui/HeaderBand.h"
+
+#include <QPixmap>
+#include <QResizeEvent>
+
+namespace appui {
+
+bool LoadImageResource(QLabel* control, const QString& name)
+{
+    QPixmap picture(":/" + name);
+    if (picture.isNull())
+        return false;
+    control->setPixmap(picture);
+    return true;
+}
+
+HeaderBand::HeaderBand(QWidget* parent, int height, const QString& background, const QString& title)
+    : QWidget(parent)
+{
+    setFixedHeight(height);
+    setAutoFillBackground(true);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+
+    Image = new QLabel(this);
+    Image->setObjectName("Image");
+    Image->setScaledContents(true);
+    LoadImageResource(Image, background);
+
+    ImgFont = new QLabel(this);
+    ImgFont->setObjectName("ImgFont");
+    ImgFont->setAttribute(Qt::WA_TranslucentBackground);
+    LoadImageResource(ImgFont, title);
+    ImgFont->move(16, 23);
+    ImgFont->adjustSize();
+}
+
+void HeaderBand::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Image->setGeometry(rect());
+}
+
+}  // namespace appui

@@ -1,0 +1,165 @@
+#pragma once
+
+// The main window: the file list and run controls on "Converter", the
+// policies on "Settings", the header band and the status pane. It owns the
+// engine object from its first showing to its destruction, and keeps the
+// user's choices in Options.ini (read when first shown, written on close).
+
+#include <QMainWindow>
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Settings.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QStatusBar;
+class QSystemTrayIcon;
+class QTabWidget;
+class QTreeWidgetItem;
+class TEncoder;
+struct TAudioProperty;
+
+namespace appui {
+class ColorBox;
+class HeaderBand;
+class SongList;
+}  // namespace appui
+
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    TfrmMain();
+    ~TfrmMain() override;
+
+    // Settings file <-> record <-> controls.
+    void LoadSettings(const std::filesystem::path& settingsFile);
+    void SaveSettings(const std::filesystem::path& settingsFile);
+
+    // File list.
+    void AddFiles(const std::vector<std::filesystem::path>& paths);
+    void FilesDropped(const std::vector<std::filesystem::path>& names);
+    static void ListFolderFiles(const std::filesystem::path& folder, bool recursive,
+                                std::vector<std::filesystem::path>& list);
+    void UpdateFileCount();
+    int EntryCount() const;
+    std::filesystem::path EntryPath(int row) const;
+    QTreeWidgetItem* Entry(int row) const;
+    // The sixteen filter entries of the open dialog, the last one selected.
+    static QStringList OpenDialogFilters();
+
+    // Handlers.
+    void actAddfilesExecute();
+    void actDelselExecute();
+    void actDelallExecute();
+    void UpdateActions();
+    void edtTargetFolderButtonClick();
+    void chkAdjustVolumeClick();
+    void chkWhenFinishedClick();
+    void rdOriginalNameClick();
+    void rdCustomNameClick();
+    void menuHelpClick();
+    void menuHomepageClick();
+    void menuAboutClick();
+
+    // Seams for the preset choice, the batch run and the tag editor: each
+    // handler runs the function set here, if any.
+    void cmbFormatChange();
+    void cmbConfigChange();
+    void btnConfigClick();
+    void actConvertionExecute();
+    void actEditTagExecute();
+    std::function<void()> OnFormatChange;
+    std::function<void()> OnConfigChange;
+    std::function<void()> OnConfigClick;
+    std::function<void()> OnConvertion;
+    std::function<void()> OnEditTag;
+
+    // State shared with the preset choice and the batch run.
+    TGlobaVariant GlobaVariant;
+    std::filesystem::path SettingsFile;
+    std::uint8_t CurrentFormat = 11;
+    std::string CurrentOptions;
+    std::array<std::string, app::PresetListCount> PresetLists;
+    std::vector<std::filesystem::path> ConvertedFiles;
+    std::unique_ptr<TEncoder> Encoder;
+
+    // Controls.
+    appui::HeaderBand* HeaderBand = nullptr;
+    QLabel* Image = nullptr;
+    QLabel* ImgFont = nullptr;
+    QTabWidget* PageControl = nullptr;
+    QWidget* tsConverter = nullptr;
+    QWidget* tsSettings = nullptr;
+    appui::SongList* lvSongs = nullptr;
+    QPushButton* btnAddFiles = nullptr;
+    QPushButton* btnDelete = nullptr;
+    QMenu* PopupMenuDel = nullptr;
+    QPushButton* btnEditTag = nullptr;
+    QPushButton* RzMenuButton1 = nullptr;
+    QMenu* PopupMenuHelp = nullptr;
+    QLineEdit* edtTargetFolder = nullptr;
+    QComboBox* cmbFormat = nullptr;
+    QComboBox* cmbConfig = nullptr;
+    QPushButton* btnConfig = nullptr;
+    QPushButton* btnConverter = nullptr;
+    QCheckBox* chkAdjustVolume = nullptr;
+    QSpinBox* SpinEditAdjustVolume = nullptr;
+    QCheckBox* chkAutoSaveTag = nullptr;
+    QCheckBox* chkDelOrig = nullptr;
+    QComboBox* cmbthreadPriority = nullptr;
+    QCheckBox* chkWhenFinished = nullptr;
+    QComboBox* cmbDoEvent = nullptr;
+    appui::ColorBox* cmbColor = nullptr;
+    QComboBox* cmbFileexist = nullptr;
+    QRadioButton* rdOriginalName = nullptr;
+    QRadioButton* rdCustomName = nullptr;
+    QComboBox* cmbPrefix = nullptr;
+    QStatusBar* StatusBar = nullptr;
+    QLabel* spPendingfiles = nullptr;
+    QSystemTrayIcon* TrayIcon = nullptr;
+
+    // Actions.
+    QAction* actAddfiles = nullptr;
+    QAction* actDelsel = nullptr;
+    QAction* actDelall = nullptr;
+    QAction* actEditTag = nullptr;
+    QAction* actConvertion = nullptr;
+    QAction* edtTargetFolderButton = nullptr;
+    QAction* menuHelp = nullptr;
+    QAction* menuHomepage = nullptr;
+    QAction* menuAbout = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    void BuildActions();
+    QWidget* BuildConverterPage();
+    QWidget* BuildSettingsPage();
+    QWidget* BuildGeneralGroup();
+    QWidget* BuildOutputGroup();
+    void ConnectHandlers();
+    void ShowRecord(const app::StoredSettings& settings);
+    app::StoredSettings TakeRecord() const;
+    void AppendEntry(const std::filesystem::path& path, const TAudioProperty& property);
+
+    bool shown_ = false;
+    bool engineFailed_ = false;
+};

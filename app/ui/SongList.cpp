@@ -1,0 +1,111 @@
+#include "app/ui/SongList.h"
+
+#include <QDropEvent>
+#include <QFile>
+#include <QHeaderView>
+#include <QMimeData>
+#include <QStyledItemDelegate>
+#include <QTimer>
+#include <QUrl>
+
+namespace appui {
+namespace {
+
+constexpr int PathRole = Qt::UserRole + 1;
+
+// lvSongsCustomDrawSubItem: the Result texts take the chosen colour at the
+// moment they are drawn.
+class ResultColumnDelegate : public QStyledItemDelegate {
+public:
+    ResultColumnDelegate(QObject* parent, std::function<QColor()> colorSource)
+        : QStyledItemDelegate(parent), colorSource_(std::move(colorSource))
+    {
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (index.column() != ColResult || !colorSource_)
+            return;
+        const QColor color = colorSource_();
+        option->palette.setColor(QPalette::Text, color);
+        option->palette.setColor(QPalette::HighlightedText, color);
+    }
+
+private:
+    std::function<QColor()> colorSource_;
+};
+
+bool HasLocalFiles(const QMimeData* data)
+{
+    if (!data || !data->hasUrls())
+        return false;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile())
+            return true;
+    return false;
+}
+
+}  // namespace
+
+SongList::SongList(QWidget* parent) : QTreeWidget(parent)
+{
+    setColumnCount(5);
+    setHeaderLabels({"Filename", "Input format", "Duration", "Size", "Result"});
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::DropOnly);
+    header()->setStretchLastSection(false);
+    header()->setSectionsMovable(false);
+}
+
+void SongList::SetResultColor(std::function<QColor()> colorSource)
+{
+    setItemDelegateForColumn(ColResult, new ResultColumnDelegate(this, std::move(colorSource)));
+}
+
+std::filesystem::path SongList::PathOf(const QTreeWidgetItem* item)
+{
+    const QByteArray bytes = item->data(ColFilename, PathRole).toByteArray();
+    return std::filesystem::path(bytes.toStdString());
+}
+
+void SongList::SetPath(QTreeWidgetItem* item, const std::filesystem::path& path)
+{
+    item->setData(ColFilename, PathRole, QByteArray::fromStdString(path.native()));
+    item->setText(ColFilename, QString::fromStdString(path.string()));
+}
+
+void SongList::dragEnterEvent(QDragEnterEvent* event) { dragMoveEvent(event); }
+
+void SongList::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (HasLocalFiles(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void SongList::dropEvent(QDropEvent* event)
+{
+    if (!HasLocalFiles(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    std::vector<std::filesystem::path> names;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            names.emplace_back(QFile::encodeName(url.toLocalFile()).toStdString());
+    event->acceptProposedAction();
+    // Adding runs its own event loop: let the drop finish first.
+    QTimer::singleShot(0, this, [this, names] { emit FilesDropped(names); });
+}
+
+}  // namespace appui

@@ -1,0 +1,230 @@
+#include <QAction>
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidgetItem>
+#include <fstream>
+
+#include "MainWindowFixture.h"
+#include "app/ui/ColorBox.h"
+#include "app/ui/ProgressForm.h"
+#include "app/ui/SongList.h"
+#include "support/TestAudio.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class FileListTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        mp3 = testaudio::Get("tone.mp3");
+        flac = testaudio::Get("tone.flac");
+    }
+
+    // Sends a drop of these local files to a widget, as the desktop would.
+    static void Drop(QWidget* target, const std::vector<fs::path>& names)
+    {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const fs::path& name : names)
+            urls << QUrl::fromLocalFile(QString::fromStdString(name.string()));
+        data.setUrls(urls);
+        const QPoint at = target->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &drop);
+        QApplication::processEvents();
+    }
+
+    std::vector<std::string> Paths() const
+    {
+        std::vector<std::string> paths;
+        for (int row = 0; row < window->EntryCount(); ++row)
+            paths.push_back(window->EntryPath(row).string());
+        return paths;
+    }
+
+    fs::path mp3;
+    fs::path flac;
+};
+
+TEST_F(FileListTest, AddedFilesShowTheirPropertiesAndTheSameFileMayComeTwice)
+{
+    TfrmMain& w = Open();
+    w.AddFiles({mp3, flac, mp3});
+    ASSERT_EQ(w.EntryCount(), 3);
+    EXPECT_TRUE(messages.empty());
+    const QTreeWidgetItem* first = w.Entry(0);
+    EXPECT_EQ(first->text(appui::ColFilename).toStdString(), mp3.string());
+    EXPECT_EQ(first->text(appui::ColInputFormat).toStdString().rfind("Bitrate: ", 0), 0u);
+    EXPECT_NE(first->text(appui::ColInputFormat).indexOf("Kbps Channel: stereo SampleRate: 44100hz"), -1)
+        << first->text(appui::ColInputFormat).toStdString();
+    EXPECT_FALSE(first->text(appui::ColDuration).isEmpty());
+    EXPECT_FALSE(first->text(appui::ColSize).isEmpty());
+    EXPECT_EQ(first->text(appui::ColResult), " ");
+    EXPECT_EQ(Paths(), (std::vector<std::string>{mp3.string(), flac.string(), mp3.string()}));
+    EXPECT_EQ(w.spPendingfiles->text(), "Selected files: 3");
+    EXPECT_TRUE(w.isEnabled());
+    EXPECT_TRUE(w.btnConverter->isEnabled());
+}
+
+TEST_F(FileListTest, UnreadableFilesAreReportedTogetherAndOddNamesWork)
+{
+    const fs::path text = home / "notes.txt";
+    std::ofstream(text) << "not audio";
+    const fs::path odd = home / "-a \"quoted\" ünïcode name with a long tail of words to pass eighty chars.mp3";
+    fs::copy_file(mp3, odd);
+    const fs::path empty = home / "empty.mp3";
+    std::ofstream{empty};
+    TfrmMain& w = Open();
+    w.AddFiles({text, odd, empty, home / "missing.flac"});
+    EXPECT_EQ(Paths(), (std::vector<std::string>{odd.string()}));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].caption, "Warning");
+    EXPECT_EQ(messages[0].icon, platform::BoxIcon::Warning);
+    EXPECT_EQ(messages[0].text, "Files open failed:\n\n" + text.string() + "\n" + empty.string() + "\n" +
+                                    (home / "missing.flac").string());
+}
+
+TEST_F(FileListTest, ADroppedFolderAddsItsAudioAndSkipsSubfolders)
+{
+    const fs::path folder = home / "drop";
+    fs::create_directories(folder / "inner");
+    fs::copy_file(mp3, folder / "a.mp3");
+    fs::copy_file(flac, folder / "b.flac");
+    fs::copy_file(flac, folder / "inner" / "c.flac");
+    std::ofstream(folder / "readme.txt") << "text";
+    TfrmMain& w = Open();
+    Drop(w.lvSongs->viewport(), {folder, mp3, home / "nothing-here"});
+    ASSERT_EQ(w.EntryCount(), 3);
+    std::vector<std::string> paths = Paths();
+    EXPECT_EQ(paths.back(), mp3.string()) << "the drop's order is kept";
+    paths.pop_back();
+    std::sort(paths.begin(), paths.end());
+    EXPECT_EQ(paths, (std::vector<std::string>{(folder / "a.mp3").string(), (folder / "b.flac").string()}));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "Files open failed:\n\n" + (folder / "readme.txt").string());
+}
+
+TEST_F(FileListTest, DropsOutsideTheListDoNothing)
+{
+    TfrmMain& w = Open();
+    Drop(w.btnAddFiles, {mp3});
+    Drop(w.spPendingfiles, {mp3});
+    EXPECT_EQ(w.EntryCount(), 0);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(FileListTest, CancelDuringAddingKeepsWhatWasAdded)
+{
+    TfrmMain& w = Open();
+    bool windowDisabled = false;
+    bool cancelUsable = false;
+    QString caption;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* progress = qobject_cast<Tfrmprogress*>(top); progress && progress->isVisible()) {
+                windowDisabled = !w.isEnabled();
+                cancelUsable = progress->btnCancel->isEnabled();
+                caption = progress->windowTitle();
+                QTest::mouseClick(progress->btnCancel, Qt::LeftButton);
+                QTest::mouseClick(progress->btnCancel, Qt::LeftButton);
+            }
+    });
+    w.AddFiles(std::vector<fs::path>(40, mp3));
+    EXPECT_TRUE(windowDisabled);
+    EXPECT_TRUE(cancelUsable);
+    EXPECT_EQ(caption, "Open file");
+    EXPECT_GE(w.EntryCount(), 1);
+    EXPECT_LT(w.EntryCount(), 40);
+    EXPECT_TRUE(w.isEnabled());
+    for (QWidget* top : QApplication::topLevelWidgets())
+        EXPECT_EQ(qobject_cast<Tfrmprogress*>(top), nullptr) << "the progress window is freed";
+}
+
+TEST_F(FileListTest, StatusPaneEditTagAndDeleteActionsFollowTheList)
+{
+    TfrmMain& w = Open();
+    EXPECT_EQ(w.spPendingfiles->text(), "");
+    EXPECT_FALSE(w.actDelall->isEnabled());
+    EXPECT_FALSE(w.btnConverter->isEnabled());
+    w.AddFiles({mp3, flac, mp3});
+    EXPECT_FALSE(w.btnEditTag->isEnabled());
+    EXPECT_FALSE(w.actDelsel->isEnabled());
+    EXPECT_TRUE(w.actDelall->isEnabled());
+
+    w.Entry(1)->setSelected(true);
+    EXPECT_TRUE(w.btnEditTag->isEnabled());
+    EXPECT_TRUE(w.actDelsel->isEnabled());
+    EXPECT_EQ(w.spPendingfiles->text(), "Selected files: 3");
+    w.Entry(2)->setSelected(true);
+    EXPECT_FALSE(w.btnEditTag->isEnabled());
+
+    int edits = 0;
+    w.OnEditTag = [&] { ++edits; };
+    w.Entry(2)->setSelected(false);
+    QTest::mouseClick(w.btnEditTag, Qt::LeftButton);
+    EXPECT_EQ(edits, 1);
+
+    w.actDelsel->trigger();
+    EXPECT_EQ(Paths(), (std::vector<std::string>{mp3.string(), mp3.string()}));
+    EXPECT_EQ(w.spPendingfiles->text(), "Selected files: 2");
+    w.actDelall->trigger();
+    EXPECT_EQ(w.EntryCount(), 0);
+    EXPECT_EQ(w.spPendingfiles->text(), "");
+    EXPECT_FALSE(w.btnConverter->isEnabled());
+}
+
+TEST_F(FileListTest, OpenDialogOffersSixteenFiltersEndingWithAllSupportedFiles)
+{
+    const QStringList filters = TfrmMain::OpenDialogFilters();
+    ASSERT_EQ(filters.size(), 16);
+    EXPECT_EQ(filters.front(), "MP3 Files(*.mp3)");
+    EXPECT_EQ(filters[3], "Ogg voribs(*.ogg)");
+    EXPECT_EQ(filters[14], "WMA Files(*.wma)");
+    EXPECT_TRUE(filters.back().startsWith("All support files("));
+    for (int i = 0; i < 15; ++i) {
+        const QString pattern = filters[i].section('(', 1).chopped(1);
+        EXPECT_TRUE(filters.back().contains(pattern)) << pattern.toStdString();
+    }
+}
+
+// Text is antialiased: a pixel counts when it is clearly of that hue.
+bool Near(const QColor& pixel, const QColor& colour)
+{
+    return std::abs(pixel.red() - colour.red()) < 90 && std::abs(pixel.green() - colour.green()) < 90 &&
+           std::abs(pixel.blue() - colour.blue()) < 90;
+}
+
+TEST_F(FileListTest, ResultColumnIsDrawnInTheChosenColour)
+{
+    TfrmMain& w = Open();
+    w.AddFiles({mp3});
+    for (int column = 0; column < 4; ++column)
+        w.lvSongs->header()->resizeSection(column, 60);
+    w.Entry(0)->setText(appui::ColResult, "WWWWWWWWWWWWWWWWWWWW");
+    const auto countPixels = [&](QColor colour) {
+        const QRect cell = w.lvSongs->visualItemRect(w.Entry(0)).intersected(
+            QRect(w.lvSongs->header()->sectionPosition(appui::ColResult), 0, 200, 10000));
+        const QImage shot = w.lvSongs->viewport()->grab().toImage();
+        int hits = 0;
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (int x = cell.left(); x <= cell.right() && x < shot.width(); ++x)
+                hits += Near(QColor(shot.pixel(x, y)), colour);
+        return hits;
+    };
+    EXPECT_GT(countPixels(Qt::red), 5);
+    w.cmbColor->setCurrentIndex(w.cmbColor->findText("Blue"));
+    EXPECT_GT(countPixels(Qt::blue), 5);
+    EXPECT_EQ(countPixels(Qt::red), 0);
+}
+
+}  // namespace

@@ -1,0 +1,150 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTest>
+#include <fstream>
+
+#include "MainWindowFixture.h"
+#include "app/ui/ColorBox.h"
+#include "app/ui/SongList.h"
+
+namespace {
+
+using SettingsTest = MainWindowTest;
+
+// On the box or circle, where a click always lands whatever the width.
+void Click(QWidget* control) { QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(6, control->height() / 2)); }
+
+TEST_F(SettingsTest, FirstStartShowsEveryDefaultAndCloseWritesThem)
+{
+    TfrmMain& w = Open();
+    EXPECT_EQ(w.edtTargetFolder->text(), QStandardPaths::writableLocation(QStandardPaths::MusicLocation));
+    EXPECT_EQ(w.cmbFormat->count(), 11);
+    EXPECT_EQ(w.cmbFormat->currentIndex(), -1);
+    EXPECT_EQ(w.cmbthreadPriority->currentText(), "Normal");
+    EXPECT_TRUE(w.chkAutoSaveTag->isChecked());
+    EXPECT_FALSE(w.chkDelOrig->isChecked());
+    EXPECT_FALSE(w.chkAdjustVolume->isChecked());
+    EXPECT_FALSE(w.SpinEditAdjustVolume->isEnabled());
+    EXPECT_EQ(w.SpinEditAdjustVolume->value(), 95);
+    EXPECT_FALSE(w.chkWhenFinished->isChecked());
+    EXPECT_FALSE(w.cmbDoEvent->isEnabled());
+    EXPECT_EQ(w.cmbDoEvent->currentText(), "Close application");
+    EXPECT_EQ(w.cmbFileexist->currentText(), "Ignore");
+    EXPECT_TRUE(w.rdOriginalName->isChecked());
+    EXPECT_FALSE(w.cmbPrefix->isEnabled());
+    EXPECT_EQ(w.cmbPrefix->currentText(), "");
+    EXPECT_EQ(w.cmbPrefix->itemText(0), "%TrackNum%");
+    EXPECT_EQ(w.cmbColor->Selected(), 255);
+    for (int column = 0; column < 5; ++column)
+        EXPECT_EQ(w.lvSongs->header()->sectionSize(column), 200);
+    EXPECT_FALSE(std::filesystem::exists(SettingsPath())) << "nothing is written before the close";
+
+    Close();
+    const platform::IniFile ini = Settings();
+    EXPECT_EQ(ini.ReadString("Options", "TargetFolder", "?"),
+              QStandardPaths::writableLocation(QStandardPaths::MusicLocation).toStdString());
+    EXPECT_EQ(ini.ReadInteger("Options", "SaveTag", -1), 1);
+    EXPECT_EQ(ini.ReadInteger("Options", "ThreadPriority", -1), 32);
+    EXPECT_EQ(ini.ReadInteger("Options", "AdjustVolumeValue", -1), 95);
+    EXPECT_EQ(ini.ReadInteger("Options", "ResultFontColor", -1), 255);
+    EXPECT_EQ(ini.ReadInteger("Options", "Column4", -1), 200);
+    EXPECT_EQ(ini.Keys("Options").size(), 19u);
+    EXPECT_EQ(ini.Keys("PresetLists").size(), 11u);
+}
+
+TEST_F(SettingsTest, StoredValuesComeBackAndOddNumbersAreTamed)
+{
+    std::ofstream(SettingsPath()) << "[options]\nthreadpriority=100\nFinishDoEvent=0x103\nCanDoEvent=7\n"
+                                     "OutputFileMode=1\nPrefix=%Album%_\nResultFontColor=0xFF0000\n"
+                                     "OutFormat=mp3\nWhenFileExist=2\nAdjustVolume=1\nAdjustVolumeValue=40\n"
+                                     "[PresetLists]\nPreset3=Best\n";
+    TfrmMain& w = Open();
+    EXPECT_EQ(w.cmbthreadPriority->currentText(), "Normal") << "100 is none of the four";
+    EXPECT_EQ(w.cmbDoEvent->currentIndex(), 3) << "only the low 8 bits count";
+    EXPECT_TRUE(w.chkWhenFinished->isChecked());
+    EXPECT_TRUE(w.cmbDoEvent->isEnabled());
+    EXPECT_TRUE(w.rdCustomName->isChecked());
+    EXPECT_TRUE(w.cmbPrefix->isEnabled());
+    EXPECT_EQ(w.cmbPrefix->currentText(), "%Album%_");
+    EXPECT_EQ(w.cmbColor->currentText(), "Blue");
+    EXPECT_EQ(w.cmbFormat->currentText(), "MP3") << "letter case is ignored";
+    EXPECT_EQ(w.cmbFileexist->currentText(), "Prompt");
+    EXPECT_TRUE(w.SpinEditAdjustVolume->isEnabled());
+    EXPECT_EQ(w.SpinEditAdjustVolume->value(), 40);
+    EXPECT_EQ(w.PresetLists[3], "Best");
+
+    Close();
+    const platform::IniFile ini = Settings();
+    EXPECT_EQ(ini.ReadInteger("Options", "ThreadPriority", -1), 32);
+    EXPECT_EQ(ini.ReadInteger("Options", "FinishDoEvent", -1), 3);
+    EXPECT_EQ(ini.ReadInteger("Options", "CanDoEvent", -1), 1);
+    EXPECT_EQ(ini.ReadInteger("Options", "ResultFontColor", -1), 0xFF0000);
+    EXPECT_EQ(ini.ReadString("Options", "OutFormat", ""), "MP3");
+    EXPECT_EQ(ini.ReadString("PresetLists", "Preset3", ""), "Best");
+    EXPECT_EQ(ini.Sections().size(), 2u) << "the lower-case section is rewritten in place";
+}
+
+TEST_F(SettingsTest, ColumnWidthsSurviveARestart)
+{
+    Open().lvSongs->header()->resizeSection(0, 321);
+    window->lvSongs->header()->resizeSection(3, 77);
+    Close();
+    TfrmMain& again = Open();
+    EXPECT_EQ(again.lvSongs->header()->sectionSize(0), 321);
+    EXPECT_EQ(again.lvSongs->header()->sectionSize(3), 77);
+    EXPECT_EQ(again.lvSongs->header()->sectionSize(4), 200);
+}
+
+TEST_F(SettingsTest, ChoicesReachTheFileOnlyAtClose)
+{
+    std::ofstream(SettingsPath()) << "; mine\n[Options]\nDeleteOriginalFile=0\n";
+    TfrmMain& w = Open();
+    w.PageControl->setCurrentWidget(w.tsSettings);
+    Click(w.chkDelOrig);
+    w.edtTargetFolder->setText("/tmp/out put");
+    EXPECT_EQ(Settings().ReadInteger("Options", "DeleteOriginalFile", -1), 0);
+    EXPECT_FALSE(Settings().KeyExists("Options", "TargetFolder"));
+    Close();
+    EXPECT_EQ(Settings().ReadInteger("Options", "DeleteOriginalFile", -1), 1);
+    EXPECT_EQ(Settings().ReadString("Options", "TargetFolder", ""), "/tmp/out put");
+    std::ifstream in(SettingsPath());
+    std::string first;
+    std::getline(in, first);
+    EXPECT_EQ(first, "; mine");
+}
+
+TEST_F(SettingsTest, SettingsPageEnablingRulesFollowTheirControls)
+{
+    TfrmMain& w = Open();
+    w.PageControl->setCurrentWidget(w.tsSettings);
+    Click(w.chkAdjustVolume);
+    EXPECT_TRUE(w.SpinEditAdjustVolume->isEnabled());
+    Click(w.chkAdjustVolume);
+    EXPECT_FALSE(w.SpinEditAdjustVolume->isEnabled());
+    Click(w.chkWhenFinished);
+    EXPECT_TRUE(w.cmbDoEvent->isEnabled());
+    Click(w.chkWhenFinished);
+    EXPECT_FALSE(w.cmbDoEvent->isEnabled());
+    Click(w.rdCustomName);
+    EXPECT_TRUE(w.cmbPrefix->isEnabled());
+    Click(w.rdOriginalName);
+    EXPECT_FALSE(w.cmbPrefix->isEnabled());
+}
+
+TEST_F(SettingsTest, AnUnwritableSettingsFileIsReportedAtClose)
+{
+    std::filesystem::create_directory(SettingsPath());
+    Open();
+    Close();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].caption, "Warning");
+    EXPECT_NE(messages[0].text.find("Options.ini"), std::string::npos);
+}
+
+}  // namespace
