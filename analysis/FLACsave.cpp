@@ -95,9 +95,11 @@ bool TFLACfile::Rewrite(const fs::path& path, const Bytes& comments)
     const bool reuse = hasRoom && PaddingIndex == CommentIndex + 1 && !PaddingSplit;
     const Bytes others = reuse ? Bytes() : CollectOtherBlocks(OtherBlocks);
 
-    // In place the new blocks fill exactly the area they replace.
+    // In place the new blocks fill exactly the area they replace: the comment
+    // block and the padding after it, or every block behind STREAMINFO.
     const std::uint64_t areaStart = reuse ? CommentOffset - 4 : StreamOffset + flac::StreamHeaderSize;
-    const std::int64_t padding = std::int64_t(AudioOffset - areaStart) - std::int64_t(others.size()) - 8 - n;
+    const std::uint64_t areaEnd = reuse ? CommentOffset + CommentSize + 4 + PaddingSize : AudioOffset;
+    const std::int64_t padding = std::int64_t(areaEnd - areaStart) - std::int64_t(others.size()) - 8 - n;
     if (hasRoom && padding >= 0 && padding <= flac::MaxBlockLength) {
         Bytes area = others;
         AppendBlockHeader(area, flac::VorbisComment, std::uint32_t(n));

@@ -47,6 +47,10 @@ bool ReadLayout(const FileReader& file, Layout& layout)
     layout.second = ReadOggPage(file, first->End());
     if (layout.second && StartsWith(layout.second->body, "\x03vorbis")) {
         layout.packet = FirstPacket(file, *layout.second, layout.packetSegments, MaxCommentPacket);
+        if (layout.packet.size() < PacketIdSize) {
+            layout.packet.clear();  // lacing that cuts the packet id short: no comment header
+            return true;
+        }
         layout.comments = ParseVorbisComments(std::span(layout.packet).subspan(PacketIdSize));
     }
     return true;

@@ -159,6 +159,32 @@ TEST(FLACfile, SplitPaddingIsGatheredInPlaceBehindTheComments)
     EXPECT_EQ(testaudio::DecodeS16(path), samples);
 }
 
+TEST(FLACfile, BlocksAfterThePaddingStayWhereTheyAre)
+{
+    testsupport::TempFolder folder;
+    const fs::path path = TaggedFlac(folder, {"TITLE=t"});
+    const auto samples = testaudio::DecodeS16(path);
+    TFLACfile flac;
+    ASSERT_TRUE(flac.Load(path));
+    ASSERT_TRUE(flac.PaddingLast);
+    // An application block behind the padding takes over the last-block flag.
+    ByteString bytes = ReadAll(path);
+    const std::size_t paddingHeader = flac.CommentOffset + flac.CommentSize;
+    bytes[paddingHeader] = char(0x01);
+    const ByteString application = ByteString("\x82\0\0\x08", 4) + "TEST1234";
+    bytes.insert(flac.AudioOffset, application);
+    WriteAll(path, bytes);
+
+    ASSERT_TRUE(flac.Load(path));
+    flac.Title = "longer title";
+    ASSERT_TRUE(flac.Save(path, false));
+    const ByteString saved = ReadAll(path);
+    EXPECT_EQ(saved.size(), bytes.size());
+    EXPECT_EQ(saved.substr(flac.AudioOffset - application.size(), application.size()), application);
+    EXPECT_TRUE(Contains(Tags(path), "TITLE=longer title"));
+    EXPECT_EQ(testaudio::DecodeS16(path), samples);
+}
+
 TEST(FLACfile, PictureBlockIsKeptInPlaceAndThroughARebuild)
 {
     testsupport::TempFolder folder;
