@@ -1,6 +1,5 @@
 #include "ApeWriter.h"
 
-#include <cstring>
 #include <limits>
 #include <stdexcept>
 
@@ -24,15 +23,15 @@ void Put32(std::vector<std::uint8_t>& out, std::uint32_t value)
     Put16(out, value >> 16);
 }
 
-void Write(std::FILE* file, const std::vector<std::uint8_t>& bytes)
+void Write(wavio::OutputFile& file, const std::vector<std::uint8_t>& bytes)
 {
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size())
+    if (!file.Write(bytes.data(), bytes.size()))
         throw std::runtime_error("cannot write the output file");
 }
 
 }  // namespace
 
-ApeWriter::ApeWriter(std::FILE* file, const StreamShape& shape) : file_(file), shape_(shape)
+ApeWriter::ApeWriter(wavio::OutputFile& file, const StreamShape& shape) : file_(file), shape_(shape)
 {
     const std::uint64_t frames = (shape.totalBlocks + shape.blocksPerFrame - 1) / shape.blocksPerFrame;
     if (shape.totalBlocks > std::numeric_limits<std::int32_t>::max())
@@ -101,11 +100,11 @@ void ApeWriter::Finish()
     const std::vector<std::uint8_t> seekTable = SeekTable();
     md5_.Update(header.data(), header.size());
     md5_.Update(seekTable.data(), seekTable.size());
-    if (std::fseek(file_, 0, SEEK_SET) != 0)
+    std::vector<std::uint8_t> start = Descriptor(md5_.Finish());
+    start.insert(start.end(), header.begin(), header.end());
+    start.insert(start.end(), seekTable.begin(), seekTable.end());
+    if (!file_.WriteAt(0, start.data(), start.size()))
         throw std::runtime_error("cannot write the output file");
-    Write(file_, Descriptor(md5_.Finish()));
-    Write(file_, header);
-    Write(file_, seekTable);
 }
 
 }  // namespace mac

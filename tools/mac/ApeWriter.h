@@ -2,10 +2,10 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <vector>
 
 #include "Md5.h"
+#include "wavio/OutputFile.h"
 
 namespace mac {
 
@@ -21,7 +21,7 @@ struct StreamShape {
 // frames. Write errors and files past the format's limits throw.
 class ApeWriter {
 public:
-    ApeWriter(std::FILE* file, const StreamShape& shape);
+    ApeWriter(wavio::OutputFile& file, const StreamShape& shape);
 
     void WriteFrame(const std::vector<std::uint8_t>& frame);
     // Fills in the descriptor, header and seek table at the file's start.
@@ -34,7 +34,7 @@ private:
     std::vector<std::uint8_t> SeekTable() const;
     std::vector<std::uint8_t> Descriptor(const std::array<std::uint8_t, 16>& md5) const;
 
-    std::FILE* file_;
+    wavio::OutputFile& file_;
     StreamShape shape_;
     std::uint32_t totalFrames_;
     std::uint64_t firstFrame_;

@@ -1,70 +1,56 @@
 #include "Compressor.h"
 
-#include <atomic>
-#include <csignal>
 #include <iostream>
 #include <stdexcept>
 
 #include "ApeWriter.h"
 #include "CompressionLevel.h"
 #include "FrameEncoder.h"
-#include "TempOutput.h"
-#include "WavReader.h"
+#include "wavio/OutputFile.h"
+#include "wavio/Progress.h"
+#include "wavio/WavReader.h"
 
 namespace mac {
 namespace {
 
-volatile std::sig_atomic_t stopRequested = 0;
-
-extern "C" void RequestStop(int)
+bool IsCompressible(const wavio::WavFormat& format)
 {
-    stopRequested = 1;
+    return format.kind == wavio::SampleKind::Integer && format.bitsPerSample == 16 &&
+           (format.channels == 1 || format.channels == 2);
 }
 
-// A stop request ends the run cleanly, so that the partial output goes.
-void CatchStopSignals()
+// Reads one frame's blocks as interleaved samples.
+void ReadFrame(wavio::WavReader& wav, std::size_t blocks, std::vector<std::uint8_t>& bytes,
+               std::vector<std::int16_t>& samples)
 {
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
-        std::signal(signal, RequestStop);
-    std::signal(SIGPIPE, SIG_IGN);
+    const int channels = wav.Format().channels;
+    bytes.resize(blocks * 2 * channels);
+    if (wav.Read(bytes.data(), blocks) != blocks)
+        throw std::runtime_error("cannot read the input file");
+    samples.resize(blocks * channels);
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<std::int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
 }
 
-class Progress {
-public:
-    explicit Progress(std::uint64_t total) : total_(total) {}
-
-    void Report(std::uint64_t done)
-    {
-        const int percent = static_cast<int>(done * 100 / total_);
-        if (percent == shown_)
-            return;
-        shown_ = percent;
-        std::cout << percent << '%' << std::endl;
-    }
-
-private:
-    std::uint64_t total_;
-    int shown_ = -1;
-};
-
-void EncodeFrames(WavReader& wav, const CompressionLevel& level, ApeWriter& writer)
+void EncodeFrames(wavio::WavReader& wav, const CompressionLevel& level, ApeWriter& writer,
+                  wavio::Progress& progress)
 {
-    const std::uint64_t total = wav.TotalBlocks();
+    const std::uint64_t total = wav.TotalFrames();
+    std::vector<std::uint8_t> bytes;
     std::vector<std::int16_t> samples;
-    Progress progress(total);
-    progress.Report(0);
+    progress.Update(0);
     for (std::uint64_t done = 0; done < total;) {
         const auto blocks = static_cast<std::size_t>(std::min<std::uint64_t>(level.blocksPerFrame, total - done));
-        samples.resize(blocks * wav.Channels());
-        if (wav.Read(samples.data(), blocks) != blocks)
-            throw std::runtime_error("cannot read the input file");
-        writer.WriteFrame(EncodeFrame(level, wav.Channels(), samples.data(), blocks, [&](std::size_t coded) {
-            if (stopRequested)
-                throw std::runtime_error("stopped");
-            progress.Report(done + coded);
-        }));
+        ReadFrame(wav, blocks, bytes, samples);
+        writer.WriteFrame(EncodeFrame(level, wav.Format().channels, samples.data(), blocks,
+                                      [&](std::size_t coded) { progress.Update(done + coded); }));
         done += blocks;
     }
+}
+
+void Fail(const std::string& problem)
+{
+    throw std::runtime_error(problem);
 }
 
 }  // namespace
@@ -72,20 +58,27 @@ void EncodeFrames(WavReader& wav, const CompressionLevel& level, ApeWriter& writ
 int Compress(const Arguments& arguments)
 {
     const CompressionLevel level = *LevelFromValue(arguments.level);
-    WavReader wav;
-    std::string problem;
-    if (!wav.Open(arguments.input, problem)) {
-        std::cerr << "mac: " << problem << '\n';
-        return 1;
-    }
-    CatchStopSignals();
     try {
-        TempOutput output(arguments.output);
-        ApeWriter writer(output.File(),
-                         {level.value, wav.Channels(), wav.SampleRate(), level.blocksPerFrame, wav.TotalBlocks()});
-        EncodeFrames(wav, level, writer);
+        wavio::WavReader wav;
+        std::string problem;
+        if (!wav.Open(arguments.input, problem))
+            Fail("cannot read the input: " + problem);
+        if (!IsCompressible(wav.Format()))
+            Fail("only 16-bit PCM WAV input, mono or stereo, can be compressed");
+        if (wav.TotalFrames() == 0)
+            Fail("the input holds no samples");
+        wavio::OutputFile output;
+        if (!output.Create(arguments.output, problem))
+            Fail("cannot create the output: " + problem);
+        const wavio::WavFormat& format = wav.Format();
+        ApeWriter writer(output, {level.value, format.channels, static_cast<std::uint32_t>(format.sampleRate),
+                                  level.blocksPerFrame, wav.TotalFrames()});
+        wavio::Progress progress(wav.TotalFrames(), false);
+        EncodeFrames(wav, level, writer, progress);
         writer.Finish();
-        output.Commit();
+        if (!output.Commit(problem))
+            Fail("cannot put the output in place: " + problem);
+        progress.Finish();
     } catch (const std::exception& error) {
         std::cerr << "mac: " << error.what() << '\n';
         return 1;
