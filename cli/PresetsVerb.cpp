@@ -1,0 +1,42 @@
+#include <iostream>
+
+#include "cli/Verb.h"
+#include "engine/FormatTable.h"
+#include "platform/ProgramFolder.h"
+#include "presets/PresetCatalogue.h"
+#include "presets/PresetFolder.h"
+
+namespace {
+
+// The format list entry the name stands for, letter case ignored.
+const char* FormatEntry(const std::string& name)
+{
+    for (const char* entry : engine::FormatDisplayNames)
+        if (presets::SameTextIgnoringCase(name, entry))
+            return entry;
+    return nullptr;
+}
+
+int Presets(const std::vector<std::string>& args)
+{
+    if (args.size() != 1)
+        return cli::ExitUsage;
+    const char* entry = FormatEntry(args.front());
+    if (!entry) {
+        std::cerr << "unknown format: " << args.front() << '\n';
+        return cli::ExitUsage;
+    }
+    TPresetSelection state;
+    const auto listing = presets::FillPresetList(platform::ProgramFolder(), entry, state);
+    if (!listing.ErrorText.empty()) {
+        std::cerr << listing.ErrorText << '\n';
+        return cli::ExitFailed;
+    }
+    for (const auto& name : listing.Names)
+        std::cout << name << '\n';
+    return cli::ExitOk;
+}
+
+const cli::VerbRegistration registration("presets", "presets FORMAT", Presets);
+
+}  // namespace
