@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/AudioLibrary.h"
+#include "support/TestAudio.h"
 
 namespace decodetest {
 
@@ -44,6 +45,14 @@ inline std::uint32_t Le(const std::string& bytes, std::size_t offset, int size)
     for (int i = size - 1; i >= 0; --i)
         value = (value << 8) | std::uint8_t(bytes.at(offset + std::size_t(i)));
     return value;
+}
+
+// A VBR MP3 without a Xing/Info frame, whose length is only an estimate.
+inline std::filesystem::path MakeMp3WithoutInfoFrame(const std::filesystem::path& folder)
+{
+    const std::filesystem::path mp3 = folder / "noinfo.mp3";
+    testaudio::Run({"lame", "--quiet", "-t", "-V", "0", testaudio::Get("stereo.wav").string(), mp3.string()});
+    return mp3;
 }
 
 }  // namespace decodetest
