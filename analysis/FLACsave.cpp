@@ -44,12 +44,6 @@ Bytes CollectOtherBlocks(const std::vector<TMetaDataBlock>& blocks)
     return out;
 }
 
-bool WriteBytes(std::ostream& out, const Bytes& bytes)
-{
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    return bool(out);
-}
-
 // A rebuilt file must read back as a valid stream with its comment block.
 bool ReadsBack(const fs::path& path)
 {

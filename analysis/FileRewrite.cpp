@@ -27,6 +27,12 @@ bool WriteTemporary(const fs::path& temporary, const std::function<bool(std::ost
 
 }  // namespace
 
+bool WriteBytes(std::ostream& out, const Bytes& bytes)
+{
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    return bool(out);
+}
+
 bool ReplaceThroughTemporary(const fs::path& path, const std::function<bool(std::ostream&)>& write,
                              const std::function<bool(const fs::path&)>& check)
 {

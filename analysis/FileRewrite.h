@@ -17,6 +17,8 @@ bool ReplaceThroughTemporary(const std::filesystem::path& path,
                              const std::function<bool(std::ostream&)>& write,
                              const std::function<bool(const std::filesystem::path&)>& check);
 
+bool WriteBytes(std::ostream& out, const Bytes& bytes);
+
 // Overwrites bytes at offset of an existing file and flushes them to disk.
 bool WriteInPlace(const std::filesystem::path& path, std::uint64_t offset, const Bytes& bytes);
 

@@ -120,12 +120,6 @@ std::optional<OggPage> RebuildSecondPage(const Layout& layout, const std::vector
     return page;
 }
 
-bool WriteBytes(std::ostream& out, const Bytes& bytes)
-{
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    return bool(out);
-}
-
 // The rewritten file must read as Ogg Vorbis with a sound comment page.
 bool ReadsBack(const fs::path& path)
 {
