@@ -44,12 +44,13 @@ TTAGInfo FullRecord()
 std::string FfprobeTag(const fs::path& file, const std::string& key)
 {
     std::string output;
-    testaudio::Run({"ffprobe", "-v", "error", "-show_entries", "format_tags=" + key, "-of",
+    testaudio::Run({"ffprobe", "-v", "error", "-show_entries", "format_tags=" + key + ":stream_tags=" + key, "-of",
                     "default=noprint_wrappers=1:nokey=1", file.string()},
                    &output);
+    // Ogg keeps its comments with the stream, the others with the file.
     while (!output.empty() && output.back() == '\n')
         output.pop_back();
-    return output;
+    return output.substr(output.find_last_of('\n') + 1);
 }
 
 void GiveID3v1(const fs::path& file, const std::string& title, const std::string& genre = "")
@@ -173,7 +174,7 @@ TEST(TagInfo, RoundTripsForEveryTaggedKind)
         const std::string ext = fs::path(name).extension();
         if (ext == ".aac" || ext == ".mpc")
             continue;  // FFmpeg reads no tags from these
-        EXPECT_EQ(FfprobeTag(file, ext == ".wma" ? "WM/AlbumTitle" : "album"), "Album");
+        EXPECT_EQ(FfprobeTag(file, "album"), "Album");
         EXPECT_EQ(FfprobeTag(file, "title"), FullRecord().Title) << "title as other tools see it";
     }
 }
