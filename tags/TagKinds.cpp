@@ -19,6 +19,19 @@ void CopyIfSet(std::string& field, const std::string& value)
         field = value;
 }
 
+// The seven fields both ID3 versions hold.
+template <class Tag>
+void CopyCommonFields(const Tag& tag, TTAGInfo& info)
+{
+    CopyIfSet(info.Track, tag.TrackText());
+    CopyIfSet(info.Title, tag.Title());
+    CopyIfSet(info.Artist, tag.Artist());
+    CopyIfSet(info.Album, tag.Album());
+    CopyIfSet(info.Year, tag.Year());
+    CopyIfSet(info.Comment, tag.Comment());
+    CopyIfSet(info.Genre, tag.Genre());
+}
+
 bool Exists(const fs::path& file)
 {
     std::error_code ec;
@@ -76,24 +89,12 @@ std::int64_t DecimalOrZero(const std::string& text)
 
 void TagInfoFromID3v1(const TID3v1& tag, TTAGInfo& info)
 {
-    CopyIfSet(info.Track, tag.TrackText());
-    CopyIfSet(info.Title, tag.Title());
-    CopyIfSet(info.Artist, tag.Artist());
-    CopyIfSet(info.Album, tag.Album());
-    CopyIfSet(info.Year, tag.Year());
-    CopyIfSet(info.Comment, tag.Comment());
-    CopyIfSet(info.Genre, tag.Genre());
+    CopyCommonFields(tag, info);
 }
 
 void TagInfoFromID3v2(const TID3v2& tag, TTAGInfo& info)
 {
-    CopyIfSet(info.Track, tag.TrackText());
-    CopyIfSet(info.Title, tag.Title());
-    CopyIfSet(info.Artist, tag.Artist());
-    CopyIfSet(info.Album, tag.Album());
-    CopyIfSet(info.Year, tag.Year());
-    CopyIfSet(info.Comment, tag.Comment());
-    CopyIfSet(info.Genre, tag.Genre());
+    CopyCommonFields(tag, info);
     CopyIfSet(info.Composer, tag.Composer());
     CopyIfSet(info.EncodedBy, tag.EncodedBy());
     CopyIfSet(info.Copyright, tag.Copyright());
