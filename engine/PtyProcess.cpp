@@ -156,8 +156,12 @@ void PtyProcess::Reap(int options)
     do
         done = waitpid(pid_, &status, options);
     while (done < 0 && errno == EINTR);
-    if (done == pid_ || (done < 0 && errno == ECHILD)) {
+    if (done == pid_) {
         status_ = status;
+        reaped_ = true;
+    } else if (done < 0 && errno == ECHILD) {
+        // Reaped elsewhere: the outcome is unknown, so it is no success.
+        status_ = 255 << 8;
         reaped_ = true;
     }
 }
