@@ -1,11 +1,12 @@
 #include "tags/classes/APETag.h"
 
-#include <algorithm>
-#include <cctype>
-
+#include "tags/classes/TagBytes.h"
 #include "tags/classes/TagFile.h"
 #include "tags/classes/TagLayout.h"
 #include "tags/classes/TagText.h"
+
+using tagbytes::Le32;
+using tagbytes::Le32Bytes;
 
 namespace {
 
@@ -15,31 +16,10 @@ constexpr std::uint32_t FlagIsHeader = 0x20000000u;
 constexpr std::uint32_t ItemKeptFlags = 0x7;  // read-only and value type
 constexpr std::uint32_t ItemBinary = 0x2;
 
-std::uint32_t Le32(std::string_view bytes, std::size_t at)
-{
-    std::uint32_t value = 0;
-    for (int i = 3; i >= 0; --i)
-        value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
-    return value;
-}
-
-std::string Le32Bytes(std::uint32_t value)
-{
-    return {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
-            static_cast<char>(value >> 24)};
-}
-
 std::string Frame(std::uint32_t size, std::uint32_t count, std::uint32_t flags)
 {
     return "APETAGEX" + Le32Bytes(WrittenVersion) + Le32Bytes(size) + Le32Bytes(count) + Le32Bytes(flags) +
            std::string(8, '\0');
-}
-
-bool SameKey(std::string_view a, std::string_view b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
-    });
 }
 
 // Items of the region between the first item and the footer.
@@ -155,7 +135,7 @@ bool TAPETag::RemoveFromFile(const std::filesystem::path& file) const
 void TAPETag::SetItem(std::string_view key, std::string_view value)
 {
     for (RField& field : fields_) {
-        if (SameKey(field.Name, key)) {
+        if (tagbytes::SameLetters(field.Name, key)) {
             field.Value = value;
             field.Flags = 0;
             return;
@@ -167,7 +147,7 @@ void TAPETag::SetItem(std::string_view key, std::string_view value)
 std::string TAPETag::GetItem(std::string_view key) const
 {
     for (const RField& field : fields_) {
-        if (SameKey(field.Name, key))
+        if (tagbytes::SameLetters(field.Name, key))
             return field.Value;
     }
     return {};

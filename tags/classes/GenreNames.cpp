@@ -1,7 +1,6 @@
 #include "tags/classes/ID3v1.h"
 
-#include <algorithm>
-#include <cctype>
+#include "tags/classes/TagBytes.h"
 
 const std::array<const char*, GenreCount> GenreNames = {
     "Blues", "Classic Rock", "Country", "Dance", "Disco", "Funk", "Grunge", "Hip-Hop", "Jazz",
@@ -28,13 +27,8 @@ const std::array<const char*, GenreCount> GenreNames = {
 
 std::uint8_t GenreIndex(std::string_view name)
 {
-    const auto sameLetters = [&](std::string_view row) {
-        return std::equal(name.begin(), name.end(), row.begin(), row.end(), [](char a, char b) {
-            return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
-        });
-    };
     for (std::size_t i = 0; i < GenreNames.size(); ++i) {
-        if (!name.empty() && sameLetters(GenreNames[i]))
+        if (!name.empty() && tagbytes::SameLetters(name, GenreNames[i]))
             return static_cast<std::uint8_t>(i);
     }
     return TID3v1::NoGenre;

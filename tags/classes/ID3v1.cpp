@@ -1,5 +1,6 @@
 #include "tags/classes/ID3v1.h"
 
+#include "tags/classes/TagBytes.h"
 #include "tags/classes/TagFile.h"
 #include "tags/classes/TagLayout.h"
 #include "tags/classes/TagText.h"
@@ -24,18 +25,6 @@ std::string Digits(std::size_t value, int width)
 {
     std::string text = std::to_string(value);
     return std::string(width > static_cast<int>(text.size()) ? width - text.size() : 0, '0') + text;
-}
-
-// Decimal digits only; false for anything else.
-bool ParseLength(std::string_view text, std::size_t& value)
-{
-    value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9')
-            return false;
-        value = value * 10 + static_cast<std::size_t>(c - '0');
-    }
-    return true;
 }
 
 std::string ReplaceAll(std::string text, std::string_view from, std::string_view to)
@@ -118,8 +107,8 @@ void TID3v1::ReadFields(const std::string& tag)
 void TID3v1::ReadLyrics3Fields(const std::string& block)
 {
     std::size_t pos = Lyrics3Begin.size();
-    std::size_t length = 0;
-    while (pos + 8 <= block.size() && ParseLength(std::string_view(block).substr(pos + 3, 5), length) &&
+    std::uint64_t length = 0;
+    while (pos + 8 <= block.size() && tagbytes::ParseDigits(std::string_view(block).substr(pos + 3, 5), length) &&
            length <= block.size() - pos - 8) {
         const std::string id = block.substr(pos, 3);
         const std::string data = BytesToUtf8(std::string_view(block).substr(pos + 8, length));

@@ -1,28 +1,12 @@
 #include "tags/classes/TagLayout.h"
 
+#include "tags/classes/TagBytes.h"
 #include "tags/classes/TagFile.h"
+
+using tagbytes::Le32;
 
 namespace taglayout {
 namespace {
-
-std::uint32_t Le32(const std::string& bytes, std::size_t at)
-{
-    std::uint32_t value = 0;
-    for (int i = 3; i >= 0; --i)
-        value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
-    return value;
-}
-
-bool ParseDigits(const std::string& text, std::uint64_t& value)
-{
-    value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9')
-            return false;
-        value = value * 10 + static_cast<std::uint64_t>(c - '0');
-    }
-    return !text.empty();
-}
 
 constexpr std::uint32_t APEHasHeader = 0x80000000u;
 
@@ -51,7 +35,7 @@ std::uint64_t Lyrics3SizeBefore(const tagfile::Reader& file, std::uint64_t end)
     std::string footer, begin;
     std::uint64_t size = 0;
     if (end < Lyrics3FooterLength || !file.ReadAt(end - Lyrics3FooterLength, Lyrics3FooterLength, footer) ||
-        footer.compare(6, 9, "LYRICS200") != 0 || !ParseDigits(footer.substr(0, 6), size) || size < 11 ||
+        footer.compare(6, 9, "LYRICS200") != 0 || !tagbytes::ParseDigits(footer.substr(0, 6), size) || size < 11 ||
         size > end - Lyrics3FooterLength)
         return 0;
     const std::uint64_t start = end - Lyrics3FooterLength - size;
