@@ -90,8 +90,11 @@ fs::path Sleeper(const fs::path& folder, const fs::path& pidFile)
 TEST_F(ConvertJob, CancelWhileDecodingStartsNoEncoder)
 {
     const fs::path started = out_ / "started";
+    // Long enough that the decode is still running at the next poll pass.
+    const fs::path input = out_ / "long.wav";
+    testaudio::MakeToneWav(input, 44100, 2, 60.0);
     TEncoder encoder;
-    encoder.InputFile = testaudio::Get("tone.flac");
+    encoder.InputFile = input;
     encoder.OutputFile = out_ / "out.mp3";
     encoder.OutputFormat = Mp3;
     encoder.ProgramPath = fakeencoder::Write(out_ / "enc", "touch '" + started.string() + "'");
