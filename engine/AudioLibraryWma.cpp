@@ -11,8 +11,10 @@ extern "C" {
 #include <libavutil/channel_layout.h>
 }
 
+#include <algorithm>
 #include <array>
 #include <memory>
+#include <vector>
 
 namespace AudioLibrary {
 

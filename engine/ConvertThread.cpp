@@ -8,6 +8,7 @@
 #include <QMetaObject>
 #include <chrono>
 #include <exception>
+#include <filesystem>
 #include <sys/resource.h>
 #include <unistd.h>
 

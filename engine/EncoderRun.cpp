@@ -5,6 +5,7 @@
 #include "engine/ProgressParser.h"
 #include "engine/PtyProcess.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <string_view>
