@@ -111,11 +111,14 @@ bool Reader::ReadAt(std::uint64_t offset, std::uint64_t length, std::string& out
     return true;
 }
 
-bool Rewrite(const fs::path& path, const std::vector<Piece>& pieces)
+bool Rewrite(const fs::path& link, const std::vector<Piece>& pieces)
 {
+    // A link is left a link: its target is what gets rewritten.
+    std::error_code ec;
+    const fs::path path = fs::canonical(link, ec);
     Reader source;
     struct stat info {};
-    if (!platform::MakeWritable(path) || !source.Open(path) || ::fstat(source.Descriptor(), &info) != 0)
+    if (ec || !platform::MakeWritable(path) || !source.Open(path) || ::fstat(source.Descriptor(), &info) != 0)
         return false;
     const fs::path twin = path.string() + "~";
     const int target = CreateTwin(twin, (info.st_mode & 07777) | S_IWUSR);

@@ -112,6 +112,20 @@ TEST(TagRewrite, ReadOnlyFileAndLeftoverTwinAreHandled)
     EXPECT_TRUE((fs::status(file).permissions() & fs::perms::group_read) != fs::perms::none);
 }
 
+TEST(TagRewrite, LinkedFileIsRewrittenThroughTheLink)
+{
+    testsupport::TempFolder folder;
+    const fs::path file = TaggedTone(folder);
+    const fs::path link = folder / "link.mp3";
+    fs::create_symlink(file, link);
+    for (const auto& [name, writer] : Writers())
+        EXPECT_TRUE(writer(link)) << name;
+    EXPECT_TRUE(fs::is_symlink(link));
+    TID3v2 v2;
+    ASSERT_TRUE(v2.Load(file));
+    EXPECT_EQ(v2.Title(), "Title");
+}
+
 TEST(TagRewrite, SavingTwiceKeepsTheAudioAndTheBytes)
 {
     testsupport::TempFolder folder;
