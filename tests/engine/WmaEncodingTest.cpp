@@ -38,6 +38,18 @@ TEST(WmaRates, ConstantRatesAndQualityLevels)
     EXPECT_NE(std::find(list.begin(), list.end(), "90"), list.end());
 }
 
+TEST(WmaRates, EverySampleRateOfTheDialogOffersRates)
+{
+    for (const int rate : {8000, 11025, 16000, 22050, 32000, 44100, 48000}) {
+        for (const bool vbr : {false, true}) {
+            std::vector<std::string> list;
+            std::string error;
+            EXPECT_TRUE(TEncoder::GetWmaRates(rate, list, vbr, error)) << rate << " " << error;
+            EXPECT_FALSE(list.empty()) << rate;
+        }
+    }
+}
+
 TEST(WmaRates, UnsupportedRateKeepsTheListAndSaysWhy)
 {
     std::vector<std::string> list{"keep"};
