@@ -201,17 +201,4 @@ std::string FirstCharacters(std::string_view text, std::size_t count)
     return std::string(text.substr(0, pos));
 }
 
-std::string CutToBytes(std::string_view text, std::size_t maxBytes)
-{
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t next = pos;
-        Next(text, next);
-        if (next > maxBytes)
-            break;
-        pos = next;
-    }
-    return std::string(text.substr(0, pos));
-}
-
 }  // namespace tagtext

@@ -30,7 +30,5 @@ std::string Utf8ToUtf16LE(std::string_view text);
 std::size_t CharacterCount(std::string_view text);
 // The first count characters.
 std::string FirstCharacters(std::string_view text, std::size_t count);
-// At most maxBytes bytes, never splitting a character.
-std::string CutToBytes(std::string_view text, std::size_t maxBytes);
 
 }  // namespace tagtext
