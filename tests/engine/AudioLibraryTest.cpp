@@ -175,6 +175,32 @@ TEST(AudioLibrary, EstimatedLengthNeverFallsBehindThePosition)
     StreamFree(handle);
 }
 
+TEST(AudioLibrary, AShapeChangeMidStreamKeepsTheOpeningRateAndChannels)
+{
+    // Two MP3 files end to end: 2 s stereo at 44100 Hz, then 1 s mono at 22050 Hz.
+    const testsupport::TempFolder folder;
+    const fs::path second = folder / "second.mp3";
+    ASSERT_EQ(testaudio::Run({"lame", "--quiet", "-t", testaudio::Get("mono22050.wav").string(),
+                              second.string()}),
+              0);
+    const fs::path joined = folder / "joined.mp3";
+    decodetest::WriteFile(joined, decodetest::ReadFile(testaudio::Get("tone.mp3")) +
+                                      decodetest::ReadFile(second));
+    const Handle handle = StreamCreateFile(joined, 0);
+    ASSERT_NE(handle, 0u);
+    ChannelInfo info;
+    ChannelGetInfo(handle, info);
+    const std::vector<short> samples = decodetest::ReadAll(handle);
+    StreamFree(handle);
+    EXPECT_EQ(info.freq, 44100u);
+    EXPECT_EQ(info.chans, 2u);
+    EXPECT_NEAR(double(samples.size()) / (2 * 44100), 3.0, 0.1);
+    int peak = 0;
+    for (std::size_t i = samples.size() * 3 / 4; i < samples.size(); ++i)
+        peak = std::max(peak, std::abs(int(samples[i])));
+    EXPECT_GT(peak, 1000);  // the second part is heard, not dropped
+}
+
 TEST(AudioLibrary, SixChannelsArriveAsAStereoMixThatDoesNotClip)
 {
     const Handle handle = StreamCreateFile(testaudio::Get("6ch.wav"), 0);
