@@ -6,11 +6,12 @@
 #include "support/TestAudio.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <regex>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -30,14 +31,37 @@ inline ToolRun RunTool(const std::string& tool, std::vector<std::string> args)
     return run;
 }
 
-// The percentages printed, in order.
+// The percentages printed, in order: the digits right before each "%".
 inline std::vector<int> Percentages(const std::string& output)
 {
-    static const std::regex pattern(R"((\d+)%)");
     std::vector<int> found;
-    for (auto it = std::sregex_iterator(output.begin(), output.end(), pattern); it != std::sregex_iterator(); ++it)
-        found.push_back(std::stoi((*it)[1]));
+    for (std::size_t percent = output.find('%'); percent != std::string::npos; percent = output.find('%', percent + 1)) {
+        std::size_t start = percent;
+        while (start > 0 && std::isdigit(static_cast<unsigned char>(output[start - 1])))
+            --start;
+        if (start < percent)
+            found.push_back(std::stoi(output.substr(start, percent - start)));
+    }
     return found;
+}
+
+// The presets shipped for a format (name, options split at spaces), read
+// from the program folder's presets.ini.
+inline std::vector<std::pair<std::string, std::vector<std::string>>> ShippedPresets(const std::string& format)
+{
+    std::ifstream in(testaudio::BuildProgramFolder() / "Preset" / format / "presets.ini");
+    std::vector<std::pair<std::string, std::vector<std::string>>> presets;
+    for (std::string line; std::getline(in, line);) {
+        const auto eq = line.find('=');
+        if (eq == std::string::npos)
+            continue;
+        std::vector<std::string> words;
+        std::istringstream options(line.substr(eq + 1));
+        for (std::string word; options >> word;)
+            words.push_back(word);
+        presets.emplace_back(line.substr(0, eq), words);
+    }
+    return presets;
 }
 
 // The names in a folder, sorted.

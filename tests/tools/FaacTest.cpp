@@ -113,6 +113,24 @@ TEST(Faac, SpendsMoreBitsForHigherQualityAndBitRate)
     EXPECT_LT(sizeFor({"-b", "32"}), sizeFor({"-b", "128"}));
 }
 
+TEST(Faac, AcceptsEveryShippedPreset)
+{
+    testsupport::TempFolder folder;
+    for (const std::string format : {"AAC", "M4A", "MP4"}) {
+        const auto presets = toolstest::ShippedPresets(format);
+        EXPECT_FALSE(presets.empty()) << format;
+        for (const auto& [name, options] : presets) {
+            const fs::path out = folder / ("out." + format);
+            std::vector<std::string> args = options;
+            args.insert(args.end(), {"-o", out.string(), testaudio::Get("mono22050.wav").string()});
+            const auto run = RunTool("faac", args);
+            EXPECT_EQ(run.exitCode, 0) << format << " " << name << ": " << run.output;
+            EXPECT_TRUE(fs::file_size(out) > 0) << format << " " << name;
+            fs::remove(out);
+        }
+    }
+}
+
 TEST(Faac, RefusesBadCommandLinesWithUsage)
 {
     testsupport::TempFolder folder;

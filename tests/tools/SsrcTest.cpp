@@ -131,6 +131,20 @@ TEST(Ssrc, CopiesSamplesAsTheyAreWithoutOptions)
     }
 }
 
+TEST(Ssrc, AcceptsEveryShippedPreset)
+{
+    testsupport::TempFolder folder;
+    const auto presets = toolstest::ShippedPresets("WAV");
+    EXPECT_FALSE(presets.empty());
+    for (const auto& [name, options] : presets) {
+        std::vector<std::string> args = options;
+        args.insert(args.end(), {testaudio::Get("mono22050.wav").string(), (folder / "out.wav").string()});
+        const auto run = RunTool("ssrc", args);
+        EXPECT_EQ(run.exitCode, 0) << name << ": " << run.output;
+        ExpectCanonicalHeader(folder / "out.wav");
+    }
+}
+
 TEST(Ssrc, WidensExactlyAndDithersOnlyWhenAsked)
 {
     testsupport::TempFolder folder;

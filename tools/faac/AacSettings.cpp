@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
 
 namespace faac {
 namespace {
@@ -55,18 +56,16 @@ std::optional<AacSettings> ParseAacSettings(int argc, char** argv, std::string& 
         {"-q", true}, {"-b", true}, {"-c", true}, {"--mpeg-vers", true}, {"-o", true},
         {"-w", false}, {"--tns", false}, {"--no-tns", false}, {"--no-midside", false},
     };
-    const auto line = wavio::ParseCommandLine(argc, argv, specs, 1, error);
-    if (!line)
-        return std::nullopt;
     AacSettings settings;
-    for (const auto& [name, value] : line->options)
-        if (!Apply(settings, name, value, error))
-            return std::nullopt;
+    const auto files =
+        wavio::ParseCommandLine(argc, argv, specs, 1, std::bind_front(Apply, std::ref(settings)), error);
+    if (!files)
+        return std::nullopt;
     if (settings.output.empty()) {
         error = "missing -o OUTFILE";
         return std::nullopt;
     }
-    settings.input = line->files.front();
+    settings.input = files->front();
     return settings;
 }
 

@@ -2,6 +2,8 @@
 
 #include "wavio/CommandLine.h"
 
+#include <functional>
+
 namespace ssrc {
 namespace {
 
@@ -36,15 +38,13 @@ std::optional<WavSettings> ParseWavSettings(int argc, char** argv, std::string& 
         {"--rate", true}, {"--bits", true}, {"--mono", false}, {"--stereo", false},
         {"--dither", false}, {"--nodither", false}, {"--quiet", false},
     };
-    const auto line = wavio::ParseCommandLine(argc, argv, specs, 2, error);
-    if (!line)
-        return std::nullopt;
     WavSettings settings;
-    for (const auto& [name, value] : line->options)
-        if (!Apply(settings, name, value, error))
-            return std::nullopt;
-    settings.input = line->files[0];
-    settings.output = line->files[1];
+    const auto files =
+        wavio::ParseCommandLine(argc, argv, specs, 2, std::bind_front(Apply, std::ref(settings)), error);
+    if (!files)
+        return std::nullopt;
+    settings.input = (*files)[0];
+    settings.output = (*files)[1];
     return settings;
 }
 

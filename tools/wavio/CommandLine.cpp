@@ -14,15 +14,15 @@ const OptionSpec* FindSpec(const std::vector<OptionSpec>& specs, const std::stri
 
 }  // namespace
 
-std::optional<CommandLine> ParseCommandLine(int argc, char** argv, const std::vector<OptionSpec>& specs,
-                                            std::size_t fileCount, std::string& error)
+std::optional<std::vector<std::string>> ParseCommandLine(int argc, char** argv, const std::vector<OptionSpec>& specs,
+                                                         std::size_t fileCount, const OptionHandler& handle,
+                                                         std::string& error)
 {
     const std::vector<std::string> args(argv + 1, argv + std::max(argc, 1));
     if (args.size() < fileCount) {
         error = "missing file argument";
         return std::nullopt;
     }
-    CommandLine line;
     std::size_t i = 0;
     const std::size_t filesStart = args.size() - fileCount;
     while (i < filesStart) {
@@ -46,14 +46,14 @@ std::optional<CommandLine> ParseCommandLine(int argc, char** argv, const std::ve
             }
             value = args[i++];
         }
-        line.options.emplace_back(name, value.value_or(""));
+        if (!handle(name, value.value_or(""), error))
+            return std::nullopt;
     }
     if (args.size() - i != fileCount) {
         error = args.size() - i < fileCount ? "missing file argument" : "too many file arguments";
         return std::nullopt;
     }
-    line.files.assign(args.begin() + std::ptrdiff_t(i), args.end());
-    return line;
+    return std::vector<std::string>(args.begin() + std::ptrdiff_t(i), args.end());
 }
 
 std::optional<int> ParseInteger(const std::string& text, int low, int high)

@@ -5,9 +5,9 @@
 // begin with "-"; "--" also ends the options. "--name=value" is accepted
 // for options that take a value.
 
+#include <functional>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace wavio {
@@ -17,13 +17,14 @@ struct OptionSpec {
     bool takesValue = false;
 };
 
-struct CommandLine {
-    std::vector<std::pair<std::string, std::string>> options;  // in the order given
-    std::vector<std::string> files;
-};
+// Takes one option (value empty for a switch); false with the reason.
+using OptionHandler = std::function<bool(const std::string& name, const std::string& value, std::string& error)>;
 
-std::optional<CommandLine> ParseCommandLine(int argc, char** argv, const std::vector<OptionSpec>& specs,
-                                            std::size_t fileCount, std::string& error);
+// Hands the options to handle in the order given and returns the files, or
+// nothing with the reason in error.
+std::optional<std::vector<std::string>> ParseCommandLine(int argc, char** argv, const std::vector<OptionSpec>& specs,
+                                                         std::size_t fileCount, const OptionHandler& handle,
+                                                         std::string& error);
 
 // The whole text as a decimal integer within [low, high].
 std::optional<int> ParseInteger(const std::string& text, int low, int high);
