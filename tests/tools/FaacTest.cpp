@@ -125,7 +125,7 @@ TEST(Faac, AcceptsEveryShippedPreset)
             args.insert(args.end(), {"-o", out.string(), testaudio::Get("mono22050.wav").string()});
             const auto run = RunTool("faac", args);
             EXPECT_EQ(run.exitCode, 0) << format << " " << name << ": " << run.output;
-            EXPECT_TRUE(fs::file_size(out) > 0) << format << " " << name;
+            EXPECT_TRUE(fs::exists(out) && fs::file_size(out) > 0) << format << " " << name;
             fs::remove(out);
         }
     }
