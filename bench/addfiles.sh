@@ -14,7 +14,7 @@ trap 'rm -rf "$work"' EXIT
 export TREMOLIX_HOME="$work/home"
 mkdir -p "$TREMOLIX_HOME" "$work/files"
 
-ffmpeg -nostdin -v error -y -f lavfi -i "sine=frequency=440:sample_rate=44100:duration=30" -ac 2 "$work/src.wav"
+ffmpeg -nostdin -v error -y -bitexact -f lavfi -i "sine=frequency=440:sample_rate=44100:duration=30" -ac 2 -bitexact "$work/src.wav"
 lame --quiet -b 192 "$work/src.wav" "$work/src.mp3"
 flac --silent -f -o "$work/src.flac" "$work/src.wav"
 i=0

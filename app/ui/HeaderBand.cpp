@@ -3,10 +3,19 @@
 #include <QPixmap>
 #include <QResizeEvent>
 
+static void RegisterTremolixResources() { Q_INIT_RESOURCE(tremolix); }
+
 namespace appui {
+
+void RegisterArtwork()
+{
+    static const bool registered = (RegisterTremolixResources(), true);
+    (void)registered;
+}
 
 bool LoadImageResource(QLabel* control, const QString& name)
 {
+    RegisterArtwork();
     QPixmap picture(":/" + name);
     if (picture.isNull())
         return false;

@@ -7,6 +7,10 @@
 
 namespace appui {
 
+// Makes the artwork of this library reachable under ":/" (a static library's
+// resources are not registered by themselves).
+void RegisterArtwork();
+
 // Loads the embedded picture of that name into the control; false when
 // the resource is missing or unreadable.
 bool LoadImageResource(QLabel* control, const QString& name);

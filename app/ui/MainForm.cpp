@@ -29,6 +29,7 @@
 #include "engine/Encoder.h"
 #include "platform/ProgramFolder.h"
 #include "platform/ui/MessageBox.h"
+#include "tags/ui/TagForm.h"
 
 namespace {
 
@@ -72,6 +73,7 @@ TfrmMain::TfrmMain()
 {
     setObjectName("frmMain");
     setWindowTitle(appui::ApplicationTitle);
+    appui::RegisterArtwork();
     setWindowIcon(QIcon(":/icon"));
     QFont tahoma("Tahoma");
     tahoma.setPointSize(8);
@@ -303,4 +305,20 @@ void TfrmMain::cmbFormatChange() { RunSeam(OnFormatChange); }
 void TfrmMain::cmbConfigChange() { RunSeam(OnConfigChange); }
 void TfrmMain::btnConfigClick() { RunSeam(OnConfigClick); }
 void TfrmMain::actConvertionExecute() { RunSeam(OnConvertion); }
-void TfrmMain::actEditTagExecute() { RunSeam(OnEditTag); }
+// The editor gets every path of the list and starts on the selected one.
+void TfrmMain::actEditTagExecute()
+{
+    if (OnEditTag) {
+        OnEditTag();
+        return;
+    }
+    const QList<QTreeWidgetItem*> selected = lvSongs->selectedItems();
+    if (selected.size() != 1)
+        return;
+    Tfrmtaginfo editor(this);
+    editor.Engine = Encoder.get();
+    for (int row = 0; row < EntryCount(); ++row)
+        editor.FileList.push_back(EntryPath(row));
+    editor.FileIndex = lvSongs->indexOfTopLevelItem(selected.front());
+    editor.exec();
+}

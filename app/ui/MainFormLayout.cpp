@@ -189,6 +189,7 @@ QWidget* TfrmMain::BuildOutputGroup()
     cmbPrefix = DropDownList(naming, "cmbPrefix", {"%TrackNum%", "%Album%", "%Artist%", "%Year%", "%Genre%"});
     cmbPrefix->setEditable(true);
     cmbPrefix->setEnabled(false);
+    cmbPrefix->setMinimumWidth(180);
     grid->addWidget(rdOriginalName, 0, 0, 1, 3);
     grid->addWidget(rdCustomName, 1, 0, 1, 3);
     grid->addWidget(new QLabel("Prefix:", naming), 2, 0);

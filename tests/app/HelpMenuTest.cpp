@@ -38,12 +38,17 @@ TEST_F(HelpMenuTest, AboutBoxShowsTheVersionAndClosesWithOk)
     TfrmMain& w = Open();
     QString version;
     QTimer::singleShot(0, [&] {
-        if (auto* about = qobject_cast<TfrmAbout*>(QApplication::activeModalWidget())) {
-            version = about->lblVersion->text();
-            EXPECT_EQ(about->windowTitle(), "About");
-            EXPECT_EQ(about->size(), QSize(372, 246));
-            QTest::mouseClick(about->btnOK, Qt::LeftButton);
+        QWidget* modal = QApplication::activeModalWidget();
+        auto* about = qobject_cast<TfrmAbout*>(modal);
+        if (!about) {
+            if (modal)
+                modal->close();
+            FAIL() << "no About box";
         }
+        version = about->lblVersion->text();
+        EXPECT_EQ(about->windowTitle(), "About");
+        EXPECT_EQ(about->size(), QSize(372, 246));
+        QTest::mouseClick(about->btnOK, Qt::LeftButton);
     });
     w.menuAbout->trigger();
     EXPECT_EQ(version, "Version 2.9");
