@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "platform/ui/MessageBox.h"
+#include "presets/ui/DialogParts.h"
 #include "presets/ui/SaveFileChooser.h"
 
 namespace fs = std::filesystem;
@@ -75,12 +76,7 @@ TfrmMp3opt::TfrmMp3opt(TMP3Settings& settings, fs::path programFolder, QWidget* 
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     EditDescription = new QLineEdit;
-    auto* description = new QHBoxLayout;
-    auto* descriptionLabel = new QLabel("Description:");
-    descriptionLabel->setBuddy(EditDescription);
-    description->addWidget(descriptionLabel);
-    description->addWidget(EditDescription);
-    layout->addLayout(description);
+    layout->addLayout(presets::DescriptionRow(EditDescription));
 
     Tabs = new QTabWidget;
     Tabs->addTab(BuildGeneralTab(), "&General");
@@ -91,14 +87,8 @@ TfrmMp3opt::TfrmMp3opt(TMP3Settings& settings, fs::path programFolder, QWidget* 
 
     btnSaveOptions = new QPushButton("Save As...");
     btnOK = new QPushButton("OK");
-    btnOK->setDefault(true);
     RzBitBtn1 = new QPushButton("Cancel");
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(btnSaveOptions);
-    buttons->addStretch();
-    buttons->addWidget(btnOK);
-    buttons->addWidget(RzBitBtn1);
-    layout->addLayout(buttons);
+    layout->addLayout(presets::ButtonRow(btnSaveOptions, btnOK, RzBitBtn1));
 
     ConnectRules();
     LabelBitrate->setText(BitrateCaption(TrackBarBitrate->value()));
@@ -243,7 +233,7 @@ void TfrmMp3opt::btnOKClick()
 {
     ControlsToRecord(settings_);
     if (!WriteMp3Preset(loadedPreset_, settings_))
-        platform::ShowError(this, "Cannot write the preset file " + loadedPreset_.string());
+        presets::ShowWriteFailure(this, loadedPreset_);
     accept();
 }
 
@@ -256,7 +246,7 @@ void TfrmMp3opt::btnSaveOptionsClick()
     TMP3Settings copy = settings_;
     ControlsToRecord(copy);
     if (!WriteMp3Preset(*file, copy)) {
-        platform::ShowError(this, "Cannot write the preset file " + file->string());
+        presets::ShowWriteFailure(this, *file);
         return;
     }
     Saved = true;

@@ -13,6 +13,7 @@
 #include "engine/Encoder.h"
 #include "platform/IniFile.h"
 #include "platform/ui/MessageBox.h"
+#include "presets/ui/DialogParts.h"
 #include "presets/ui/SaveFileChooser.h"
 
 namespace fs = std::filesystem;
@@ -53,12 +54,7 @@ void TfrmWmaOpt::BuildControls()
     layout->setSizeConstraint(QLayout::SetFixedSize);
     edtDesc = new QLineEdit;
     edtDesc->setMinimumWidth(220);
-    auto* description = new QHBoxLayout;
-    auto* descriptionLabel = new QLabel("Description:");
-    descriptionLabel->setBuddy(edtDesc);
-    description->addWidget(descriptionLabel);
-    description->addWidget(edtDesc);
-    layout->addLayout(description);
+    layout->addLayout(presets::DescriptionRow(edtDesc));
 
     auto* group = new QGroupBox;
     auto* grid = new QGridLayout(group);
@@ -82,15 +78,9 @@ void TfrmWmaOpt::BuildControls()
     layout->addWidget(group);
 
     RzBitBtn1 = new QPushButton("OK");
-    RzBitBtn1->setDefault(true);
     RzBitBtn2 = new QPushButton("Cancel");
     btnSaveOptions = new QPushButton("Save As...");
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(btnSaveOptions);
-    buttons->addStretch();
-    buttons->addWidget(RzBitBtn1);
-    buttons->addWidget(RzBitBtn2);
-    layout->addLayout(buttons);
+    layout->addLayout(presets::ButtonRow(btnSaveOptions, RzBitBtn1, RzBitBtn2));
 }
 
 void TfrmWmaOpt::FillRates()
@@ -175,7 +165,7 @@ void TfrmWmaOpt::btnSaveOptionsClick()
     if (!file)
         return;
     if (!SavePreset(*file)) {
-        platform::ShowError(this, "Cannot write the preset file " + file->string());
+        presets::ShowWriteFailure(this, *file);
         return;
     }
     Saved = true;
@@ -187,6 +177,6 @@ void TfrmWmaOpt::RzBitBtn1Click()
     if (!AllListsChosen())
         return;
     if (!SavePreset(EditedFile))
-        platform::ShowError(this, "Cannot write the preset file " + EditedFile.string());
+        presets::ShowWriteFailure(this, EditedFile);
     accept();
 }

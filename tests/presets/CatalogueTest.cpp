@@ -141,7 +141,9 @@ TEST_F(Selector, Mp3PresetLoadsIntoTheOptionsAndMalformedOnesAreReported)
 {
     WriteText(PresetDir("MP3") / "Good.ini", "[General]\nBitrate=192\n[Options]\nMode=4\n[Expert]\nqLevel=-1\n");
     WriteText(PresetDir("MP3") / "Bad.ini", "[Audio]\nLowpassFreq=x\n");
+    WriteText(PresetDir("MP3") / "Plain.preset", "");
     Choose("MP3");
+    EXPECT_EQ(Listed(), (std::vector<std::string>{"Bad", "Good", "Plain.pr"}));
     ChoosePreset("Good");
     EXPECT_EQ(state.CurrentOptions, " -b 192");
     ChoosePreset("Bad");
