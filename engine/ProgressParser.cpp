@@ -4,7 +4,6 @@
 #include <QString>
 #include <algorithm>
 #include <cmath>
-#include <regex>
 #include <string>
 
 namespace engine {
@@ -56,17 +55,47 @@ std::int32_t ParseOfr(std::string_view chunk, std::int32_t percent)
     return value == 0.0 ? percent : PercentOf(value);
 }
 
-// The last match of the format's pattern decides; its text less the final
-// "%" is the number.
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Length of a match at `at` of the pattern "(\d+)%", or with tenths of
+// "(\d+).(\d)%" ("." any character but a line end); 0 when none. Like a
+// regular expression search, the digit run gives back digits if only that
+// lets the rest match.
+std::size_t MatchAt(std::string_view text, std::size_t at, bool tenths)
+{
+    std::size_t run = 0;
+    while (at + run < text.size() && IsDigit(text[at + run]))
+        ++run;
+    if (run == 0)
+        return 0;
+    if (!tenths)
+        return at + run < text.size() && text[at + run] == '%' ? run + 1 : 0;
+    for (std::size_t digits = run; digits > 0; --digits) {
+        const std::size_t any = at + digits;
+        if (any + 2 < text.size() && text[any] != '\n' && text[any] != '\r' && IsDigit(text[any + 1]) &&
+            text[any + 2] == '%')
+            return digits + 3;
+    }
+    return 0;
+}
+
+// Every match in turn, the last one deciding; its text less the final "%"
+// is the number.
 std::int32_t ParsePattern(std::uint8_t formatIndex, std::string_view chunk, std::int32_t percent)
 {
-    static const std::regex plain(R"((\d+)%)");
-    static const std::regex withTenths(R"((\d+).(\d)%)");
-    const std::regex& pattern = formatIndex == FormatOgg ? withTenths : plain;
-    const char* begin = chunk.data();
-    for (std::cregex_iterator match(begin, begin + chunk.size(), pattern), end; match != end; ++match) {
-        const std::string text = (*match)[0].str();
-        percent = PercentOf(ReadNumber(std::string_view(text).substr(0, text.size() - 1)));
+    const bool tenths = formatIndex == FormatOgg;
+    std::size_t at = 0;
+    while (at < chunk.size()) {
+        const std::size_t length = MatchAt(chunk, at, tenths);
+        if (length == 0) {
+            ++at;
+            continue;
+        }
+        percent = PercentOf(ReadNumber(chunk.substr(at, length - 1)));
+        at += length;
     }
     return percent;
 }

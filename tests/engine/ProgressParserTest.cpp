@@ -15,6 +15,7 @@ TEST(ProgressParser, PatternFormatsTakeTheLastMatch)
 {
     EXPECT_EQ(ParseProgress(Mp3, "12%", 0), 56);
     EXPECT_EQ(ParseProgress(Mp3, "12% then 37%", 0), 68);
+    EXPECT_EQ(ParseProgress(Mp3, "frame 12 of 40 (30%)", 0), 65);
     EXPECT_EQ(ParseProgress(Flac, "tone.wav: 45% complete, ratio=0.5", 50), 72);
     // A match of 0 counts, unlike MPC and OFR.
     EXPECT_EQ(ParseProgress(Mp3, "0%", 80), 50);
@@ -28,6 +29,10 @@ TEST(ProgressParser, OggNeedsTenths)
     EXPECT_EQ(ParseProgress(Ogg, "[ 45.3%] [ 0m01s remaining]", 50), 72);
     EXPECT_EQ(ParseProgress(Ogg, "45%", 55), 55);
     EXPECT_EQ(ParseProgress(Ogg, "[ 10.0%] [ 20.5%]", 50), 60);
+    EXPECT_EQ(ParseProgress(Ogg, "45\n3%", 55), 55);
+    // Any character stands between the two parts, a digit too; the number
+    // is the whole match, held to 100.
+    EXPECT_EQ(ParseProgress(Ogg, "[ 4513%]", 55), 100);
 }
 
 TEST(ProgressParser, GarbageNeverLeavesTheRange)
