@@ -1,0 +1,203 @@
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTest>
+#include <fstream>
+
+#include "TagEditorFixture.h"
+#include "tags/TagInfo.h"
+#include "tags/classes/APETag.h"
+#include "tags/classes/ID3v1.h"
+#include "tags/classes/ID3v2.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Bytes(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TTAGInfo Read(const fs::path& file)
+{
+    TTAGInfo info;
+    ReadTagInfo(file, info);
+    return info;
+}
+
+void GiveID3v1(const fs::path& file)
+{
+    TID3v1 tag;
+    ASSERT_TRUE(tag.Load(file));
+    tag.SetTitle("Old");
+    ASSERT_TRUE(tag.Save(file));
+}
+
+void Click(QPushButton* button)
+{
+    QTest::mouseClick(button, Qt::LeftButton);
+    QApplication::processEvents();
+}
+
+}  // namespace
+
+TEST_F(TagEditorTest, PreviousAndNextFollowThePositionInTheList)
+{
+    const fs::path a = Copy("tone.mp3", "a.mp3"), b = Copy("tone.mp3", "b.mp3"), c = Copy("tone.mp3", "c.mp3");
+    Tfrmtaginfo& w = Open({a, b, c}, 2);
+    EXPECT_EQ(w.PageControl->currentWidget(), w.tsInfo);
+    EXPECT_EQ(w.edtFilename->text(), "c.mp3");
+    EXPECT_FALSE(w.btnNext->isEnabled());
+    EXPECT_TRUE(w.btnPrevious->isEnabled());
+    Click(w.btnPrevious);
+    Click(w.btnPrevious);
+    EXPECT_EQ(w.FileIndex, 0);
+    EXPECT_EQ(w.edtFilename->text(), "a.mp3");
+    EXPECT_FALSE(w.btnPrevious->isEnabled());
+    EXPECT_TRUE(w.btnNext->isEnabled());
+
+    Tfrmtaginfo& single = Open({a}, 0);
+    EXPECT_FALSE(single.btnNext->isEnabled());
+    EXPECT_FALSE(single.btnPrevious->isEnabled());
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(TagEditorTest, NextSavesTheEditAndCancelSavesNothingMore)
+{
+    const fs::path a = Copy("tone.mp3", "a.mp3"), b = Copy("tone.mp3", "b.mp3");
+    Tfrmtaginfo& w = Open({a, b}, 0);
+    EXPECT_FALSE(w.Modified);
+    w.edtTitle->setText("Edited title");
+    EXPECT_TRUE(w.Modified);
+    Click(w.btnNext);
+    EXPECT_EQ(Read(a).Title, "Edited title");
+    EXPECT_EQ(w.edtFilename->text(), "b.mp3");
+    EXPECT_FALSE(w.Modified);
+
+    const std::string before = Bytes(a) + Bytes(b);
+    w.edtTitle->setText("Never saved");
+    Click(w.btnCancel);
+    EXPECT_EQ(w.result(), QDialog::Rejected);
+    EXPECT_EQ(Bytes(a) + Bytes(b), before);
+}
+
+TEST_F(TagEditorTest, OkWithoutEditsWritesNothing)
+{
+    const fs::path a = Copy("tone.mp3", "a.mp3");
+    GiveID3v1(a);
+    TTAGInfo tags;
+    tags.Title = "Title";
+    tags.Comment = "first line\r\nsecond line\r\n";
+    WriteTagInfo(a, tags);
+    const std::string before = Bytes(a);
+    Tfrmtaginfo& w = Open({a}, 0);
+    EXPECT_EQ(w.edtTitle->text(), "Title");
+    EXPECT_EQ(w.edtComment->toPlainText(), "first line\nsecond line");
+    Click(w.btnOK);
+    EXPECT_EQ(w.result(), QDialog::Accepted);
+    EXPECT_EQ(Bytes(a), before);
+}
+
+TEST_F(TagEditorTest, SavedFieldsReachEveryTagOfAnMp3)
+{
+    const fs::path a = Copy("tone.mp3", "a.mp3");
+    GiveID3v1(a);
+    Tfrmtaginfo& w = Open({a}, 0);
+    ASSERT_EQ(w.edtGenre->count(), 148);
+    EXPECT_EQ(w.edtGenre->itemText(0), "Blues");
+    EXPECT_EQ(w.edtGenre->itemText(40), "Alternative Rock");
+    EXPECT_EQ(w.edtGenre->itemText(147), "SynthPop");
+    w.edtGenre->setCurrentIndex(40);
+    w.edtComment->setPlainText("one\ntwo");
+    EXPECT_EQ(w.edtNumber->value(), 0);
+    Click(w.btnOK);
+
+    TID3v1 v1;
+    ASSERT_TRUE(v1.Load(a));
+    EXPECT_EQ(v1.GenreID(), 255);
+    EXPECT_EQ(v1.Track(), 0);
+    TID3v2 v2;
+    ASSERT_TRUE(v2.Load(a));
+    EXPECT_EQ(v2.Genre(), "Alternative Rock");
+    EXPECT_EQ(v2.TrackText(), "");
+    TAPETag ape;
+    ASSERT_TRUE(ape.Load(a));
+    EXPECT_EQ(ape.GetItem("Genre"), "Alternative Rock");
+    EXPECT_EQ(ape.GetItem("Track"), "0");
+    EXPECT_EQ(ape.GetItem("Comment"), "one\r\ntwo");
+}
+
+TEST_F(TagEditorTest, TrackTextTheSpinnerCannotShowIsKeptUnlessChanged)
+{
+    const fs::path a = Copy("tone.mp3", "a.mp3"), b = Copy("tone.mp3", "b.mp3");
+    TTAGInfo tags;
+    tags.Track = "5/12";
+    WriteTagInfo(a, tags);
+    WriteTagInfo(b, tags);
+    Tfrmtaginfo& w = Open({a, b}, 0);
+    w.edtTitle->setText("Edited");
+    Click(w.btnNext);
+    EXPECT_EQ(Read(a).Track, "5/12");
+    w.edtNumber->setValue(3);
+    Click(w.btnOK);
+    EXPECT_EQ(Read(b).Track, "3");
+}
+
+TEST_F(TagEditorTest, SummaryShowsKindPropertiesAndUtcTimes)
+{
+    const fs::path m4a = Copy("tone.m4a", "SONG.M4A"), mp2 = Copy("tone.mp2", "song.mp2");
+    const fs::path text = folder / "notes";
+    std::ofstream(text) << "not audio";
+    Tfrmtaginfo& w = Open({m4a, mp2, text}, 0);
+    EXPECT_EQ(w.lblkind->text(), "MPEG-4/AAC");
+    EXPECT_EQ(w.lblPath->text(), QString::fromStdString(m4a.string()));
+    EXPECT_EQ(w.lblchannels->text(), "Stereo");
+    EXPECT_EQ(w.lblsamplerate->text(), "44100Hz");
+    EXPECT_TRUE(w.lblbitrate->text().endsWith("Kbps"));
+    EXPECT_FALSE(w.lblduration->text().isEmpty());
+    const QRegularExpression stamp("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d$");
+    EXPECT_TRUE(stamp.match(w.lbldatemodified->text()).hasMatch()) << w.lbldatemodified->text().toStdString();
+    EXPECT_TRUE(stamp.match(w.lbllastaccess->text()).hasMatch());
+    EXPECT_FALSE(w.Image->pixmap().isNull());
+    EXPECT_TRUE(w.lblencoded->text().isEmpty());
+
+    Click(w.btnNext);
+    EXPECT_EQ(w.lblkind->text(), "");
+    Click(w.btnNext);
+    EXPECT_EQ(w.lblkind->text(), "");
+    EXPECT_EQ(w.lblsamplerate->text(), "0Hz");
+    EXPECT_EQ(w.lblbitrate->text(), "0Kbps");
+    EXPECT_EQ(w.lblchannels->text(), "");
+    EXPECT_EQ(w.lblsize->text(), "");
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(TagEditorTest, SaveErrorIsShownAndOkKeepsTheWindowOpen)
+{
+    const fs::path flac = Copy("tone.flac", "gone.flac");
+    Tfrmtaginfo& w = Open({flac}, 0);
+    w.edtTitle->setText("Edited");
+    fs::remove(flac);
+    Click(w.btnOK);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].caption, "Error");
+    EXPECT_EQ(messages[0].icon, platform::BoxIcon::Error);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_FALSE(fs::exists(flac));
+
+    // Loading a file deleted meanwhile shows the error too.
+    const fs::path ogg = Copy("tone.ogg", "gone.ogg");
+    Tfrmtaginfo& again = Open({ogg, ogg}, 0);
+    fs::remove(ogg);
+    Click(again.btnNext);
+    EXPECT_EQ(messages.size(), 2u);
+    EXPECT_EQ(again.FileIndex, 1);
+    EXPECT_FALSE(again.Modified);
+}
