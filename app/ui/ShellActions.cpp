@@ -42,6 +42,8 @@ void OpenHomePage() { Open(HomePageUrl()); }
 
 void OpenSupportMail() { Open(SupportMailUrl()); }
 
+void OpenFolder(const std::string& folder) { Open(QUrl::fromLocalFile(QString::fromStdString(folder))); }
+
 void SetUrlOpener(UrlOpener opener) { Opener() = std::move(opener); }
 
 }  // namespace appui

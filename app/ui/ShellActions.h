@@ -5,6 +5,7 @@
 
 #include <QUrl>
 #include <functional>
+#include <string>
 
 class QWidget;
 
@@ -25,6 +26,8 @@ void OpenHelp(QWidget* owner);
 // Failures are ignored.
 void OpenHomePage();
 void OpenSupportMail();
+// The folder in the desktop's file browser; failures are ignored.
+void OpenFolder(const std::string& folder);
 
 // Tests replace the desktop with a recorder; an empty opener restores it.
 using UrlOpener = std::function<bool(const QUrl&)>;

@@ -1,0 +1,123 @@
+#include "app/ui/RunController.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/BatchRun.h"
+#include "app/Playlist.h"
+#include "app/ui/MainForm.h"
+#include "app/ui/ShellActions.h"
+#include "app/ui/WindowFrontEnd.h"
+#include "engine/Encoder.h"
+#include "platform/Shutdown.h"
+#include "platform/ui/MessageBox.h"
+#include "presets/ui/PresetSelector.h"
+
+namespace appui {
+namespace {
+
+enum FinishAction { CloseApplication, ShutdownComputer, CreatePlayList, OpenTargetFolder, PopupPrompt };
+
+}  // namespace
+
+void ShowUncaughtError(QWidget* owner, std::string text)
+{
+    if (!text.empty() && text.back() > '.')
+        text += '.';
+    platform::ShowMessage(owner, text, ApplicationTitle, platform::BoxIcon::Error);
+}
+
+RunController::RunController(TfrmMain& window, std::filesystem::path programFolder)
+    : window_(window), programFolder_(std::move(programFolder))
+{
+    window_.OnFormatChange = [this] { WithSelection(&PresetSelector::FormatChanged); };
+    window_.OnConfigChange = [this] { WithSelection(&PresetSelector::PresetChanged); };
+    window_.OnConfigClick = [this] { WithSelection(&PresetSelector::OptionClicked); };
+    window_.OnConvertion = [this] { actConvertionExecute(); };
+}
+
+RunController::~RunController()
+{
+    window_.OnFormatChange = nullptr;
+    window_.OnConfigChange = nullptr;
+    window_.OnConfigClick = nullptr;
+    window_.OnConvertion = nullptr;
+}
+
+PresetSelector& RunController::Selector()
+{
+    // Made on first use: the engine exists only once the window is shown.
+    if (!selector_)
+        selector_ = std::make_unique<PresetSelector>(programFolder_, window_.cmbFormat, window_.cmbConfig,
+                                                     window_.btnConfig, &window_, window_.Encoder.get(),
+                                                     selection_);
+    return *selector_;
+}
+
+void RunController::WithSelection(void (PresetSelector::*handler)())
+{
+    selection_.PresetLists = window_.PresetLists;
+    (Selector().*handler)();
+    window_.PresetLists = selection_.PresetLists;
+    window_.CurrentFormat = selection_.CurrentFormat;
+    window_.CurrentOptions = selection_.CurrentOptions;
+    window_.GlobaVariant.PresetFile = selection_.PresetFile;
+}
+
+void RunController::actConvertionExecute()
+{
+    if (!window_.Encoder)
+        return;
+    app::BatchSelection selection;
+    selection.format = selection_.CurrentFormat;
+    selection.options = selection_.CurrentOptions;
+    selection.presetName = window_.cmbConfig->currentText().toStdString();
+    selection.wma = selection_.CurrentWma;
+    selection.priority = window_.GlobaVariant.ThreadPriority;
+    WindowFrontEnd frontEnd(window_);
+    app::TBatchRun run(*window_.Encoder, frontEnd, programFolder_);
+    const auto outcome = run.Execute(selection);
+    window_.ConvertedFiles.assign(run.ConvertedFiles().begin(), run.ConvertedFiles().end());
+    if (outcome == app::TBatchRun::Outcome::Stopped)
+        ShowUncaughtError(&window_, run.StopText());
+    if (outcome != app::TBatchRun::Outcome::Completed)
+        return;
+    DoFinishEvent();
+    window_.UpdateFileCount();
+    window_.UpdateActions();
+}
+
+void RunController::DoFinishEvent()
+{
+    if (!window_.chkWhenFinished->isChecked())
+        return;
+    const std::string target = window_.edtTargetFolder->text().toStdString();
+    switch (window_.cmbDoEvent->currentIndex()) {
+    case CloseApplication:
+        window_.close();  // the close handling saves the settings
+        break;
+    case ShutdownComputer:
+        window_.SaveSettings(window_.SettingsFile);
+        platform::ShutdownComputer(true);
+        break;
+    case CreatePlayList: {
+        std::vector<std::string> files;
+        for (const auto& file : window_.ConvertedFiles)
+            files.push_back(file.string());
+        app::CreatePlayList(target, files);
+        break;
+    }
+    case OpenTargetFolder:
+        OpenFolder(target);
+        break;
+    case PopupPrompt:
+        platform::ShowMessage(&window_, "Conversion complete! ", ApplicationTitle, platform::BoxIcon::Information);
+        break;
+    default:
+        break;
+    }
+}
+
+}  // namespace appui

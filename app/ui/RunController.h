@@ -1,0 +1,41 @@
+#pragma once
+
+// Connects the main window's seams to the preset choice and the batch run:
+// the format and preset lists, the "Option" button, "Start Conversion" and
+// the action that follows a run.
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "presets/PresetSelection.h"
+
+class PresetSelector;
+class QWidget;
+class TfrmMain;
+
+namespace appui {
+
+class RunController {
+public:
+    RunController(TfrmMain& window, std::filesystem::path programFolder);
+    ~RunController();
+
+    void actConvertionExecute();
+    void DoFinishEvent();
+
+private:
+    PresetSelector& Selector();
+    // The window keeps the values the settings file and the run read.
+    void WithSelection(void (PresetSelector::*handler)());
+
+    TfrmMain& window_;
+    std::filesystem::path programFolder_;
+    TPresetSelection selection_;
+    std::unique_ptr<PresetSelector> selector_;
+};
+
+// An error that ended an operation, shown as the event loop shows one.
+void ShowUncaughtError(QWidget* owner, std::string text);
+
+}  // namespace appui
