@@ -89,7 +89,7 @@ QWidget* Tfrmtaginfo::BuildSummaryPage()
     lblPath = SummaryRow(page, "Where:", "lblPath", 12);
     lblPath->setWordWrap(true);
     lblPath->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    lblPath->setGeometry(ValueX, 14, 320, 44);
+    lblPath->setGeometry(ValueX, 16, 320, 44);
     struct Row {
         const char* caption;
         const char* name;

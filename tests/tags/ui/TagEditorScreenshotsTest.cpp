@@ -1,0 +1,47 @@
+// Pictures of both pages under the build tree (screenshots/) for a look by
+// eye, and a check that no caption or field leaves its page.
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "TagEditorFixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void Save(QWidget& widget, const char* name)
+{
+    fs::create_directories(TREMOLIX_SCREENSHOT_DIR);
+    widget.grab().save(QString(TREMOLIX_SCREENSHOT_DIR) + "/" + name + ".png");
+}
+
+void ExpectWholeAndInside(QWidget& page)
+{
+    for (QWidget* child : page.findChildren<QWidget*>()) {
+        const auto* label = qobject_cast<QLabel*>(child);
+        if (label && !label->wordWrap() && label->pixmap().isNull()) {
+            EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+        }
+        if (child->parentWidget() == &page) {
+            EXPECT_TRUE(page.rect().contains(child->geometry())) << child->objectName().toStdString();
+        }
+    }
+}
+
+}  // namespace
+
+TEST_F(TagEditorTest, BothPagesArePicturedWithTheirCaptionsWhole)
+{
+    Tfrmtaginfo& w = Open({Copy("tone.mp3", "A song with a rather long name, to see the path wrap.mp3")}, 0);
+    EXPECT_EQ(w.size(), QSize(520, 401));
+    Save(w, "taginfo-info");
+    ExpectWholeAndInside(*w.tsInfo);
+    w.PageControl->setCurrentWidget(w.tsSummary);
+    QApplication::processEvents();
+    Save(w, "taginfo-summary");
+    ExpectWholeAndInside(*w.tsSummary);
+    for (QPushButton* button : w.findChildren<QPushButton*>())
+        EXPECT_GE(button->width(), button->sizeHint().width()) << button->text().toStdString();
+}
