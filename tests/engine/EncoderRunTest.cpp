@@ -205,11 +205,12 @@ TEST(RunEncoder, IdlePriorityRunsTheProgramAtNice19)
 TEST(RunEncoder, RealEncodersReportIntermediateProgress)
 {
     const testsupport::TempFolder folder;
-    // flac and mpcenc print their progress only every so often: flac's
-    // slowest mode and a longer tone for the fast mpcenc give them time to.
+    // flac and mpcenc print their progress only every quarter second or so of
+    // their own time: flac's slowest mode and a longer tone for the fast
+    // mpcenc give them time to.
     const fs::path shortWav = folder / "short tone.wav";
     const fs::path longWav = folder / "long tone.wav";
-    testaudio::MakeToneWav(shortWav, 44100, 2, 12.0);
+    testaudio::MakeToneWav(shortWav, 44100, 2, 24.0);
     testaudio::MakeToneWav(longWav, 44100, 2, 60.0);
     struct Case {
         std::uint8_t format;
