@@ -247,6 +247,17 @@ TEST(Ssrc, FailsOnInputItCannotReadAndKeepsAnExistingOutput)
     EXPECT_EQ(toolstest::ReadBytes(folder / "out.wav"), "keep me");
 }
 
+TEST(Ssrc, RefusesRatesTooFarApartAndLeavesNothing)
+{
+    testsupport::TempFolder folder;
+    toolstest::WriteBytes(folder / "slow.wav", toolstest::WavImage({{"fmt ", toolstest::FmtBody(1, 1, 1000, 16)},
+                                                                    {"data", toolstest::Pcm16({1, 2, 3, 4})}}));
+    const auto run = RunTool("ssrc", {"--rate", "768000", (folder / "slow.wav").string(), (folder / "o.wav").string()});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.output.find("1000 Hz to 768000 Hz"), std::string::npos) << run.output;
+    EXPECT_EQ(toolstest::Listing(folder.path()), std::vector<std::string> {"slow.wav"});
+}
+
 TEST(Ssrc, PrintsRisingPercentagesUnlessQuiet)
 {
     testsupport::TempFolder folder;

@@ -8,6 +8,7 @@
 #include "wavio/WavReader.h"
 #include "wavio/WavWriter.h"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -15,6 +16,22 @@ namespace ssrc {
 namespace {
 
 constexpr std::size_t BlockFrames = 4096;
+// Beyond this the output of one block would no longer be small (8 kHz to
+// 384 kHz is still within).
+constexpr int MaxRateRatio = 48;
+
+bool RatioAllowed(int inRate, int outRate)
+{
+    return std::max(inRate, outRate) / std::min(inRate, outRate) <= MaxRateRatio;
+}
+
+// Input frames per block, fewer when upsampling so that the output of a
+// block stays near BlockFrames.
+std::size_t InputBlock(int inRate, int outRate)
+{
+    const std::size_t ratio = std::size_t((outRate + inRate - 1) / inRate);
+    return std::max<std::size_t>(64, BlockFrames / ratio);
+}
 
 wavio::WavFormat OutputFormat(const wavio::WavFormat& in, const WavSettings& settings)
 {
@@ -94,15 +111,22 @@ bool ConvertWav(const WavSettings& settings, std::string& error)
         return false;
     }
     const wavio::WavFormat& in = reader.Format();
-    Pipeline pipeline(in, OutputFormat(in, settings), settings.dither);
+    const wavio::WavFormat out = OutputFormat(in, settings);
+    if (!RatioAllowed(in.sampleRate, out.sampleRate)) {
+        error = "cannot convert " + std::to_string(in.sampleRate) + " Hz to " + std::to_string(out.sampleRate) +
+                " Hz: more than " + std::to_string(MaxRateRatio) + " times apart";
+        return false;
+    }
+    Pipeline pipeline(in, out, settings.dither);
     if (!pipeline.Open(settings.output, error)) {
         error = "cannot write " + settings.output.string() + ": " + error;
         return false;
     }
-    std::vector<std::uint8_t> raw(BlockFrames * std::size_t(in.BlockAlign()));
+    const std::size_t block = InputBlock(in.sampleRate, out.sampleRate);
+    std::vector<std::uint8_t> raw(block * std::size_t(in.BlockAlign()));
     wavio::Progress progress(reader.TotalFrames(), settings.quiet);
     std::uint64_t done = 0;
-    while (const std::size_t frames = reader.Read(raw.data(), BlockFrames)) {
+    while (const std::size_t frames = reader.Read(raw.data(), block)) {
         if (!pipeline.Push(raw.data(), frames, error))
             return false;
         progress.Update(done += frames);
