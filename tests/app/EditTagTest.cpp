@@ -1,0 +1,42 @@
+// The Edit Tag action opens the tag editor on the whole list at the
+// selected entry.
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTimer>
+#include <QTreeWidgetItem>
+
+#include "MainWindowFixture.h"
+#include "support/TestAudio.h"
+#include "tags/ui/TagForm.h"
+
+namespace fs = std::filesystem;
+
+using EditTagTest = MainWindowTest;
+
+TEST_F(EditTagTest, EditorOpensOnTheSelectedEntryOfTheWholeList)
+{
+    TfrmMain& w = Open();
+    const fs::path mp3 = testaudio::Get("tone.mp3"), flac = testaudio::Get("tone.flac");
+    w.AddFiles({mp3, flac, mp3});
+    w.Entry(1)->setSelected(true);
+
+    std::vector<fs::path> files;
+    int index = -1;
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        auto* editor = qobject_cast<Tfrmtaginfo*>(QApplication::activeModalWidget());
+        ASSERT_NE(editor, nullptr);
+        files = editor->FileList;
+        index = editor->FileIndex;
+        shown = editor->edtFilename->text();
+        editor->reject();
+    });
+    w.actEditTag->trigger();
+    EXPECT_EQ(files, (std::vector<fs::path>{mp3, flac, mp3}));
+    EXPECT_EQ(index, 1);
+    EXPECT_EQ(shown, "tone.flac");
+    EXPECT_EQ(w.EntryCount(), 3);
+    for (QWidget* top : QApplication::topLevelWidgets())
+        EXPECT_EQ(qobject_cast<Tfrmtaginfo*>(top), nullptr) << "the editor is freed";
+}
