@@ -88,6 +88,8 @@ void WindowFrontEnd::RunStarting()
     progress_ = std::make_unique<TfrmEncProgress>(&window_);
     progress_->SetPercent(0);
     window_.setEnabled(false);
+    // A disabled owner disables its child windows too: Cancel must stay usable.
+    progress_->setEnabled(true);
     progress_->show();
 }
 

@@ -1,0 +1,329 @@
+// The batch run driven from the main window: real encoders over a temporary
+// program folder, boxes and desktop actions recorded instead of shown.
+
+#include <QAction>
+#include <QComboBox>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidgetItem>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "MainWindowFixture.h"
+#include "app/ui/EncProgressForm.h"
+#include "app/ui/RunController.h"
+#include "app/ui/SongList.h"
+#include "platform/Shutdown.h"
+#include "support/TestAudio.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* Flac = "FLAC (Free Lossless Audio Codec)";
+constexpr const char* Wav = "WAV (Standard)";
+
+std::string Bytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void Select(QComboBox* box, const char* text)
+{
+    const int index = box->findText(text);
+    ASSERT_GE(index, 0) << text;
+    box->setCurrentIndex(index);
+    emit box->activated(index);
+}
+
+class BatchRunWindowTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        fs::copy(testaudio::BuildProgramFolder() / "Preset", home / "Preset", fs::copy_options::recursive);
+        fs::copy_file(testaudio::BuildProgramFolder() / "EncodeDLL.dll", home / "EncodeDLL.dll");
+        fs::create_directories(sources);
+        fs::create_directories(target);
+        platform::SetPowerOffRequest([this](bool) {
+            ++powerOffs;
+            return true;
+        });
+        Open();
+        controller = std::make_unique<appui::RunController>(*window, home.path());
+        window->edtTargetFolder->setText(QString::fromStdString(target.string()));
+    }
+
+    void TearDown() override
+    {
+        controller.reset();
+        platform::SetPowerOffRequest({});
+        MainWindowTest::TearDown();
+    }
+
+    void Choose(const char* format, const char* preset)
+    {
+        Select(window->cmbFormat, format);
+        Select(window->cmbConfig, preset);
+    }
+
+    // Copies of the two-second tone under these names, added to the list.
+    std::vector<fs::path> AddTones(const std::vector<std::string>& names)
+    {
+        std::vector<fs::path> paths;
+        for (const std::string& name : names) {
+            paths.push_back(sources / name);
+            fs::copy_file(testaudio::Get("tone.flac"), paths.back(), fs::copy_options::overwrite_existing);
+        }
+        window->AddFiles(paths);
+        return paths;
+    }
+
+    void WhenFinished(int action)
+    {
+        window->chkWhenFinished->setChecked(true);
+        window->cmbDoEvent->setCurrentIndex(action);
+    }
+
+    TfrmEncProgress* Progress() const { return window->findChild<TfrmEncProgress*>(); }
+
+    std::vector<std::string> Texts() const
+    {
+        std::vector<std::string> texts;
+        for (const auto& box : messages)
+            texts.push_back(box.text);
+        return texts;
+    }
+
+    fs::path sources = home / "in folder";
+    fs::path target = home / "out folder";
+    std::unique_ptr<appui::RunController> controller;
+    int powerOffs = 0;
+};
+
+constexpr int PopupPrompt = 4;
+constexpr int CreatePlayList = 2;
+
+TEST_F(BatchRunWindowTest, ThreeFilesConvertInListOrderWhileTheProgressWindowShowsTheirWay)
+{
+    Choose(Flac, "Level 0 (fastest)");
+    AddTones({"b one.flac", "a two.flac", "c three.flac"});
+    ASSERT_EQ(window->EntryCount(), 3);
+    ASSERT_TRUE(window->btnConverter->isEnabled());
+    // An action shown but not chosen does not follow the run.
+    window->cmbDoEvent->setCurrentIndex(PopupPrompt);
+
+    std::string tips;
+    int percent = 0;
+    bool windowDisabled = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (auto* progress = Progress(); progress && progress->isVisible()) {
+            if (tips.empty())
+                tips = progress->lblTips->text().toStdString();
+            percent = std::max(percent, progress->pbPercent->value());
+            windowDisabled = windowDisabled || !window->isEnabled();
+        }
+    });
+    watch.start(1);
+    window->actConvertion->trigger();
+    watch.stop();
+
+    EXPECT_EQ(window->EntryCount(), 0);
+    ASSERT_EQ(window->ConvertedFiles.size(), 3u);
+    EXPECT_EQ(window->ConvertedFiles[0], target / "b one.flac");
+    EXPECT_EQ(window->ConvertedFiles[1], target / "a two.flac");
+    EXPECT_EQ(window->ConvertedFiles[2], target / "c three.flac");
+    for (const fs::path& output : window->ConvertedFiles) {
+        EXPECT_GT(fs::file_size(output), 1000u) << output;
+        EXPECT_EQ(testaudio::Probe(output, "codec_name"), "flac");
+    }
+    EXPECT_EQ(tips.rfind("Process: from ", 0), 0u) << tips;
+    EXPECT_NE(tips.find("b one.flac"), std::string::npos) << tips;
+    EXPECT_GT(percent, 0);
+    EXPECT_TRUE(windowDisabled);
+    EXPECT_TRUE(window->isEnabled());
+    EXPECT_EQ(Progress(), nullptr);
+    EXPECT_TRUE(messages.empty()) << messages.front().text;
+    EXPECT_FALSE(window->btnConverter->isEnabled());
+}
+
+TEST_F(BatchRunWindowTest, StartIsOffWithAnEmptyList)
+{
+    Choose(Wav, "Keep as is");
+    EXPECT_FALSE(window->btnConverter->isEnabled());
+    EXPECT_FALSE(window->actConvertion->isEnabled());
+    AddTones({"one.flac"});
+    EXPECT_TRUE(window->btnConverter->isEnabled());
+    EXPECT_TRUE(window->actConvertion->isEnabled());
+}
+
+TEST_F(BatchRunWindowTest, IgnoreLeavesAnExistingOutputAndItsEntryAlone)
+{
+    Choose(Wav, "Keep as is");
+    window->cmbFileexist->setCurrentIndex(0);
+    AddTones({"one.flac", "two.flac"});
+    const fs::path output = target / "one.wav";
+    std::ofstream(output, std::ios::binary) << "not to be touched";
+    window->Entry(0)->setText(appui::ColResult, "earlier result");
+
+    window->actConvertion->trigger();
+
+    EXPECT_EQ(Bytes(output), "not to be touched");
+    ASSERT_EQ(window->EntryCount(), 1);
+    EXPECT_EQ(window->Entry(0)->text(appui::ColResult).toStdString(), "earlier result");
+    EXPECT_EQ(window->ConvertedFiles, std::vector<fs::path>{target / "two.wav"});
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(BatchRunWindowTest, PromptAnsweredNoRunsNothingYetTheRunCompletes)
+{
+    Choose(Wav, "Keep as is");
+    window->cmbFileexist->setCurrentIndex(2);
+    WhenFinished(PopupPrompt);
+    AddTones({"one.flac", "two.flac"});
+    for (const char* name : {"one.wav", "two.wav"})
+        std::ofstream(target / name, std::ios::binary) << "kept";
+    int questions = 0;
+    platform::SetMessageHandler([&](const platform::MessageRecord& box) {
+        messages.push_back(box);
+        if (box.buttons != platform::BoxButtons::YesNo)
+            return platform::BoxAnswer::Ok;
+        ++questions;
+        return platform::BoxAnswer::No;
+    });
+
+    window->actConvertion->trigger();
+
+    EXPECT_EQ(questions, 2);
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[0].text, "File \"" + (target / "one.wav").string() +
+                                    "\" already exists, do you want to overwrite it?");
+    EXPECT_EQ(messages[2].text, "Conversion complete! ");
+    EXPECT_EQ(Bytes(target / "one.wav"), "kept");
+    EXPECT_EQ(Bytes(target / "two.wav"), "kept");
+    EXPECT_EQ(window->EntryCount(), 2);
+}
+
+TEST_F(BatchRunWindowTest, CancelStopsOnlyTheEntryBeingConverted)
+{
+    // A longer input and a slower encoder, so the second job is surely still
+    // running when asked.
+    const fs::path longTone = home / "long.wav";
+    testaudio::MakeToneWav(longTone, 44100, 2, 60);
+    Choose("MP3", "CBR 128 kbps");
+    AddTones({"one.flac"});
+    const fs::path second = sources / "two.wav";
+    fs::copy_file(longTone, second);
+    window->AddFiles({second});
+    AddTones({"three.flac"});
+    ASSERT_EQ(window->EntryCount(), 3);
+
+    bool pressed = false;
+    bool cancelEnabled = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* progress = Progress();
+        if (!pressed && progress && progress->lblTips->text().contains("two.wav")) {
+            pressed = true;
+            cancelEnabled = progress->btnCancel->isEnabled();
+            progress->btnCancel->click();
+        }
+    });
+    watch.start(1);
+    window->actConvertion->trigger();
+    watch.stop();
+
+    ASSERT_TRUE(pressed);
+    EXPECT_TRUE(cancelEnabled);
+    ASSERT_EQ(window->EntryCount(), 1);
+    EXPECT_EQ(window->EntryPath(0), second);
+    EXPECT_EQ(window->Entry(0)->text(appui::ColResult).toStdString(), "Operation is cancelled");
+    ASSERT_EQ(window->ConvertedFiles.size(), 2u);
+    EXPECT_EQ(window->ConvertedFiles[1], target / "three.mp3");
+    EXPECT_TRUE(fs::exists(target / "three.mp3"));
+}
+
+TEST_F(BatchRunWindowTest, AnUndeletableOriginalIsReportedAndItsOutputKept)
+{
+    // Folder permissions do not bind root: an immutable folder does.
+    Choose(Wav, "Keep as is");
+    window->chkDelOrig->setChecked(true);
+    const fs::path input = AddTones({"one.flac"}).front();
+    const std::string folder = sources.string();
+    if (::geteuid() == 0) {
+        if (testaudio::Run({"chattr", "+i", folder}) != 0)
+            GTEST_SKIP() << "chattr does not work here";
+    } else {
+        fs::permissions(sources, fs::perms::owner_read | fs::perms::owner_exec);
+    }
+
+    window->actConvertion->trigger();
+
+    if (::geteuid() == 0)
+        testaudio::Run({"chattr", "-i", folder});
+    else
+        fs::permissions(sources, fs::perms::owner_all);
+    EXPECT_TRUE(fs::exists(input));
+    ASSERT_EQ(window->EntryCount(), 1);
+    EXPECT_EQ(window->Entry(0)->text(appui::ColResult).toStdString(), "Can't delete original files!");
+    ASSERT_EQ(window->ConvertedFiles.size(), 1u);
+    EXPECT_TRUE(fs::exists(window->ConvertedFiles[0]));
+}
+
+TEST_F(BatchRunWindowTest, APlayListFollowsACompletedRun)
+{
+    Choose(Wav, "Keep as is");
+    WhenFinished(CreatePlayList);
+    AddTones({"one.flac", "two.flac"});
+
+    window->actConvertion->trigger();
+
+    const std::string list = Bytes(target / "untitled.pls");
+    EXPECT_NE(list.find((target / "one.wav").string()), std::string::npos) << list;
+    EXPECT_NE(list.find((target / "two.wav").string()), std::string::npos) << list;
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(BatchRunWindowTest, AnArchiveWithoutTheEncoderStopsTheRunBeforeAnyAction)
+{
+    Choose(Flac, "Level 0 (fastest)");
+    WhenFinished(PopupPrompt);
+    AddTones({"one.flac"});
+    std::ofstream(home / "EncodeDLL.dll", std::ios::binary | std::ios::trunc) << "PK not an archive";
+
+    window->actConvertion->trigger();
+
+    EXPECT_EQ(Texts(), std::vector<std::string>{"File \"EncodeDLL.dll\" doesn't loaded!"});
+    EXPECT_EQ(window->EntryCount(), 1);
+    EXPECT_TRUE(window->ConvertedFiles.empty());
+    EXPECT_TRUE(fs::is_empty(target));
+    EXPECT_TRUE(window->isEnabled());
+}
+
+TEST_F(BatchRunWindowTest, ProgressWindowPictureMidRun)
+{
+    Choose(Flac, "Level 0 (fastest)");
+    AddTones({"one.flac"});
+    bool saved = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* progress = Progress();
+        if (!saved && progress && progress->isVisible() && !progress->lblTips->text().isEmpty()) {
+            fs::create_directories(TREMOLIX_SCREENSHOT_DIR);
+            saved = progress->grab().save(QString(TREMOLIX_SCREENSHOT_DIR) + "/batch-progress.png");
+        }
+    });
+    watch.start(1);
+    window->actConvertion->trigger();
+    EXPECT_TRUE(saved);
+}
+
+}  // namespace
