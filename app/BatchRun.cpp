@@ -1,5 +1,6 @@
 #include "app/BatchRun.h"
 
+#include <cstdlib>
 #include <system_error>
 
 #include "app/TagSteps.h"
@@ -85,9 +86,7 @@ bool TBatchRun::SetUp(const BatchSelection& selection)
         encoder_.WmaChannels = selection.wma.Channels;
         encoder_.WmaBitrate = selection.wma.Bitrate;
         encoder_.WmaVbr = selection.wma.Vbr;
-    } else if (!engine::ExtractFromPackage(programFolder_ / ArchiveName,
-                                           engine::EncoderPrograms[selection.format],
-                                           unpackedProgram_)) {
+    } else if (!UnpackProgram(engine::EncoderPrograms[selection.format])) {
         return false;
     }
     convertedFiles_.clear();
@@ -180,12 +179,24 @@ void TBatchRun::Finish(int& position, const fs::path& input, const std::string& 
     frontEnd_.UpdateFileCount();
 }
 
+// Each run unpacks into a folder of its own, so two runs at once never
+// replace or delete each other's program.
+bool TBatchRun::UnpackProgram(const std::string& member)
+{
+    std::string pattern = (engine::TempFolder() / "tremolix-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        return false;
+    unpackFolder_ = pattern;
+    return engine::ExtractFromPackage(programFolder_ / ArchiveName, member, unpackedProgram_, unpackFolder_);
+}
+
 void TBatchRun::RemoveUnpackedProgram()
 {
     std::error_code ec;
-    if (!unpackedProgram_.empty())
-        fs::remove(unpackedProgram_, ec);
+    if (!unpackFolder_.empty())
+        fs::remove_all(unpackFolder_, ec);
     unpackedProgram_.clear();
+    unpackFolder_.clear();
 }
 
 }  // namespace app

@@ -87,11 +87,13 @@ private:
     bool MayWriteOutput(const std::string& output);
     void PollUntilDone(const std::filesystem::path& input);
     void Finish(int& position, const std::filesystem::path& input, const std::string& output);
+    bool UnpackProgram(const std::string& member);
     void RemoveUnpackedProgram();
 
     TEncoder& encoder_;
     BatchFrontEnd& frontEnd_;
     std::filesystem::path programFolder_;
+    std::filesystem::path unpackFolder_;
     std::filesystem::path unpackedProgram_;
     std::vector<std::string> convertedFiles_;
     std::string stopText_;

@@ -17,7 +17,7 @@ constexpr mode_t DefaultMode = 0644;
 
 // The member's place under the temporary folder, or empty for a name that
 // would leave it (absolute, "..") or names a folder.
-std::filesystem::path MemberTarget(const std::string& member)
+std::filesystem::path MemberTarget(const std::string& member, const std::filesystem::path& folder)
 {
     const std::filesystem::path relative(member);
     if (member.empty() || member.back() == '/' || relative.is_absolute())
@@ -25,7 +25,7 @@ std::filesystem::path MemberTarget(const std::string& member)
     for (const auto& part : relative)
         if (part == "..")
             return {};
-    return TempFolder() / relative;
+    return folder / relative;
 }
 
 bool WriteAll(int file, const char* data, std::size_t bytes)
@@ -90,10 +90,10 @@ std::filesystem::path TempFolder()
 }
 
 bool ExtractFromPackage(const std::filesystem::path& archive, const std::string& member,
-                        std::filesystem::path& extracted)
+                        std::filesystem::path& extracted, const std::filesystem::path& folder)
 {
     extracted.clear();
-    const std::filesystem::path target = MemberTarget(member);
+    const std::filesystem::path target = MemberTarget(member, folder.empty() ? TempFolder() : folder);
     if (target.empty())
         return false;
     unzFile zip = unzOpen64(archive.c_str());

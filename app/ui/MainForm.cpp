@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QPointer>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTimer>
@@ -122,7 +123,10 @@ void TfrmMain::FormCreate()
     CurrentFormat = engine::NoFormat;
     CurrentOptions.clear();
     ConvertedFiles.clear();
-    lvSongs->SetResultColor([this] { return cmbColor->SelectedColor(); });
+    // The list may still paint while the window is being destroyed.
+    lvSongs->SetResultColor([color = QPointer<appui::ColorBox>(cmbColor)] {
+        return color ? color->SelectedColor() : QColor(Qt::red);
+    });
 }
 
 void TfrmMain::ConnectHandlers()
