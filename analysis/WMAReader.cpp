@@ -148,11 +148,12 @@ void WriteAttribute(TagLib::ASF::Tag& tag, const AttributeField& attribute, cons
                      TagLib::ASF::Attribute(Wide(value)));
 }
 
+// Throws TagError when the copy is not readable as WMA.
 bool WriteAttributes(const fs::path& copy, const TTagsData& data)
 {
     TagLib::ASF::File file(copy.c_str(), false);
     if (!file.isValid() || !file.tag())
-        return false;
+        throw TagError("Could not create Metadata Editor ($80004005).");
     for (const auto& attribute : Attributes)
         WriteAttribute(*file.tag(), attribute, data.*attribute.field);
     return file.save();
@@ -175,11 +176,6 @@ void WriteWmaTags(const TTagsData& data)
     std::error_code ec;
     if (!fs::is_regular_file(currentFile, ec))
         throw TagError("The file\r\n" + currentFile.string() + "\r\ndoes'nt exists!");
-    {
-        TagLib::ASF::File probe(currentFile.c_str(), false);
-        if (!probe.isValid())
-            throw TagError("Could not create Metadata Editor ($80004005).");
-    }
     // TagLib rewrites in place; editing a copy keeps the original safe.
     if (!platform::EditThroughCopy(currentFile, [&](const fs::path& copy) { return WriteAttributes(copy, data); }))
         platform::ReportMessage("Could not save Tags!");

@@ -1,8 +1,6 @@
 // tremolix-cli convert: the batch run without windows.
 
 #include <QCoreApplication>
-#include <QEventLoop>
-#include <QTimer>
 #include <atomic>
 #include <csignal>
 #include <iostream>
@@ -73,11 +71,7 @@ public:
     {
         if (showProgress_)
             std::cerr << "\r\033[K" << input.filename().string() << ": " << percent << " %" << std::flush;
-        QEventLoop loop;
-        QTimer::singleShot(100, &loop, &QEventLoop::quit);
-        QObject::connect(&encoder_, &TEncoder::JobDone, &loop, &QEventLoop::quit);
-        if (!encoder_.Done)
-            loop.exec();
+        encoder_.WaitForDone(100);
     }
 
     void Converted(const fs::path& input, const std::string& output) override

@@ -5,7 +5,9 @@
 
 #include "engine/Encoder.h"
 
+#include <QEventLoop>
 #include <QMetaObject>
+#include <QTimer>
 #include <chrono>
 #include <exception>
 #include <filesystem>
@@ -79,6 +81,16 @@ void TConvertThread::Execute(int niceValue, const std::function<void()>& onEnd)
     Encoder.Run();
     ended_ = true;
     onEnd();
+}
+
+void TEncoder::WaitForDone(int milliseconds)
+{
+    if (Done)
+        return;
+    QEventLoop wait;
+    QTimer::singleShot(milliseconds, &wait, &QEventLoop::quit);
+    connect(this, &TEncoder::JobDone, &wait, &QEventLoop::quit);
+    wait.exec();
 }
 
 void TEncoder::Start()

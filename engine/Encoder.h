@@ -77,6 +77,9 @@ public:
     // once the worker has finished everything.
     void Start();
     void Cancel();
+    // Processes this thread's events until Done is set or the time is up,
+    // without spinning: the encoder needs the processor.
+    void WaitForDone(int milliseconds);
     void Run();
     bool Encode(std::uint8_t formatIndex);
 

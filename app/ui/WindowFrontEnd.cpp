@@ -2,11 +2,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QEventLoop>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSystemTrayIcon>
-#include <QTimer>
 #include <QTreeWidgetItem>
 
 #include "app/ui/EncProgressForm.h"
@@ -118,11 +116,7 @@ void WindowFrontEnd::Poll(const std::filesystem::path& input, int percent)
     progress_->SetPercent(percent);
     window_.TrayIcon->setToolTip(QString::fromStdString("Convert: " + input.string() + "\r\n" +
                                                         "Progress: " + std::to_string(percent) + " %"));
-    QEventLoop wait;
-    QTimer::singleShot(PollWaitMs, &wait, &QEventLoop::quit);
-    QObject::connect(window_.Encoder.get(), &TEncoder::JobDone, &wait, &QEventLoop::quit);
-    if (!window_.Encoder->Done)
-        wait.exec();
+    window_.Encoder->WaitForDone(PollWaitMs);
     progress_->repaint();
 }
 
