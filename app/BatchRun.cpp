@@ -1,10 +1,17 @@
 #include "app/BatchRun.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <system_error>
+#include <unistd.h>
 
 #include "app/TagSteps.h"
-#include "engine/Encoder.h"
+#include "engine/OutputCheck.h"
+#include "engine/PartFile.h"
 #include "engine/Unzipfile.h"
 
 namespace fs = std::filesystem;
@@ -14,6 +21,12 @@ namespace {
 
 constexpr const char* ArchiveName = "EncodeDLL.dll";
 constexpr const char* SameFileText = "The output file would replace its input!";
+constexpr const char* OutsideText = "The output file would lie outside the target folder!";
+constexpr const char* NoOfrEncoderText = "No OptimFROG encoder is available on this platform";
+constexpr std::uint8_t FormatOfr = 9;
+// A poll pass waits this long at most for a job's end or a window event,
+// so the loop never takes a core away from the encoders.
+constexpr int PollWaitMs = 50;
 
 bool SamePath(const fs::path& a, const fs::path& b)
 {
@@ -21,12 +34,35 @@ bool SamePath(const fs::path& a, const fs::path& b)
     return fs::equivalent(a, b, ec) || fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
 }
 
+std::string PathKey(const fs::path& path)
+{
+    std::error_code ec;
+    const fs::path canonical = fs::weakly_canonical(path, ec);
+    return (ec ? fs::absolute(path, ec) : canonical).string();
+}
+
+// Why an input cannot be converted before anything is decoded; empty when
+// it can be read.
+std::string InputProblem(const fs::path& input)
+{
+    std::error_code ec;
+    if (!fs::exists(input, ec))
+        return "The file \"" + input.string() + "\" does not exist";
+    if (fs::is_directory(input, ec))
+        return "\"" + input.string() + "\" is a folder";
+    if (access(input.c_str(), R_OK) != 0)
+        return "The file \"" + input.string() + "\" can't be read: " + std::strerror(errno);
+    return {};
+}
+
 }  // namespace
 
-TBatchRun::TBatchRun(TEncoder& encoder, BatchFrontEnd& frontEnd, fs::path programFolder)
-    : encoder_(encoder), frontEnd_(frontEnd), programFolder_(std::move(programFolder))
+TBatchRun::TBatchRun(BatchFrontEnd& frontEnd, fs::path programFolder)
+    : frontEnd_(frontEnd), programFolder_(std::move(programFolder))
 {
 }
+
+TBatchRun::~TBatchRun() = default;
 
 bool TBatchRun::CheckBeforeConvert(const BatchSelection& selection)
 {
@@ -57,6 +93,12 @@ TBatchRun::Outcome TBatchRun::Execute(const BatchSelection& selection)
     if (!CheckBeforeConvert(selection))
         return Outcome::Refused;
     stopText_.clear();
+    if (selection.format == FormatOfr) {
+        // Said once, before anything is decoded, instead of once per file.
+        frontEnd_.Fail(NoOfrEncoderText);
+        return Outcome::NotStarted;
+    }
+    Outcome outcome = Outcome::Completed;
     try {
         if (!SetUp(selection)) {
             frontEnd_.Fail("File \"EncodeDLL.dll\" doesn't loaded!");
@@ -65,9 +107,11 @@ TBatchRun::Outcome TBatchRun::Execute(const BatchSelection& selection)
         }
         frontEnd_.RunStarting();
         frontEnd_.SetTips("");
-        Loop();
+        outcome = Loop();
     } catch (const std::exception& error) {
-        // An error of the tag layer ends the run: only the closing steps follow.
+        // Only the closing steps follow an unexpected error.
+        CancelRunning();
+        entries_.clear();
         RemoveUnpackedProgram();
         frontEnd_.RunEnding();
         stopText_ = error.what();
@@ -75,66 +119,110 @@ TBatchRun::Outcome TBatchRun::Execute(const BatchSelection& selection)
     }
     RemoveUnpackedProgram();
     frontEnd_.RunEnding();
-    return Outcome::Completed;
+    return outcome;
 }
 
 bool TBatchRun::SetUp(const BatchSelection& selection)
 {
     unpackedProgram_.clear();
+    settings_ = TJobSettings{};
     if (selection.format == engine::FormatWma) {
-        encoder_.WmaSampleRate = selection.wma.SampleRate;
-        encoder_.WmaChannels = selection.wma.Channels;
-        encoder_.WmaBitrate = selection.wma.Bitrate;
-        encoder_.WmaVbr = selection.wma.Vbr;
+        settings_.WmaSampleRate = selection.wma.SampleRate;
+        settings_.WmaChannels = selection.wma.Channels;
+        settings_.WmaBitrate = selection.wma.Bitrate;
+        settings_.WmaVbr = selection.wma.Vbr;
     } else if (!UnpackProgram(engine::EncoderPrograms[selection.format])) {
         return false;
     }
     convertedFiles_.clear();
-    encoder_.Priority = selection.priority;
-    encoder_.Options = selection.options;
-    encoder_.ProgramPath = unpackedProgram_;
-    encoder_.OutputFormat = selection.format;
+    written_.clear();
+    cleanedFolders_.clear();
+    settings_.Priority = selection.priority;
+    settings_.Options = selection.options;
+    settings_.ProgramPath = unpackedProgram_;
+    settings_.OutputFormat = selection.format;
+    simultaneous_ = std::max(1, selection.simultaneousJobs);
     return true;
 }
 
-void TBatchRun::Loop()
+TBatchRun::Outcome TBatchRun::Loop()
 {
-    int position = 0;
-    while (position < frontEnd_.EntryCount())
-        ConvertEntry(position);
+    head_ = 0;
+    finished_ = 0;
+    total_ = frontEnd_.EntryCount();
+    startNoMore_ = false;
+    bool stopped = false;
+    for (;;) {
+        FinishReadyEntries();
+        if (!stopped && frontEnd_.StopRequested()) {
+            stopped = startNoMore_ = true;
+            CancelRunning();
+        }
+        const int next = head_ + int(entries_.size());
+        const bool more = !startNoMore_ && next < frontEnd_.EntryCount();
+        if (!more && entries_.empty())
+            break;
+        if (more && RunningCount() < simultaneous_ && StartEntry(next))
+            continue;
+        PollOnce();
+    }
+    return stopped ? Outcome::Aborted : Outcome::Completed;
 }
 
-bool TBatchRun::ConvertEntry(int& position)
+bool TBatchRun::StartEntry(int position)
 {
-    frontEnd_.ClearCancelRequest();
-    const fs::path input = frontEnd_.EntryPath(position);
+    if (simultaneous_ == 1)
+        frontEnd_.ClearCancelRequest();
+    Entry entry;
+    entry.input = frontEnd_.EntryPath(position);
+    entry.failure = PrepareEntry(entry);
+    if (entry.failure.empty() && !entry.skipped && OutputRunning(PathKey(entry.output)))
+        return false;  // waits until the job writing that output has ended
+    if (entry.failure.empty() && !entry.skipped) {
+        entry.job = std::make_unique<TConversionJob>();
+        entry.job->Apply(settings_);
+        entry.job->InputFile = fs::absolute(entry.input);
+        entry.job->OutputFile = fs::absolute(entry.output);
+        entry.job->Start();
+    }
+    entries_.push_back(std::move(entry));
+    return true;
+}
+
+// Decides everything about an entry that comes before its job; returns the
+// text of a failure, empty when the job may start (or the entry is skipped).
+std::string TBatchRun::PrepareEntry(Entry& entry)
+{
     NamingChoice naming = frontEnd_.Naming();
-    naming.format = encoder_.OutputFormat;
-    const std::string output = MakeOutputPath(input, naming);
-    frontEnd_.SetTips("Process: from " + input.string() + " to " + output);
-    encoder_.InputFile = input;
-    encoder_.OutputFile = output;
-    if (SamePath(input, output)) {
-        frontEnd_.SetResult(position, SameFileText);
-        frontEnd_.Failed(input, SameFileText);
-        ++position;
-        return false;
+    naming.format = settings_.OutputFormat;
+    try {
+        entry.output = MakeOutputPath(entry.input, naming);
+    } catch (const std::exception& error) {
+        return error.what();
     }
-    if (!MayWriteOutput(output)) {
-        frontEnd_.Skipped(input, output);
-        ++position;
-        return false;
+    if (entry.output.empty())
+        return OutsideText;
+    frontEnd_.SetTips("Process: from " + entry.input.string() + " to " + entry.output);
+    if (std::string problem = InputProblem(entry.input); !problem.empty())
+        return problem;
+    if (SamePath(entry.input, entry.output))
+        return SameFileText;
+    if (const auto earlier = written_.find(PathKey(entry.output)); earlier != written_.end())
+        return "The output file was already written in this run from \"" + earlier->second.string() +
+               "\"; the original is kept";
+    if (OutputRunning(PathKey(entry.output)))
+        return {};
+    if (!MayWriteOutput(entry.output)) {
+        entry.skipped = true;
+        return {};
     }
-    encoder_.Start();
-    PollUntilDone(input);
-    if (!encoder_.Succeeded) {
-        frontEnd_.SetResult(position, encoder_.ErrorText);
-        frontEnd_.Failed(input, encoder_.ErrorText);
-        ++position;
-        return false;
-    }
-    Finish(position, input, output);
-    return true;
+    const fs::path folder = fs::path(entry.output).parent_path();
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec) && !fs::create_directories(folder, ec))
+        return "Can't create the folder \"" + folder.string() + "\": " + ec.message();
+    if (cleanedFolders_.insert(folder).second)
+        engine::RemoveStaleParts(folder);
+    return {};
 }
 
 bool TBatchRun::MayWriteOutput(const std::string& output)
@@ -154,36 +242,153 @@ bool TBatchRun::MayWriteOutput(const std::string& output)
     return false;
 }
 
-void TBatchRun::PollUntilDone(const fs::path& input)
+bool TBatchRun::OutputRunning(const std::string& key) const
 {
-    while (!encoder_.Done) {
-        if (frontEnd_.CancelRequested())
-            encoder_.Cancel();
-        frontEnd_.Poll(input, encoder_.Percent);
+    for (const Entry& entry : entries_)
+        if (entry.job && !entry.job->Done && PathKey(entry.output) == key)
+            return true;
+    return false;
+}
+
+int TBatchRun::RunningCount() const
+{
+    int running = 0;
+    for (const Entry& entry : entries_)
+        running += entry.job && !entry.job->Done ? 1 : 0;
+    return running;
+}
+
+void TBatchRun::CancelRunning()
+{
+    for (Entry& entry : entries_)
+        if (entry.job && !entry.job->Done)
+            entry.job->Cancel();
+}
+
+void TBatchRun::PollOnce()
+{
+    if (frontEnd_.CancelRequested()) {
+        // With one job, Cancel ends the current file; with several, the run.
+        CancelRunning();
+        if (simultaneous_ > 1)
+            startNoMore_ = true;
+    }
+    frontEnd_.Poll(Progress());
+    WaitForAnyJob(PollWaitMs);
+}
+
+RunProgress TBatchRun::Progress() const
+{
+    RunProgress progress;
+    int runningShare = 0;
+    for (const Entry& entry : entries_) {
+        if (!entry.job || entry.job->Done)
+            continue;
+        const int percent = entry.job->Percent;
+        progress.input = entry.input;
+        progress.percent = percent;
+        runningShare += percent;
+        if (simultaneous_ > 1)
+            progress.jobs.push_back({entry.input, percent});
+    }
+    if (simultaneous_ > 1)
+        progress.percent = total_ > 0 ? std::min(100, (finished_ * 100 + runningShare) / total_) : 0;
+    return progress;
+}
+
+void TBatchRun::WaitForAnyJob(int milliseconds)
+{
+    QEventLoop wait;
+    QTimer::singleShot(milliseconds, &wait, &QEventLoop::quit);
+    bool running = false;
+    for (const Entry& entry : entries_) {
+        if (entry.job && !entry.job->Done) {
+            QObject::connect(entry.job.get(), &TConversionJob::JobDone, &wait, &QEventLoop::quit);
+            running = true;
+        }
+    }
+    if (running)
+        wait.exec();
+    else
+        QCoreApplication::processEvents();
+}
+
+void TBatchRun::FinishReadyEntries()
+{
+    while (!entries_.empty() && (!entries_.front().job || entries_.front().job->Done)) {
+        Entry entry = std::move(entries_.front());
+        entries_.pop_front();
+        ++finished_;
+        // A short job may end between two passes: its last percentage is shown.
+        if (entry.job && simultaneous_ == 1)
+            frontEnd_.Poll({entry.input, entry.job->Percent, {}});
+        FinishEntry(entry);
     }
 }
 
-void TBatchRun::Finish(int& position, const fs::path& input, const std::string& output)
+void TBatchRun::FinishEntry(Entry& entry)
 {
-    if (frontEnd_.CopyTagsChosen())
-        CopyTags(input, output);
-    convertedFiles_.push_back(output);
-    frontEnd_.Converted(input, output);
-    std::error_code ec;
-    if (frontEnd_.DeleteOriginalChosen() && !fs::remove(input, ec)) {
-        frontEnd_.SetResult(position, "Can't delete original files!");
-        ++position;
+    if (entry.skipped) {
+        frontEnd_.Skipped(entry.input, entry.output);
+        ++head_;
         return;
     }
-    frontEnd_.RemoveEntry(position);
+    const std::string failure = entry.job ? (entry.job->Succeeded ? "" : entry.job->ErrorText) : entry.failure;
+    if (!failure.empty()) {
+        frontEnd_.SetResult(head_, failure);
+        frontEnd_.Failed(entry.input, failure);
+        ++head_;
+        return;
+    }
+    written_[PathKey(entry.output)] = entry.input;
+    FinishConverted(entry);
+}
+
+void TBatchRun::FinishConverted(const Entry& entry)
+{
+    QCoreApplication::processEvents();
+    const Kept kept = AfterConversion(entry);
+    convertedFiles_.push_back(entry.output);
+    if (!kept.note.empty()) {
+        frontEnd_.ConvertedWithProblem(entry.input, entry.output, kept.note);
+        frontEnd_.SetResult(head_, kept.result);
+        ++head_;
+        return;
+    }
+    frontEnd_.Converted(entry.input, entry.output);
+    frontEnd_.RemoveEntry(head_);
     frontEnd_.UpdateFileCount();
+}
+
+TBatchRun::Kept TBatchRun::AfterConversion(const Entry& entry)
+{
+    std::string why;
+    if (frontEnd_.CopyTagsChosen()) {
+        try {
+            CopyTags(entry.input, entry.output);
+        } catch (const std::exception& error) {
+            why = std::string("tags not copied: ") + error.what();
+        }
+    }
+    if (!frontEnd_.DeleteOriginalChosen())
+        return why.empty() ? Kept{} : Kept{"T" + why.substr(1), why};
+    // The original goes only when its output is known to hold all of it.
+    if (why.empty())
+        engine::VerifyOutput(entry.output, entry.job->DecodedSeconds(), why);
+    if (!why.empty())
+        return {"Original kept: " + why, "original kept: " + why};
+    std::error_code ec;
+    if (!fs::remove(entry.input, ec))
+        return {"Can't delete original files!",
+                "original kept: it can't be deleted" + (ec ? ": " + ec.message() : std::string())};
+    return {};
 }
 
 // Each run unpacks into a folder of its own, so two runs at once never
 // replace or delete each other's program.
 bool TBatchRun::UnpackProgram(const std::string& member)
 {
-    std::string pattern = (engine::TempFolder() / "tremolix-XXXXXX").string();
+    std::string pattern = (fs::absolute(engine::TempFolder()) / "tremolix-XXXXXX").string();
     if (!mkdtemp(pattern.data()))
         return false;
     unpackFolder_ = pattern;

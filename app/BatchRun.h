@@ -2,17 +2,21 @@
 
 // The batch run, written once for both front ends: the window supplies its
 // controls, answers and progress display through BatchFrontEnd, the command
-// line supplies them from its arguments.
+// line supplies them from its arguments. Up to a chosen number of jobs run
+// at once; every entry's outcome is handled in list order.
 
 #include <cstdint>
+#include <deque>
 #include <filesystem>
+#include <map>
+#include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "app/OutputNaming.h"
+#include "engine/ConversionJob.h"
 #include "presets/PresetSelection.h"
-
-class TEncoder;
 
 namespace app {
 
@@ -25,6 +29,20 @@ struct BatchSelection {
     std::string presetName;        // the chosen preset (tested for WMA)
     TWmaValues wma;                // CurrentWma
     std::int32_t priority = 32;    // ThreadPriority of the settings
+    int simultaneousJobs = 1;      // jobs running at once
+};
+
+// What the progress display shows on a poll pass. With one job at a time:
+// that job's input and percentage. With several: the overall percentage
+// and a line per running job.
+struct RunProgress {
+    struct Job {
+        std::filesystem::path input;
+        int percent = 0;
+    };
+    std::filesystem::path input;
+    int percent = 0;
+    std::vector<Job> jobs;
 };
 
 class BatchFrontEnd {
@@ -55,48 +73,90 @@ public:
     virtual void SetTips(const std::string& text) = 0;
     virtual void ClearCancelRequest() = 0;
     virtual bool CancelRequested() = 0;
-    // One poll pass while a job runs: show the percent and process events.
-    virtual void Poll(const std::filesystem::path& input, int percent) = 0;
+    // The program is closing or was told to stop: the run ends at once.
+    virtual bool StopRequested() { return false; }
+    // One poll pass while jobs run: show the progress.
+    virtual void Poll(const RunProgress& progress) = 0;
 
-    // Outcomes of each entry, for front ends that report them.
+    // Outcomes of each entry in list order, for front ends that report them.
     virtual void Converted(const std::filesystem::path&, const std::string&) {}
+    // Converted, but the original was kept or the tags not copied.
+    virtual void ConvertedWithProblem(const std::filesystem::path&, const std::string&, const std::string&) {}
     virtual void Skipped(const std::filesystem::path&, const std::string&) {}
     virtual void Failed(const std::filesystem::path&, const std::string&) {}
 };
 
 class TBatchRun {
 public:
-    TBatchRun(TEncoder& encoder, BatchFrontEnd& frontEnd, std::filesystem::path programFolder);
+    TBatchRun(BatchFrontEnd& frontEnd, std::filesystem::path programFolder);
+    ~TBatchRun();
 
     // True when a run may start; otherwise the front end was told why not.
     bool CheckBeforeConvert(const BatchSelection& selection);
 
-    enum class Outcome { Refused, NotStarted, Completed, Stopped };
+    enum class Outcome { Refused, NotStarted, Completed, Stopped, Aborted };
     // Checks, sets up, walks the list and ends the run. Completed: the
     // after-run action follows. Stopped: an error of the tag layer ended the
-    // run (its text in StopText). NotStarted: unpacking failed.
+    // run (its text in StopText). NotStarted: unpacking failed, or the format
+    // has no encoder. Aborted: the front end asked the run to stop.
     Outcome Execute(const BatchSelection& selection);
 
     const std::vector<std::string>& ConvertedFiles() const { return convertedFiles_; }
     const std::string& StopText() const { return stopText_; }
 
 private:
+    // An entry from the moment its fate is decided until it is handled in
+    // list order: a job, or an outcome decided before any job.
+    struct Entry {
+        std::filesystem::path input;
+        std::string output;
+        std::unique_ptr<TConversionJob> job;
+        bool skipped = false;
+        std::string failure;
+    };
+
     bool SetUp(const BatchSelection& selection);
-    void Loop();
-    bool ConvertEntry(int& position);
+    Outcome Loop();
+    bool StartEntry(int position);
+    std::string PrepareEntry(Entry& entry);
     bool MayWriteOutput(const std::string& output);
-    void PollUntilDone(const std::filesystem::path& input);
-    void Finish(int& position, const std::filesystem::path& input, const std::string& output);
+    bool OutputRunning(const std::string& key) const;
+    int RunningCount() const;
+    void CancelRunning();
+    void PollOnce();
+    RunProgress Progress() const;
+    void WaitForAnyJob(int milliseconds);
+    void FinishReadyEntries();
+    void FinishEntry(Entry& entry);
+    void FinishConverted(const Entry& entry);
+    // Why a converted entry stays in the list: its Result text and the
+    // note of its report line; both empty when it leaves the list.
+    struct Kept {
+        std::string result;
+        std::string note;
+    };
+    // Copies the tags and deletes the original, as chosen.
+    Kept AfterConversion(const Entry& entry);
     bool UnpackProgram(const std::string& member);
     void RemoveUnpackedProgram();
 
-    TEncoder& encoder_;
     BatchFrontEnd& frontEnd_;
     std::filesystem::path programFolder_;
     std::filesystem::path unpackFolder_;
     std::filesystem::path unpackedProgram_;
+    TJobSettings settings_;
+    int simultaneous_ = 1;
     std::vector<std::string> convertedFiles_;
     std::string stopText_;
+
+    std::deque<Entry> entries_;  // from list position head_ on
+    int head_ = 0;
+    int total_ = 0;
+    int finished_ = 0;
+    bool startNoMore_ = false;
+    // Outputs written in this run, by their canonical path, with the input.
+    std::map<std::string, std::filesystem::path> written_;
+    std::set<std::filesystem::path> cleanedFolders_;
 };
 
 }  // namespace app

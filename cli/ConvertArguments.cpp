@@ -59,6 +59,14 @@ bool ParseConvertArguments(const std::vector<std::string>& args, ConvertArgument
                 usage = "--when-exists takes ignore or overwrite";
                 return false;
             }
+        } else if (arg == "--jobs") {
+            const std::string& value = args[++i];
+            if (value.empty() || value.find_first_not_of("0123456789") != std::string::npos ||
+                value.size() > 2 || std::stoi(value) < 1 || std::stoi(value) > 16) {
+                usage = "--jobs takes a number from 1 to 16";
+                return false;
+            }
+            arguments.jobs = std::stoi(value);
         } else if (arg == "--priority") {
             if (!ParsePriority(args[++i], arguments.priority)) {
                 usage = "--priority takes idle, normal, high or realtime";

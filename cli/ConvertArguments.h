@@ -19,6 +19,7 @@ struct ConvertArguments {
     bool deleteOriginal = false;
     bool playlist = false;
     std::int32_t priority = 32;
+    int jobs = 0;  // jobs at once; 0: one per processor core
     std::vector<std::filesystem::path> files;
 };
 

@@ -1,10 +1,11 @@
 // tremolix-cli convert: the batch run without windows.
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <iostream>
-#include <map>
+#include <thread>
 #include <unistd.h>
 
 #include "app/BatchRun.h"
@@ -19,15 +20,40 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::atomic<bool> interrupted{false};
+// The signal that asked the run to stop, 0 while none did.
+std::atomic<int> stopSignal{0};
 
-void OnInterrupt(int) { interrupted = true; }
+void OnStopSignal(int signal) { stopSignal = signal; }
+
+constexpr int StopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// Every way a terminal or a session ends a program stops the run, which
+// then kills its encoders and removes its temporary files.
+class StopSignalHandlers {
+public:
+    StopSignalHandlers()
+    {
+        for (const int signal : StopSignals)
+            std::signal(signal, OnStopSignal);
+    }
+    ~StopSignalHandlers()
+    {
+        for (const int signal : StopSignals)
+            std::signal(signal, SIG_DFL);
+    }
+    StopSignalHandlers(const StopSignalHandlers&) = delete;
+    StopSignalHandlers& operator=(const StopSignalHandlers&) = delete;
+};
+
+int DefaultJobs()
+{
+    return std::clamp(int(std::thread::hardware_concurrency()), 1, 16);
+}
 
 class CliFrontEnd : public app::BatchFrontEnd {
 public:
-    CliFrontEnd(const cli::ConvertArguments& arguments, TEncoder& encoder)
-        : arguments_(arguments), encoder_(encoder), entries_(arguments.files),
-          showProgress_(isatty(STDERR_FILENO))
+    explicit CliFrontEnd(const cli::ConvertArguments& arguments)
+        : arguments_(arguments), entries_(arguments.files), showProgress_(isatty(STDERR_FILENO))
     {
     }
 
@@ -45,8 +71,7 @@ public:
     bool CopyTagsChosen() override { return arguments_.copyTags; }
     bool DeleteOriginalChosen() override { return arguments_.deleteOriginal; }
 
-    // Once interrupted, the list ends after the file that was running.
-    int EntryCount() override { return interrupted ? 0 : int(entries_.size()); }
+    int EntryCount() override { return int(entries_.size()); }
     fs::path EntryPath(int position) override { return entries_[size_t(position)]; }
     void SetResult(int, const std::string&) override {}
     void RemoveEntry(int position) override { entries_.erase(entries_.begin() + position); }
@@ -57,31 +82,34 @@ public:
     bool AskOverwrite(const std::string&) override { return false; }
 
     void RunStarting() override {}
-    void RunEnding() override
-    {
-        if (showProgress_)
-            std::cerr << "\r\033[K" << std::flush;
-    }
+    void RunEnding() override { ClearProgress(); }
     void SetTips(const std::string&) override {}
     void ClearCancelRequest() override {}
-    bool CancelRequested() override { return interrupted; }
+    bool CancelRequested() override { return false; }
+    bool StopRequested() override { return stopSignal != 0; }
 
-    // Waits for the job's end or a short while, without spinning.
-    void Poll(const fs::path& input, int percent) override
+    void Poll(const app::RunProgress& progress) override
     {
-        if (showProgress_)
-            std::cerr << "\r\033[K" << input.filename().string() << ": " << percent << " %" << std::flush;
-        encoder_.WaitForDone(100);
+        if (!showProgress_)
+            return;
+        std::cerr << "\r\033[K";
+        if (progress.jobs.empty()) {
+            std::cerr << progress.input.filename().string() << ": " << progress.percent << " %";
+        } else {
+            std::cerr << progress.percent << " %";
+            for (const auto& job : progress.jobs)
+                std::cerr << "  " << job.input.filename().string() << ": " << job.percent << " %";
+        }
+        std::cerr << std::flush;
     }
 
-    void Converted(const fs::path& input, const std::string& output) override
+    void Converted(const fs::path& input, const std::string& output) override { Line("OK", input, output); }
+    void ConvertedWithProblem(const fs::path& input, const std::string& output, const std::string& note) override
     {
-        Line("OK", input, output);
+        anyFailed_ = true;
+        Line("OK", input, output + '\t' + note);
     }
-    void Skipped(const fs::path& input, const std::string& output) override
-    {
-        Line("SKIPPED", input, output);
-    }
+    void Skipped(const fs::path& input, const std::string& output) override { Line("SKIPPED", input, output); }
     void Failed(const fs::path& input, const std::string& text) override
     {
         anyFailed_ = true;
@@ -89,15 +117,19 @@ public:
     }
 
 private:
-    void Line(const char* outcome, const fs::path& input, const std::string& text)
+    void ClearProgress()
     {
         if (showProgress_)
             std::cerr << "\r\033[K" << std::flush;
+    }
+
+    void Line(const char* outcome, const fs::path& input, const std::string& text)
+    {
+        ClearProgress();
         std::cout << outcome << '\t' << input.string() << '\t' << text << std::endl;
     }
 
     const cli::ConvertArguments& arguments_;
-    TEncoder& encoder_;
     std::vector<fs::path> entries_;
     bool showProgress_;
     bool anyFailed_ = false;
@@ -124,6 +156,7 @@ bool ResolvePreset(const fs::path& programFolder, const cli::ConvertArguments& a
     selection.presetName = arguments.preset;
     selection.wma = state.CurrentWma;
     selection.priority = arguments.priority;
+    selection.simultaneousJobs = arguments.jobs > 0 ? arguments.jobs : DefaultJobs();
     return true;
 }
 
@@ -139,21 +172,22 @@ int Convert(const std::vector<std::string>& args)
     try {
         if (!ResolvePreset(programFolder, arguments, selection))
             return cli::ExitUsage;
-        TEncoder encoder;
-        CliFrontEnd frontEnd(arguments, encoder);
-        app::TBatchRun run(encoder, frontEnd, programFolder);
-        std::signal(SIGINT, OnInterrupt);
+        const TEncoder engine;
+        CliFrontEnd frontEnd(arguments);
+        app::TBatchRun run(frontEnd, programFolder);
+        const StopSignalHandlers handlers;
         const auto outcome = run.Execute(selection);
-        std::signal(SIGINT, SIG_DFL);
         if (outcome == app::TBatchRun::Outcome::Refused || outcome == app::TBatchRun::Outcome::NotStarted)
             return cli::ExitUsage;
         if (outcome == app::TBatchRun::Outcome::Stopped) {
             std::cerr << run.StopText() << '\n';
             return cli::ExitFailed;
         }
+        if (stopSignal != 0)
+            return 128 + stopSignal;
         if (arguments.playlist)
             app::CreatePlayList(arguments.target, run.ConvertedFiles());
-        return frontEnd.AnyFailed() || interrupted ? cli::ExitFailed : cli::ExitOk;
+        return frontEnd.AnyFailed() ? cli::ExitFailed : cli::ExitOk;
     } catch (const std::exception& error) {
         std::cerr << error.what() << '\n';
         return cli::ExitFailed;
@@ -163,7 +197,7 @@ int Convert(const std::vector<std::string>& args)
 const cli::VerbRegistration registration(
     "convert",
     "convert --format NAME --preset NAME --target DIR [--prefix TEXT] [--when-exists ignore|overwrite]"
-    " [--copy-tags] [--delete-original] [--playlist] [--priority idle|normal|high|realtime] FILE...",
+    " [--copy-tags] [--delete-original] [--playlist] [--priority idle|normal|high|realtime] [--jobs N] FILE...",
     Convert);
 
 }  // namespace

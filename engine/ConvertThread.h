@@ -1,30 +1,30 @@
 #pragma once
 
-// The worker thread that runs one conversion job of the engine object.
+// The worker thread that runs one conversion job.
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <thread>
 
-class TEncoder;
+class TConversionJob;
 
 class TConvertThread {
 public:
     // Created idle: nothing runs before Resume.
-    explicit TConvertThread(TEncoder& encoder);
+    explicit TConvertThread(TConversionJob& job);
     // Cancels a job that still runs and waits for the worker.
     ~TConvertThread();
     TConvertThread(const TConvertThread&) = delete;
     TConvertThread& operator=(const TConvertThread&) = delete;
 
-    // Runs the job at the thread priority of the level (Priority of the
-    // engine); onEnd is called on the worker once the job is over.
+    // Runs the job at the thread priority of the level (the job's
+    // Priority); onEnd is called on the worker once the job is over.
     void Resume(std::int32_t priority, std::function<void()> onEnd);
     // Waits for the job to end by itself.
     void Join();
 
-    TEncoder& Encoder;
+    TConversionJob& Job;
 
 private:
     void Execute(int niceValue, const std::function<void()>& onEnd);

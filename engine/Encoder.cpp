@@ -28,7 +28,6 @@ std::int64_t FileSize64(const std::filesystem::path& path)
 
 TEncoder::TEncoder(QObject* ownerWindow) : OwnerWindow(ownerWindow)
 {
-    Channel = 0;
     if ((AudioLibrary::GetVersion() & VersionMask) != (AudioLibrary::Version & VersionMask))
         throw EncoderError("incorrect version of bass.dll was loaded!");
     if (!InitDevice(-1))
@@ -44,8 +43,6 @@ TEncoder::~TEncoder()
 
 bool TEncoder::InitDevice(int device)
 {
-    if (Channel != 0)
-        AudioLibrary::ChannelStop(Channel);
     AudioLibrary::Stop();
     AudioLibrary::Free();
     return AudioLibrary::Init(device, 44100, 0);

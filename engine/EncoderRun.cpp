@@ -1,13 +1,17 @@
 // Running an encoder program on the decoded WAV file: its command line, the
 // run on a pseudo-terminal with progress read from its output, and its end.
 
-#include "engine/Encoder.h"
+#include "engine/ConversionJob.h"
+#include "engine/PcmFeed.h"
 #include "engine/ProgressParser.h"
 #include "engine/PtyProcess.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <mutex>
+#include <poll.h>
 #include <string_view>
 #include <sys/wait.h>
 #include <thread>
@@ -136,14 +140,17 @@ std::string FailureText(int status, const std::string& lastLine)
 
 }  // namespace
 
-std::vector<std::string> TEncoder::BuildCommandLine(std::uint8_t formatIndex) const
+std::vector<std::string> TConversionJob::BuildCommandLine(std::uint8_t formatIndex) const
 {
     std::vector<std::string> line;
     if (formatIndex >= engine::CommandTemplates.size())
         return line;
     const std::string inFile = TempWavFile.string();
-    const std::string outFile = OutputFile.string();
-    for (const std::string& word : SplitWords(engine::CommandTemplates[formatIndex])) {
+    const std::string outFile = (PartFile.empty() ? OutputFile : PartFile).string();
+    const char* const commandTemplate = TempWavFile == "-" && engine::StreamsIntoEncoder(formatIndex)
+                                            ? engine::StreamTemplates[formatIndex].commandTemplate
+                                            : engine::CommandTemplates[formatIndex];
+    for (const std::string& word : SplitWords(commandTemplate)) {
         if (word == "$PATH") {
             line.push_back(ProgramPath.string());
         } else if (word == "$OPTIONS") {
@@ -156,7 +163,7 @@ std::vector<std::string> TEncoder::BuildCommandLine(std::uint8_t formatIndex) co
     return line;
 }
 
-bool TEncoder::KillProcess(pid_t pid)
+bool TConversionJob::KillProcess(pid_t pid)
 {
     if (pid <= 0)
         return false;
@@ -166,56 +173,158 @@ bool TEncoder::KillProcess(pid_t pid)
     return kill(pid, SIGKILL) == 0;
 }
 
-bool TEncoder::RunEncoder(const std::vector<std::string>& commandLine)
+namespace {
+
+// One run of an encoder program: its output read for the progress and the
+// error text, cancel, and its end.
+class EncoderSession {
+public:
+    EncoderSession(TConversionJob& job, engine::PtyProcess& child)
+        : job_(job), child_(child), readSize_(engine::ProgressReadSize(job.OutputFormat)), buffer_(readSize_ + 1)
+    {
+    }
+
+    bool Cancel()
+    {
+        if (!child_.HasEnded()) {
+            TConversionJob::KillProcess(child_.Pid());
+            child_.Wait();
+        }
+        job_.ErrorText = "Operation is cancelled";
+        return false;
+    }
+
+    // Takes what the program printed within waitMs; End once every writer
+    // has closed its terminal.
+    engine::PtyProcess::ReadResult ReadOnce(int waitMs, bool parseProgress)
+    {
+        std::size_t got = 0;
+        const auto result = child_.Read(buffer_.data(), readSize_, waitMs, got);
+        if (result != engine::PtyProcess::ReadResult::Data)
+            return result;
+        tail_.Add({buffer_.data(), got});
+        if (parseProgress) {
+            const std::string_view chunk = engine::TrimChunk({buffer_.data(), got});
+            std::this_thread::yield();
+            job_.Percent = engine::ParseProgress(job_.OutputFormat, chunk, job_.Percent);
+        }
+        return result;
+    }
+
+    // Reads the output until the program has ended and closed its terminal.
+    bool Drain(bool parseProgress)
+    {
+        bool ended = false;
+        for (;;) {
+            if (job_.Cancelled)
+                return Cancel();
+            // Once the program has ended, only what it left in the terminal is read.
+            const auto result = ReadOnce(ended ? 0 : PollMs, parseProgress);
+            if (result == engine::PtyProcess::ReadResult::End)
+                break;
+            if (result == engine::PtyProcess::ReadResult::Silent) {
+                if (ended)
+                    break;
+                ended = child_.HasEnded();
+            }
+        }
+        while (!child_.HasEnded()) {
+            if (job_.Cancelled)
+                return Cancel();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return !job_.Cancelled || Cancel();
+    }
+
+    // The program's outcome once it has been reaped; shortInput is the text
+    // of a feed that did not get all of its audio in.
+    bool Outcome(const std::string& shortInput)
+    {
+        const int status = child_.Status();
+        const bool exitedZero = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        if (exitedZero && shortInput.empty()) {
+            job_.Percent = 100;
+            return true;
+        }
+        job_.ErrorText = exitedZero ? shortInput : FailureText(status, tail_.LastLine());
+        return false;
+    }
+
+private:
+    TConversionJob& job_;
+    engine::PtyProcess& child_;
+    std::size_t readSize_;
+    std::vector<char> buffer_;
+    OutputTail tail_;
+};
+
+constexpr const char* ShortInputText = "The encoder ended before it had read all of the audio";
+
+// Writes the whole feed into the program's input while reading its output,
+// so that neither side waits for the other. Returns the text of a failure
+// to deliver it, empty when all of it went in (or on cancel).
+std::string Feed(TConversionJob& job, EncoderSession& session, int output, int input, engine::PcmFeed& feed)
+{
+    std::vector<std::uint8_t> block;
+    std::size_t at = 0;
+    bool outputOpen = true;
+    while (!job.Cancelled) {
+        if (at == block.size()) {
+            at = 0;
+            if (!feed.Next(block))
+                return feed.Failed() ? "decode data error!" : "";
+            if (job.Channel != 0)
+                job.Percent = std::min(engine::DecodeProgress(job.Channel, 100), 99);
+            continue;
+        }
+        pollfd wait[2] = {{input, POLLOUT, 0}, {output, POLLIN, 0}};
+        if (poll(wait, outputOpen ? 2 : 1, PollMs) < 0 && errno != EINTR)
+            return ShortInputText;
+        if (outputOpen && wait[1].revents != 0)
+            outputOpen = session.ReadOnce(0, false) != engine::PtyProcess::ReadResult::End;
+        if (wait[0].revents == 0)
+            continue;
+        const ssize_t written = write(input, block.data() + at, block.size() - at);
+        if (written > 0)
+            at += std::size_t(written);
+        else if (written < 0 && errno != EAGAIN && errno != EINTR)
+            return ShortInputText;
+    }
+    return {};
+}
+
+}  // namespace
+
+bool TConversionJob::RunEncoder(const std::vector<std::string>& commandLine)
 {
     engine::PtyProcess child;
     if (!child.Start(commandLine, NiceOfPriority(Priority))) {
         ErrorText = "Occurs when the encoded file failed";
         return false;
     }
-    const auto cancel = [&] {
-        if (!child.HasEnded()) {
-            KillProcess(child.Pid());
-            child.Wait();
-        }
-        ErrorText = "Operation is cancelled";
+    EncoderSession session(*this, child);
+    if (!session.Drain(true))
         return false;
-    };
-    const std::size_t readSize = engine::ProgressReadSize(OutputFormat);
-    std::vector<char> buffer(readSize + 1);
-    OutputTail tail;
-    bool ended = false;
-    for (;;) {
-        if (Cancelled)
-            return cancel();
-        std::size_t got = 0;
-        // Once the program has ended, only what it left in the terminal is read.
-        const auto result = child.Read(buffer.data(), readSize, ended ? 0 : PollMs, got);
-        if (result == engine::PtyProcess::ReadResult::End)
-            break;
-        if (result == engine::PtyProcess::ReadResult::Silent) {
-            if (ended)
-                break;
-            ended = child.HasEnded();
-            continue;
-        }
-        tail.Add({buffer.data(), got});
-        const std::string_view chunk = engine::TrimChunk({buffer.data(), got});
-        std::this_thread::yield();
-        Percent = engine::ParseProgress(OutputFormat, chunk, Percent);
+    return session.Outcome({});
+}
+
+bool TConversionJob::RunFedEncoder(const std::vector<std::string>& commandLine, engine::PcmFeed& feed)
+{
+    // A program that ends early must show as a failed write, not kill us.
+    static std::once_flag ignorePipeSignal;
+    std::call_once(ignorePipeSignal, [] { std::signal(SIGPIPE, SIG_IGN); });
+    engine::PtyProcess child;
+    int input = -1;
+    if (!child.StartFed(commandLine, NiceOfPriority(Priority), input)) {
+        ErrorText = "Occurs when the encoded file failed";
+        return false;
     }
-    while (!child.HasEnded()) {
-        if (Cancelled)
-            return cancel();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    EncoderSession session(*this, child);
+    const std::string shortInput = Feed(*this, session, child.OutputDescriptor(), input, feed);
+    close(input);
     if (Cancelled)
-        return cancel();
-    const int status = child.Status();
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
-        Percent = 100;
-        return true;
-    }
-    ErrorText = FailureText(status, tail.LastLine());
-    return false;
+        return session.Cancel();
+    if (!session.Drain(false))
+        return false;
+    return session.Outcome(shortInput);
 }

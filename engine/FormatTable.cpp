@@ -32,6 +32,25 @@ const std::array<const char*, 12> CommandTemplates = {
     "",
     ""};
 
+const std::array<StreamRow, 12> StreamTemplates = {{
+    {"$PATH $OPTIONS - $OUTFILE", true},
+    {"$PATH $OPTIONS --ignorelength - -o $OUTFILE", false},
+    {"", false},
+    {"$PATH $OPTIONS --ignore-chunk-sizes -f -o $OUTFILE -", false},
+    {"", false},
+    {"", false},
+    {"", false},
+    {"$PATH $OPTIONS --overwrite - $OUTFILE", true},
+    {"", false},
+    {"", false},
+    {"", false},
+    {"", false}}};
+
+bool StreamsIntoEncoder(std::uint8_t index)
+{
+    return index < StreamTemplates.size() && *StreamTemplates[index].commandTemplate != '\0';
+}
+
 const std::array<const char*, 12> FormatKindNames = {
     "MPEG Layer-3", "Ogg Vorbis", "Monkey's Audio", "Free Lossless Audio",
     "MPEG-2/AAC", "MPEG-4/AAC", "MPEG-4/AAC", "Musepack",

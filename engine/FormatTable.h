@@ -18,6 +18,17 @@ constexpr std::uint8_t FormatWma = 10;
 extern const std::array<const char*, 12> FormatExtensions;
 extern const std::array<const char*, 12> EncoderPrograms;   // "" for none
 extern const std::array<const char*, 12> CommandTemplates;  // "" for none
+// How a row's encoder reads a WAV stream on standard input instead of the
+// temporary WAV file: its template (the input named "-"), and whether the
+// header must declare the length unknown because the encoder would stop at
+// a declared length and has no switch to read to the end. A row without a
+// template keeps the temporary WAV file.
+struct StreamRow {
+    const char* commandTemplate;
+    bool unknownLength;
+};
+extern const std::array<StreamRow, 12> StreamTemplates;
+bool StreamsIntoEncoder(std::uint8_t index);
 extern const std::array<const char*, 12> FormatKindNames;
 // Display names in list order (positions 0 to 10).
 extern const std::array<const char*, 11> FormatDisplayNames;

@@ -44,11 +44,12 @@ void CloseFd(int& fd)
 
 // In the child between fork and exec: async-signal-safe calls only. Writes
 // errno to `report` when the program cannot be executed.
-[[noreturn]] void ExecChild(int slave, int report, const char* program, char* const* argv, int niceValue)
+[[noreturn]] void ExecChild(int slave, int input, int report, const char* program, char* const* argv,
+                            int niceValue)
 {
     setsid();
     ioctl(slave, TIOCSCTTY, 0);
-    dup2(slave, STDIN_FILENO);
+    dup2(input >= 0 ? input : slave, STDIN_FILENO);
     dup2(slave, STDOUT_FILENO);
     dup2(slave, STDERR_FILENO);
     if (slave > STDERR_FILENO)
@@ -79,6 +80,30 @@ PtyProcess::~PtyProcess()
 
 bool PtyProcess::Start(const std::vector<std::string>& argv, int niceValue)
 {
+    return Launch(argv, niceValue, -1);
+}
+
+bool PtyProcess::StartFed(const std::vector<std::string>& argv, int niceValue, int& input)
+{
+    int ends[2];
+    input = -1;
+    // Close-on-exec from the start: a writing end inherited by another
+    // job's encoder would keep this one's input from ever ending.
+    if (pipe2(ends, O_CLOEXEC) != 0)
+        return false;
+    const bool started = Launch(argv, niceValue, ends[0]);
+    CloseFd(ends[0]);
+    if (!started) {
+        CloseFd(ends[1]);
+        return false;
+    }
+    fcntl(ends[1], F_SETFL, fcntl(ends[1], F_GETFL) | O_NONBLOCK);
+    input = ends[1];
+    return true;
+}
+
+bool PtyProcess::Launch(const std::vector<std::string>& argv, int niceValue, int inputRead)
+{
     if (argv.empty() || pid_ > 0)
         return false;
     const std::string program = FindProgram(argv.front());
@@ -103,7 +128,7 @@ bool PtyProcess::Start(const std::vector<std::string>& argv, int niceValue)
     }
     const pid_t pid = fork();
     if (pid == 0)
-        ExecChild(slave, report[1], program.c_str(), args.data(), niceValue);
+        ExecChild(slave, inputRead, report[1], program.c_str(), args.data(), niceValue);
     CloseFd(slave);
     CloseFd(report[1]);
     if (pid < 0) {

@@ -1,8 +1,9 @@
 #pragma once
 
-// A child program on its own pseudo-terminal: standard input, output and
-// error all lead to the one terminal (some encoders print progress only to a
-// terminal). The child is always reaped: the destructor kills a child that
+// A child program on its own pseudo-terminal: standard output and error
+// lead to the one terminal (some encoders print progress only to a
+// terminal), and so does standard input unless the caller feeds it through
+// a pipe. The child is always reaped: the destructor kills a child that
 // is still running, with its process group, and waits for it.
 
 #include <cstddef>
@@ -23,6 +24,9 @@ public:
     // nice value; a refused nice value is ignored. False when the program
     // cannot be started.
     bool Start(const std::vector<std::string>& argv, int niceValue);
+    // As Start, with standard input a pipe whose writing end (non-blocking,
+    // close-on-exec) goes to `input`; the caller closes it.
+    bool StartFed(const std::vector<std::string>& argv, int niceValue, int& input);
 
     enum class ReadResult { Data, Silent, End };
     // Waits up to timeoutMs for output. End once every writer has closed the
@@ -35,10 +39,13 @@ public:
     void Wait();
 
     pid_t Pid() const { return pid_; }
+    // The terminal's reading end, for waiting on several descriptors.
+    int OutputDescriptor() const { return master_; }
     // The wait status once the child has been reaped.
     int Status() const { return status_; }
 
 private:
+    bool Launch(const std::vector<std::string>& argv, int niceValue, int inputRead);
     void Reap(int options);
 
     pid_t pid_ = -1;

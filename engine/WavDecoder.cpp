@@ -1,4 +1,5 @@
-// The decode phase of a job: the input into a 16-bit PCM WAV file.
+// The decode phase of a job that goes through a file: the input into a
+// 16-bit PCM WAV file.
 
 #include <algorithm>
 #include <array>
@@ -9,41 +10,19 @@
 #include <string>
 #include <unistd.h>
 
-#include "engine/Encoder.h"
+#include "engine/ConversionJob.h"
+#include "engine/PcmFeed.h"
 #include "engine/Unzipfile.h"
+#include "engine/WavHeader.h"
 
 namespace {
 
 constexpr std::uint32_t BlockBytes = 10240;
-constexpr std::size_t HeaderBytes = 44;
 
 class WriteError : public std::runtime_error {
 public:
     WriteError() : std::runtime_error("write data error!") {}
 };
-
-void PutLe(std::uint8_t* at, std::uint32_t value, int bytes)
-{
-    for (int i = 0; i < bytes; ++i)
-        at[i] = std::uint8_t(value >> (8 * i));
-}
-
-std::array<std::uint8_t, HeaderBytes> WavHeader(const AudioLibrary::ChannelInfo& info, std::uint32_t rate)
-{
-    const std::uint32_t channels = info.chans == 1 ? 1 : 2;
-    const std::uint32_t blockAlign = channels * 2;
-    std::array<std::uint8_t, HeaderBytes> header{};
-    std::memcpy(header.data(), "RIFF\0\0\0\0WAVEfmt ", 16);
-    PutLe(&header[16], 16, 4);
-    PutLe(&header[20], 1, 2);
-    PutLe(&header[22], channels, 2);
-    PutLe(&header[24], rate, 4);
-    PutLe(&header[28], blockAlign * rate, 4);
-    PutLe(&header[32], blockAlign, 2);
-    PutLe(&header[34], (info.flags & AudioLibrary::InfoFlag8Bits) ? 8 : 16, 2);
-    std::memcpy(&header[36], "data", 4);
-    return header;
-}
 
 // The whole buffer at offset, or throws: a short write is a full disk.
 void WriteAt(int file, const void* data, std::size_t bytes, off_t offset)
@@ -59,15 +38,6 @@ void WriteAt(int file, const void* data, std::size_t bytes, off_t offset)
         bytes -= std::size_t(written);
         offset += written;
     }
-}
-
-// A length field beyond 4 GiB cannot be told; the largest value keeps
-// readers going instead of a wrapped, tiny length.
-void PatchLength(int file, std::uint64_t value, off_t offset)
-{
-    std::uint8_t field[4];
-    PutLe(field, std::uint32_t(std::min<std::uint64_t>(value, 0xFFFFFFFF)), 4);
-    WriteAt(file, field, sizeof field, offset);
 }
 
 class WavFile {
@@ -88,22 +58,13 @@ private:
     int descriptor_;
 };
 
-std::int32_t Progress(AudioLibrary::Handle channel)
-{
-    const std::uint64_t length = AudioLibrary::ChannelGetLength(channel);
-    if (length == 0)
-        return 0;
-    const std::uint64_t position = AudioLibrary::ChannelGetPosition(channel);
-    return std::int32_t(std::min(double(position * 50) / double(length), 50.0));
-}
-
 }  // namespace
 
-std::filesystem::path TEncoder::MakeTempWavName()
+std::filesystem::path TConversionJob::MakeTempWavName()
 {
     // mkstemps creates the file, so no other process can take the name
     // between choosing and using it.
-    std::string pattern = (engine::TempFolder() / "~XXXXXX.wav").string();
+    std::string pattern = (std::filesystem::absolute(engine::TempFolder()) / "~XXXXXX.wav").string();
     const int file = mkstemps(pattern.data(), 4);
     if (file < 0)
         return {};
@@ -111,20 +72,17 @@ std::filesystem::path TEncoder::MakeTempWavName()
     return pattern;
 }
 
-bool TEncoder::DecodeToWav(const std::filesystem::path& target)
+bool TConversionJob::DecodeToWav(const std::filesystem::path& target)
 {
     Percent = 0;
-    Channel = OpenInput(InputFile, AudioLibrary::FlagDecodeOnly, false, nullptr);
-    if (Channel == 0) {
-        ErrorText = "Open file failed!";
+    if (!OpenDecoder())
         return false;
-    }
     bool failed = false;
     try {
         AudioLibrary::ChannelInfo info;
         AudioLibrary::ChannelGetInfo(Channel, info);
         const WavFile file(target);
-        const auto header = WavHeader(info, AudioLibrary::ChannelGetRate(Channel));
+        auto header = engine::WavHeader(info, AudioLibrary::ChannelGetRate(Channel));
         WriteAt(file.Descriptor(), header.data(), header.size(), 0);
         std::uint64_t dataBytes = 0;
         std::array<std::uint8_t, BlockBytes> block;
@@ -132,20 +90,23 @@ bool TEncoder::DecodeToWav(const std::filesystem::path& target)
             const std::int32_t got = AudioLibrary::ChannelGetData(Channel, block.data(), BlockBytes);
             if (got < 0)
                 throw std::runtime_error("decode data error!");
-            WriteAt(file.Descriptor(), block.data(), std::size_t(got), off_t(HeaderBytes + dataBytes));
+            if (dataBytes + std::uint64_t(got) > engine::WavDataLimit)
+                throw std::runtime_error("The input is too long for a WAV file (more than 4 GB of audio)");
+            WriteAt(file.Descriptor(), block.data(), std::size_t(got), off_t(engine::WavHeaderBytes + dataBytes));
             dataBytes += std::uint64_t(got);
+            CountDecoded(std::uint64_t(got));
             if (Cancelled)
                 break;
-            Percent = Progress(Channel);
+            Percent = engine::DecodeProgress(Channel, 50);
         }
-        PatchLength(file.Descriptor(), HeaderBytes + dataBytes - 8, 4);
-        PatchLength(file.Descriptor(), dataBytes, 40);
+        decodeEnded_ = !Cancelled;
+        engine::SetWavLengths(header, dataBytes);
+        WriteAt(file.Descriptor(), header.data(), header.size(), 0);
     } catch (const std::exception& error) {
         ErrorText = error.what();
         failed = true;
     }
-    FreeChannel(Channel);
-    Channel = 0;
+    CloseDecoder();
     if (!failed && Cancelled)
         ErrorText = "Operation is cancelled";
     return !failed && !Cancelled;

@@ -1,11 +1,12 @@
-// The second phase of a WMA job: the decoded WAV file fed to the audio
-// library's WMA encoder, and the query of the rates that encoder offers.
+// A WMA job: the decoded input fed straight to the audio library's WMA
+// encoder, and the query of the rates that encoder offers.
 
+#include "engine/ConversionJob.h"
 #include "engine/Encoder.h"
+#include "engine/PcmFeed.h"
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <exception>
 
 namespace {
@@ -48,34 +49,37 @@ std::string WmaRateError(int code)
 
 // Feeds the decoded stream to a new encoder; false when the encoder cannot
 // be opened or the output cannot be written, with the reason in ErrorText.
-bool FeedWmaEncoder(TEncoder& job, AudioLibrary::Handle channel)
+// Gives the PCM bytes fed in decoded, and whether the decoder reached its
+// end in ended.
+bool FeedWmaEncoder(TConversionJob& job, AudioLibrary::Handle channel, std::uint64_t& decoded, bool& ended)
 {
     const std::uint32_t rate = job.WmaVbr ? std::uint32_t(job.WmaBitrate) : std::uint32_t(job.WmaBitrate) * 1000;
+    const std::filesystem::path& target = job.PartFile.empty() ? job.OutputFile : job.PartFile;
     WmaOutput output(AudioLibrary::WmaEncodeOpenFile(std::uint32_t(job.WmaSampleRate), std::uint32_t(job.WmaChannels),
-                                                     AudioLibrary::WmaFlagTags, rate, job.OutputFile));
+                                                     AudioLibrary::WmaFlagTags, rate, target));
     AudioLibrary::ChannelInfo info;
     if (output.Handle() == 0 || !AudioLibrary::ChannelGetInfo(channel, info) ||
         !AudioLibrary::WmaEncodeSetSource(output.Handle(), info.freq, info.chans)) {
         job.ErrorText = "The WMA encoder cannot be opened for this sample rate and bit rate";
         return false;
     }
-    const std::uint64_t length = AudioLibrary::ChannelGetLength(channel);
     std::array<char, BlockBytes> buffer;
     bool written = true;
     while (written && AudioLibrary::ChannelIsActive(channel)) {
         const std::int32_t n = AudioLibrary::ChannelGetData(channel, buffer.data(), BlockBytes);
-        if (n > 0)
-            written = AudioLibrary::WmaEncodeWrite(output.Handle(), buffer.data(), std::uint32_t(n));
+        if (n < 0) {
+            job.ErrorText = "decode data error!";
+            return false;
+        }
+        written = n == 0 || AudioLibrary::WmaEncodeWrite(output.Handle(), buffer.data(), std::uint32_t(n));
+        decoded += std::uint64_t(n);
         if (job.Cancelled) {
             job.ErrorText = "Operation is cancelled";
             break;
         }
-        if (length > 0) {
-            const std::uint64_t position = AudioLibrary::ChannelGetPosition(channel);
-            const double share = double(position * 50) / double(length);
-            job.Percent = std::min<std::int32_t>(std::int32_t(std::trunc(share)) + 50, 100);
-        }
+        job.Percent = std::min(engine::DecodeProgress(channel, 100), 99);
     }
+    ended = !job.Cancelled && written;
     job.Percent = 100;
     written = output.Close() && written;
     if (!written)
@@ -85,22 +89,20 @@ bool FeedWmaEncoder(TEncoder& job, AudioLibrary::Handle channel)
 
 }  // namespace
 
-bool TEncoder::EncodeWma()
+bool TConversionJob::EncodeWma()
 {
-    const AudioLibrary::Handle channel = AudioLibrary::StreamCreateFile(TempWavFile, AudioLibrary::FlagDecodeOnly);
-    Channel = channel;
-    if (channel == 0) {
-        ErrorText = "Open file failed!";
+    if (!OpenDecoder())
         return false;
-    }
     bool succeeded = false;
+    std::uint64_t decoded = 0;
     try {
-        succeeded = FeedWmaEncoder(*this, channel);
+        succeeded = FeedWmaEncoder(*this, Channel, decoded, decodeEnded_);
     } catch (const std::exception& error) {
         ErrorText = error.what();
     }
-    FreeChannel(channel);
-    Channel = 0;
+    CountDecoded(decoded);
+    CloseDecoder();
+    Decoded = succeeded;
     return succeeded && !Cancelled;
 }
 

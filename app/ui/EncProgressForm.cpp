@@ -1,6 +1,7 @@
 #include "app/ui/EncProgressForm.h"
 
 #include <QLabel>
+#include <QStringList>
 #include <QProgressBar>
 #include <QPushButton>
 #include <cstdio>
@@ -24,18 +25,18 @@ TfrmEncProgress::TfrmEncProgress(QWidget* owner) : appui::ButtonlessDialog(owner
     appui::MakeGradientBar(pbPercent, 0);
     pbPercent->setGeometry(10, 62, 365, 20);
 
-    auto* elapseLabel = new QLabel("Elapse Time:", this);
-    elapseLabel->setGeometry(10, 90, 90, 18);
+    lblJobs = new QLabel(this);
+    lblJobs->setObjectName("lblJobs");
+    lblJobs->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblJobs->hide();
+    elapseLabel_ = new QLabel("Elapse Time:", this);
     lblTime = new QLabel(this);
     lblTime->setObjectName("lblTime");
-    lblTime->setGeometry(100, 90, 100, 18);
-
     btnMinimize = new QPushButton("Minimize", this);
     btnMinimize->setObjectName("btnMinimize");
-    btnMinimize->setGeometry(191, 110, 88, 25);
     btnCancel = new QPushButton("Cancel", this);
     btnCancel->setObjectName("btnCancel");
-    btnCancel->setGeometry(287, 110, 88, 25);
+    PlaceLowerRows(0);
 
     Timer.setInterval(1000);
     connect(&Timer, &QTimer::timeout, this, &TfrmEncProgress::TimerTimer);
@@ -46,6 +47,31 @@ TfrmEncProgress::TfrmEncProgress(QWidget* owner) : appui::ButtonlessDialog(owner
 void TfrmEncProgress::SetPercent(int percent) { pbPercent->setValue(percent); }
 
 void TfrmEncProgress::SetTips(const std::string& text) { lblTips->setText(QString::fromStdString(text)); }
+
+void TfrmEncProgress::SetJobLines(const std::vector<std::string>& lines)
+{
+    QStringList texts;
+    for (const std::string& line : lines)
+        texts << lblJobs->fontMetrics().elidedText(QString::fromStdString(line), Qt::ElideMiddle, 365);
+    lblJobs->setText(texts.join('\n'));
+    lblJobs->setVisible(!lines.empty());
+    if (int(lines.size()) != jobLines_)
+        PlaceLowerRows(int(lines.size()));
+}
+
+// The rows below the bar move down to make room for the job lines.
+void TfrmEncProgress::PlaceLowerRows(int jobLines)
+{
+    jobLines_ = jobLines;
+    const int lineHeight = lblJobs->fontMetrics().lineSpacing();
+    const int shift = jobLines > 0 ? jobLines * lineHeight + 6 : 0;
+    lblJobs->setGeometry(10, 88, 365, shift);
+    elapseLabel_->setGeometry(10, 90 + shift, 90, 18);
+    lblTime->setGeometry(100, 90 + shift, 100, 18);
+    btnMinimize->setGeometry(191, 110 + shift, 88, 25);
+    btnCancel->setGeometry(287, 110 + shift, 88, 25);
+    setFixedSize(385, 143 + shift);
+}
 
 void TfrmEncProgress::showEvent(QShowEvent* event)
 {

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/ui/ButtonlessDialog.h"
 
@@ -22,6 +23,9 @@ public:
 
     void SetPercent(int percent);
     void SetTips(const std::string& text);
+    // One line per running job when several run at once; none shows the
+    // window as it is for one job.
+    void SetJobLines(const std::vector<std::string>& lines);
     void TimerTimer();
 
     // "hh:nn:ss", modulo 24 hours.
@@ -33,6 +37,7 @@ public:
     QLabel* lblTips = nullptr;
     QProgressBar* pbPercent = nullptr;
     QLabel* lblTime = nullptr;
+    QLabel* lblJobs = nullptr;
     QPushButton* btnMinimize = nullptr;
     QPushButton* btnCancel = nullptr;
     QTimer Timer;
@@ -44,8 +49,11 @@ private:
     void FormShow();
     void btnCancelClick();
     void btnMinimizeClick();
+    void PlaceLowerRows(int jobLines);
 
     // Monotonic, so setting the clock back during a run cannot make the
     // elapsed time jump or go negative.
     QElapsedTimer StartTime;
+    QLabel* elapseLabel_ = nullptr;
+    int jobLines_ = 0;
 };

@@ -95,6 +95,10 @@ public:
     std::array<std::string, app::PresetListCount> PresetLists;
     std::vector<std::filesystem::path> ConvertedFiles;
     std::unique_ptr<TEncoder> Encoder;
+    // A batch run is going on; closing the window then asks it to stop
+    // first (CloseRequested) and closes once it has ended.
+    bool RunActive = false;
+    bool CloseRequested = false;
 
     // Controls.
     appui::HeaderBand* HeaderBand = nullptr;

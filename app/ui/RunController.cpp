@@ -76,10 +76,18 @@ void RunController::actConvertionExecute()
     selection.presetName = window_.cmbConfig->currentText().toStdString();
     selection.wma = selection_.CurrentWma;
     selection.priority = window_.GlobaVariant.ThreadPriority;
+    selection.simultaneousJobs = 1;
     WindowFrontEnd frontEnd(window_);
-    app::TBatchRun run(*window_.Encoder, frontEnd, programFolder_);
+    app::TBatchRun run(frontEnd, programFolder_);
+    window_.RunActive = true;
     const auto outcome = run.Execute(selection);
+    window_.RunActive = false;
     window_.ConvertedFiles.assign(run.ConvertedFiles().begin(), run.ConvertedFiles().end());
+    if (window_.CloseRequested) {
+        // Closing the window ended the run: now it closes for real.
+        window_.close();
+        return;
+    }
     if (outcome == app::TBatchRun::Outcome::Stopped)
         ShowUncaughtError(&window_, run.StopText());
     if (outcome != app::TBatchRun::Outcome::Completed)

@@ -10,17 +10,9 @@
 #include "app/ui/EncProgressForm.h"
 #include "app/ui/MainForm.h"
 #include "app/ui/SongList.h"
-#include "engine/Encoder.h"
 #include "platform/ui/MessageBox.h"
 
 namespace appui {
-namespace {
-
-// A poll pass waits this long at most for the job's end or a window event,
-// so the loop never takes a core away from the encoder.
-constexpr int PollWaitMs = 50;
-
-}  // namespace
 
 WindowFrontEnd::WindowFrontEnd(TfrmMain& window) : window_(window)
 {
@@ -97,7 +89,7 @@ void WindowFrontEnd::RunEnding()
     if (progress_)
         progress_->close();
     progress_.reset();
-    if (window_.TrayIcon->isVisible())
+    if (window_.TrayIcon->isVisible() || minimized_)
         RestoreFromTray();
 }
 
@@ -107,16 +99,23 @@ void WindowFrontEnd::ClearCancelRequest() { progress_->CancelRequested = false; 
 
 bool WindowFrontEnd::CancelRequested() { return progress_->CancelRequested; }
 
-void WindowFrontEnd::Poll(const std::filesystem::path& input, int percent)
+bool WindowFrontEnd::StopRequested() { return window_.CloseRequested; }
+
+void WindowFrontEnd::Poll(const app::RunProgress& progress)
 {
     if (progress_->MinimizeRequested) {
         MinimizeToTray();
         progress_->MinimizeRequested = false;
     }
-    progress_->SetPercent(percent);
-    window_.TrayIcon->setToolTip(QString::fromStdString("Convert: " + input.string() + "\r\n" +
-                                                        "Progress: " + std::to_string(percent) + " %"));
-    window_.Encoder->WaitForDone(PollWaitMs);
+    progress_->SetPercent(progress.percent);
+    std::vector<std::string> lines;
+    for (const auto& job : progress.jobs)
+        lines.push_back(job.input.filename().string() + ": " + std::to_string(job.percent) + " %");
+    progress_->SetJobLines(lines);
+    const std::string converting = progress.jobs.empty() ? progress.input.string()
+                                                         : std::to_string(progress.jobs.size()) + " files";
+    window_.TrayIcon->setToolTip(QString::fromStdString("Convert: " + converting + "\r\n" + "Progress: " +
+                                                        std::to_string(progress.percent) + " %"));
     progress_->repaint();
 }
 
@@ -125,12 +124,14 @@ void WindowFrontEnd::MinimizeToTray()
     // Without a notification area the windows are only minimised.
     if (QSystemTrayIcon::isSystemTrayAvailable())
         window_.TrayIcon->show();
+    minimized_ = true;
     window_.showMinimized();
     progress_->showMinimized();
 }
 
 void WindowFrontEnd::RestoreFromTray()
 {
+    minimized_ = false;
     window_.TrayIcon->hide();
     window_.showNormal();
     if (progress_) {

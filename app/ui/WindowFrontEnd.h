@@ -37,7 +37,8 @@ public:
     void SetTips(const std::string& text) override;
     void ClearCancelRequest() override;
     bool CancelRequested() override;
-    void Poll(const std::filesystem::path& input, int percent) override;
+    bool StopRequested() override;
+    void Poll(const app::RunProgress& progress) override;
 
     TfrmEncProgress* Progress() const { return progress_.get(); }
 
@@ -47,6 +48,8 @@ private:
 
     TfrmMain& window_;
     std::unique_ptr<TfrmEncProgress> progress_;
+    // Minimised without a notification area: restored when the run ends.
+    bool minimized_ = false;
 };
 
 }  // namespace appui

@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "engine/Encoder.h"
+#include "engine/ConversionJob.h"
 #include "engine/Unzipfile.h"
 
 namespace {
@@ -38,7 +38,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot unpack lame.exe from %s\n", argv[1]);
         return 1;
     }
-    TEncoder encoder;
+    const TEncoder engine;
+    TConversionJob encoder;
     encoder.OutputFormat = 0;
     encoder.ProgramPath = program;
     encoder.Options = argc > 4 ? argv[4] : "-b 128";
@@ -54,7 +55,7 @@ int main(int argc, char** argv)
     });
     watch.start(2);
     QEventLoop loop;
-    QObject::connect(&encoder, &TEncoder::JobDone, &loop, &QEventLoop::quit);
+    QObject::connect(&encoder, &TConversionJob::JobDone, &loop, &QEventLoop::quit);
     encoder.Start();
     loop.exec();
     const auto end = Clock::now();

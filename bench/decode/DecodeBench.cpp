@@ -3,7 +3,7 @@
 
 #include <iostream>
 
-#include "engine/Encoder.h"
+#include "engine/ConversionJob.h"
 
 int main(int argc, char** argv)
 {
@@ -11,7 +11,8 @@ int main(int argc, char** argv)
         std::cerr << "usage: tremolix-decode-bench INPUT OUTPUT.wav\n";
         return 2;
     }
-    TEncoder encoder;
+    const TEncoder engine;
+    TConversionJob encoder;
     encoder.InputFile = argv[1];
     if (!encoder.DecodeToWav(argv[2])) {
         std::cerr << encoder.ErrorText << '\n';

@@ -5,8 +5,9 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <set>
 
-#include "engine/Encoder.h"
+#include "engine/ConversionJob.h"
 #include "engine/Unzipfile.h"
 #include "support/TempFolder.h"
 #include "support/TestAudio.h"
@@ -41,7 +42,7 @@ protected:
 
     // Starts the job and polls it as the window does; `pass` runs on every
     // pass. Returns how long the job took.
-    static Clock::duration RunJob(TEncoder& encoder, const std::function<void()>& pass = {})
+    static Clock::duration RunJob(TConversionJob& encoder, const std::function<void()>& pass = {})
     {
         const auto start = Clock::now();
         encoder.Start();
@@ -52,6 +53,14 @@ protected:
         }
         EXPECT_TRUE(encoder.Done);
         return Clock::now() - start;
+    }
+
+    std::set<std::string> OutputFolderNames() const
+    {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(out_.path()))
+            names.insert(entry.path().filename().string());
+        return names;
     }
 
     // Files left in the temporary folder, the extracted programs aside.
@@ -93,10 +102,10 @@ TEST_F(ConvertJob, CancelWhileDecodingStartsNoEncoder)
     // Long enough that the decode is still running at the next poll pass.
     const fs::path input = out_ / "long.wav";
     testaudio::MakeToneWav(input, 44100, 2, 60.0);
-    TEncoder encoder;
+    TConversionJob encoder;
     encoder.InputFile = input;
-    encoder.OutputFile = out_ / "out.mp3";
-    encoder.OutputFormat = Mp3;
+    encoder.OutputFile = out_ / "out.wav";
+    encoder.OutputFormat = Wav;  // through the temporary WAV file
     encoder.ProgramPath = fakeencoder::Write(out_ / "enc", "touch '" + started.string() + "'");
     RunJob(encoder, [&] { encoder.Cancel(); });
     EXPECT_FALSE(encoder.Succeeded);
@@ -110,9 +119,10 @@ TEST_F(ConvertJob, CancelWhileDecodingStartsNoEncoder)
 TEST_F(ConvertJob, CancelWhileEncodingEndsPromptlyAndLeavesNothing)
 {
     const fs::path pidFile = out_ / "pid";
-    TEncoder encoder;
+    TConversionJob encoder;
     encoder.InputFile = testaudio::Get("tone.mp3");
-    encoder.OutputFormat = Mp3;
+    encoder.OutputFile = out_ / "out.wav";
+    encoder.OutputFormat = Wav;  // through the temporary WAV file
     encoder.ProgramPath = Sleeper(out_.path(), pidFile);
     const auto took = RunJob(encoder, [&] {
         if (fs::exists(pidFile))
@@ -125,15 +135,17 @@ TEST_F(ConvertJob, CancelWhileEncodingEndsPromptlyAndLeavesNothing)
     EXPECT_EQ(encoder.ErrorText, "Operation is cancelled");
     EXPECT_TRUE(fakeencoder::Gone(std::stoi(fakeencoder::WaitForLine(pidFile))));
     EXPECT_TRUE(LeftInTemp().empty());
+    EXPECT_EQ(OutputFolderNames(), std::set<std::string>({"pid", "sleeper"}));
 }
 
 TEST_F(ConvertJob, FailedJobsKeepTheirOwnTexts)
 {
     const fs::path notAudio = out_ / "notes.mp3";
     std::ofstream(notAudio) << "not audio at all";
-    TEncoder encoder;
-    QSignalSpy done(&encoder, &TEncoder::JobDone);
+    TConversionJob encoder;
+    QSignalSpy done(&encoder, &TConversionJob::JobDone);
     encoder.InputFile = notAudio;
+    encoder.OutputFile = out_ / "out.mp3";
     encoder.OutputFormat = Mp3;
     encoder.ProgramPath = fakeencoder::Write(out_ / "fails", "echo 'cannot write output' >&2; exit 2");
     RunJob(encoder);
@@ -150,11 +162,12 @@ TEST_F(ConvertJob, FailedJobsKeepTheirOwnTexts)
     EXPECT_TRUE(LeftInTemp().empty());
 }
 
-TEST_F(ConvertJob, DestroyingTheEngineStopsARunningJob)
+TEST_F(ConvertJob, DestroyingTheJobStopsItsWorkerAndEncoder)
 {
     const fs::path pidFile = out_ / "pid";
-    auto encoder = std::make_unique<TEncoder>();
+    auto encoder = std::make_unique<TConversionJob>();
     encoder->InputFile = testaudio::Get("tone.flac");
+    encoder->OutputFile = out_ / "out.mp3";
     encoder->OutputFormat = Mp3;
     encoder->ProgramPath = Sleeper(out_.path(), pidFile);
     encoder->Start();
@@ -201,7 +214,7 @@ TEST_F(ConvertJob, OutputsOfEveryWorkingFormatDecodeWithTheInputsShape)
             outputs.insert(outputs.end(), more.begin(), more.end());
         for (const Output& output : outputs) {
             const std::string what = inputName + " to " + engine::FormatExtensions[output.format];
-            TEncoder encoder;
+            TConversionJob encoder;
             encoder.InputFile = input;
             encoder.OutputFile = out_ / ("-my out 'x' " + inputName + engine::FormatExtensions[output.format]);
             encoder.OutputFormat = output.format;

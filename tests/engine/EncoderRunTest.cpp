@@ -5,7 +5,7 @@
 #include <set>
 #include <thread>
 
-#include "engine/Encoder.h"
+#include "engine/ConversionJob.h"
 #include "support/TempFolder.h"
 #include "support/TestAudio.h"
 #include "FakeEncoder.h"
@@ -21,7 +21,7 @@ const fs::path OddIn = "/tmp/odd dir/~in \"q\" $OUTFILE -x.wav";
 const fs::path OddOut = "/tmp/-out $INFILE 'caf\xc3\xa9'.mp3";
 const fs::path Program = "/opt/my tools/lame.exe";
 
-void SetOddJob(TEncoder& encoder, const std::string& options)
+void SetOddJob(TConversionJob& encoder, const std::string& options)
 {
     encoder.TempWavFile = OddIn;
     encoder.OutputFile = OddOut;
@@ -35,7 +35,7 @@ struct Watched {
 };
 
 // Runs the encoder on a thread while this one records every progress value.
-Watched RunWatched(TEncoder& encoder, const Line& line)
+Watched RunWatched(TConversionJob& encoder, const Line& line)
 {
     std::atomic<bool> running{true};
     bool ok = false;
@@ -71,7 +71,7 @@ std::vector<std::string> ReadLines(const fs::path& path)
 
 TEST(BuildCommandLine, OddPathsStayWholeInEveryFormat)
 {
-    TEncoder encoder;
+    TConversionJob encoder;
     SetOddJob(encoder, " -b 128  --tt \"two words\"");
     for (std::uint8_t format = 0; format < engine::FormatWma; ++format) {
         const Line line = encoder.BuildCommandLine(format);
@@ -92,7 +92,7 @@ TEST(BuildCommandLine, OddPathsStayWholeInEveryFormat)
 
 TEST(BuildCommandLine, FlacOrderAndPlaceholdersInsideOptions)
 {
-    TEncoder encoder;
+    TConversionJob encoder;
     SetOddJob(encoder, "-8");
     EXPECT_EQ(encoder.BuildCommandLine(Flac), (Line{Program, "-8", "-f", "-o", OddOut, OddIn}));
     SetOddJob(encoder, "--out=$OUTFILE \"$INFILE\" $PATH");
@@ -107,7 +107,7 @@ TEST(RunEncoder, ArgumentsArriveWholeAndProgressIsRead)
     const fs::path script = fakeencoder::Write(folder / "enc ü.exe",
         "printf '%s\\n' \"$@\" > '" + args.string() + "'\n"
         "for p in 10 30 60; do echo \"frame $p%\"; sleep 0.05; done");
-    TEncoder encoder;
+    TConversionJob encoder;
     SetOddJob(encoder, "-q 5");
     encoder.ProgramPath = script;
     encoder.OutputFormat = Mp3;
@@ -123,7 +123,7 @@ TEST(RunEncoder, ArgumentsArriveWholeAndProgressIsRead)
 TEST(RunEncoder, ExitZeroWithoutOutputEndsAt100)
 {
     const testsupport::TempFolder folder;
-    TEncoder encoder;
+    TConversionJob encoder;
     encoder.Percent = 50;
     EXPECT_TRUE(encoder.RunEncoder({fakeencoder::Write(folder / "quiet", "exit 0")}));
     EXPECT_EQ(encoder.Percent, 100);
@@ -132,7 +132,7 @@ TEST(RunEncoder, ExitZeroWithoutOutputEndsAt100)
 TEST(RunEncoder, FailuresNameTheExitAndTheLastLine)
 {
     const testsupport::TempFolder folder;
-    TEncoder encoder;
+    TConversionJob encoder;
     EXPECT_FALSE(encoder.RunEncoder({fakeencoder::Write(folder / "fails",
         "echo '40%'; printf 'boom: cannot open\\r\\n\\n  \\r\\n'; exit 3")}));
     EXPECT_EQ(encoder.ErrorText, "The encoder failed with exit code 3: boom: cannot open");
@@ -148,11 +148,11 @@ TEST(RunEncoder, ProgramsThatCannotStart)
     std::ofstream(folder / "not-executable") << "#!/bin/sh\n";
     for (const Line& line : {Line{}, Line{(folder / "missing").string()}, Line{(folder / "not-executable").string()},
                              Line{"no-such-program-anywhere"}, Line{folder.path().string()}}) {
-        TEncoder encoder;
+        TConversionJob encoder;
         EXPECT_FALSE(encoder.RunEncoder(line));
         EXPECT_EQ(encoder.ErrorText, "Occurs when the encoded file failed");
     }
-    TEncoder encoder;
+    TConversionJob encoder;
     EXPECT_TRUE(encoder.RunEncoder({"true"}));
 }
 
@@ -162,7 +162,7 @@ TEST(RunEncoder, CancelKillsASilentProgramAndItsHelpers)
     const fs::path pids = folder / "pids";
     const fs::path script = fakeencoder::Write(folder / "sleeper",
         "sleep 30 & echo $$ $! > '" + pids.string() + "'\nexec sleep 30");
-    TEncoder encoder;
+    TConversionJob encoder;
     bool ok = true;
     std::thread worker([&] { ok = encoder.RunEncoder({script}); });
     const std::string line = fakeencoder::WaitForLine(pids);
@@ -182,7 +182,7 @@ TEST(RunEncoder, EndsWhenTheProgramEndsThoughAHelperKeepsTheTerminal)
     const fs::path pid = folder / "pid";
     const fs::path script =
         fakeencoder::Write(folder / "leaves", "sleep 20 & echo $! > '" + pid.string() + "'\necho '90%'; exit 0");
-    TEncoder encoder;
+    TConversionJob encoder;
     const auto start = std::chrono::steady_clock::now();
     EXPECT_TRUE(encoder.RunEncoder({script}));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
@@ -193,7 +193,7 @@ TEST(RunEncoder, IdlePriorityRunsTheProgramAtNice19)
 {
     const testsupport::TempFolder folder;
     const fs::path out = folder / "nice";
-    TEncoder encoder;
+    TConversionJob encoder;
     encoder.Priority = PriorityIdle;
     ASSERT_TRUE(encoder.RunEncoder({fakeencoder::Write(folder / "nice.sh", "nice > '" + out.string() + "'")}));
     EXPECT_EQ(fakeencoder::WaitForLine(out), "19");
@@ -220,7 +220,7 @@ TEST(RunEncoder, RealEncodersReportIntermediateProgress)
     };
     for (const Case& c : {Case{Mp3, "lame", "-b 128", shortWav}, Case{Ogg, "oggenc", "-q 2", shortWav},
                           Case{Flac, "flac", "-8 -e -p", shortWav}, Case{Mpc, "mpcenc", "--standard", longWav}}) {
-        TEncoder encoder;
+        TConversionJob encoder;
         encoder.OutputFormat = c.format;
         encoder.ProgramPath = c.program;
         encoder.Options = c.options;

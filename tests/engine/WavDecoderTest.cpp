@@ -3,7 +3,7 @@
 #include <set>
 #include <thread>
 
-#include "engine/Encoder.h"
+#include "engine/ConversionJob.h"
 #include "engine/Unzipfile.h"
 #include "support/TempFolder.h"
 #include "support/TestAudio.h"
@@ -40,7 +40,7 @@ struct Decoded {
 Decoded Decode(const fs::path& input, bool cancel = false)
 {
     const testsupport::TempFolder folder;
-    TEncoder encoder;
+    TConversionJob encoder;
     encoder.InputFile = input;
     encoder.Cancelled = cancel;
     bool ok = false;
@@ -127,7 +127,7 @@ TEST(DecodeToWav, UnreadableInputOrTargetFails)
 {
     const testsupport::TempFolder folder;
     decodetest::WriteFile(folder / "text.mp3", "hello");
-    TEncoder encoder;
+    TConversionJob encoder;
     encoder.InputFile = folder / "text.mp3";
     EXPECT_FALSE(encoder.DecodeToWav(folder / "out.wav"));
     EXPECT_EQ(encoder.ErrorText, "Open file failed!");
@@ -151,7 +151,7 @@ TEST(MakeTempWavName, NamesAreFreshFilesThatNeverCollide)
     std::mutex mutex;
     auto draw = [&] {
         for (int i = 0; i < 100; ++i) {
-            const fs::path name = TEncoder::MakeTempWavName();
+            const fs::path name = TConversionJob::MakeTempWavName();
             const std::lock_guard lock(mutex);
             names.insert(name);
         }

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 
-#include "engine/Encoder.h"
+#include "engine/ConversionJob.h"
 #include "support/TempFolder.h"
 #include "support/TestAudio.h"
 #include "MediaProbe.h"
@@ -12,11 +12,11 @@ namespace {
 
 struct WmaJob {
     testsupport::TempFolder folder;
-    TEncoder encoder;
+    TConversionJob encoder;
 
     explicit WmaJob(const std::string& input, std::int32_t rate = 44100, std::int32_t channels = 2)
     {
-        encoder.TempWavFile = testaudio::Get(input);
+        encoder.InputFile = testaudio::Get(input);
         encoder.OutputFile = folder / "-out 'x' $OUTFILE.wma";
         encoder.WmaSampleRate = rate;
         encoder.WmaChannels = channels;
@@ -121,7 +121,7 @@ TEST(EncodeWma, FailuresHaveTexts)
     EXPECT_FALSE(noFolder.encoder.ErrorText.empty());
 
     WmaJob noInput("stereo.wav");
-    noInput.encoder.TempWavFile = noInput.folder / "gone.wav";
+    noInput.encoder.InputFile = noInput.folder / "gone.wav";
     EXPECT_FALSE(noInput.encoder.EncodeWma());
     EXPECT_EQ(noInput.encoder.ErrorText, "Open file failed!");
 }

@@ -1,0 +1,200 @@
+// The conversion job: its start and cancel, and the ways from input to
+// output: streamed into the encoder, through a temporary WAV file, or fed to
+// the WMA encoder.
+
+#include "engine/ConversionJob.h"
+
+#include <QEventLoop>
+#include <QMetaObject>
+#include <QTimer>
+#include <exception>
+
+#include "engine/ConvertThread.h"
+#include "engine/PartFile.h"
+#include "engine/PcmFeed.h"
+#include "engine/Unzipfile.h"
+
+namespace {
+
+// Removes the job's temporary WAV file on every way out.
+class TempFileGuard {
+public:
+    explicit TempFileGuard(std::filesystem::path path) : path_(std::move(path)) {}
+    ~TempFileGuard()
+    {
+        std::error_code ignored;
+        std::filesystem::remove(path_, ignored);
+    }
+    TempFileGuard(const TempFileGuard&) = delete;
+    TempFileGuard& operator=(const TempFileGuard&) = delete;
+
+private:
+    std::filesystem::path path_;
+};
+
+constexpr const char* NoAudioText = "The input holds no audio";
+
+}  // namespace
+
+TConversionJob::~TConversionJob() = default;
+
+void TConversionJob::Apply(const TJobSettings& settings)
+{
+    OutputFormat = settings.OutputFormat;
+    Options = settings.Options;
+    ProgramPath = settings.ProgramPath;
+    Priority = settings.Priority;
+    WmaSampleRate = settings.WmaSampleRate;
+    WmaChannels = settings.WmaChannels;
+    WmaBitrate = settings.WmaBitrate;
+    WmaVbr = settings.WmaVbr;
+}
+
+void TConversionJob::WaitForDone(int milliseconds)
+{
+    if (Done)
+        return;
+    QEventLoop wait;
+    QTimer::singleShot(milliseconds, &wait, &QEventLoop::quit);
+    connect(this, &TConversionJob::JobDone, &wait, &QEventLoop::quit);
+    wait.exec();
+}
+
+void TConversionJob::Start()
+{
+    // One run at a time per job object: a second Start waits for the first.
+    if (Worker)
+        Worker->Join();
+    Worker.reset();
+    Done = false;
+    auto worker = std::make_shared<TConvertThread>(*this);
+    const TConvertThread* const self = worker.get();
+    Worker = worker;
+    worker->Resume(Priority, [this, self] {
+        QMetaObject::invokeMethod(
+            this,
+            [this, self] {
+                if (Worker.get() != self)
+                    return;
+                Done = true;
+                Worker.reset();
+                emit JobDone();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void TConversionJob::Cancel()
+{
+    Cancelled = true;
+}
+
+double TConversionJob::DecodedSeconds() const
+{
+    return bytesPerSecond_ > 0 ? double(decodedBytes_) / bytesPerSecond_ : 0;
+}
+
+void TConversionJob::Run()
+{
+    Succeeded = false;
+    Cancelled = false;
+    Percent = 0;
+    Finished = false;
+    Decoded = false;
+    decodedBytes_ = 0;
+    decodeEnded_ = false;
+    bytesPerSecond_ = 0;
+    try {
+        engine::PartFile part;
+        bool converted = part.Create(OutputFile, ErrorText);
+        if (converted) {
+            PartFile = part.Path();
+            converted = Convert();
+        }
+        // An input that opened but gave nothing is no conversion, whatever
+        // the encoder made of it.
+        if (!Cancelled && decodeEnded_ && decodedBytes_ == 0) {
+            ErrorText = NoAudioText;
+            converted = false;
+        }
+        converted = converted && part.Commit(ErrorText);
+        PartFile.clear();
+        Finished = true;
+        Succeeded = converted;
+    } catch (const std::exception& error) {
+        ErrorText = error.what();
+        Finished = true;
+    } catch (...) {
+        ErrorText = "undefined Error";
+        Finished = true;
+    }
+}
+
+bool TConversionJob::Convert()
+{
+    if (OutputFormat == engine::FormatWma)
+        return EncodeWma();
+    if (engine::StreamsIntoEncoder(OutputFormat))
+        return ConvertStreaming();
+    return ConvertThroughWav();
+}
+
+bool TConversionJob::ConvertThroughWav()
+{
+    const std::filesystem::path wav = MakeTempWavName();
+    const TempFileGuard guard(wav);
+    if (wav.empty()) {
+        ErrorText = "Cannot create a temporary file in \"" + engine::TempFolder().string() + "\"";
+        return false;
+    }
+    if (!DecodeToWav(wav))
+        return false;
+    TempWavFile = wav;
+    Decoded = true;
+    if (decodedBytes_ == 0)
+        return true;
+    try {
+        return RunEncoder(BuildCommandLine(OutputFormat));
+    } catch (const std::exception& error) {
+        ErrorText = error.what();
+    }
+    return false;
+}
+
+bool TConversionJob::ConvertStreaming()
+{
+    if (!OpenDecoder())
+        return false;
+    TempWavFile = "-";
+    engine::PcmFeed feed(Channel, engine::StreamTemplates[OutputFormat].unknownLength);
+    bool encoded = false;
+    try {
+        encoded = RunFedEncoder(BuildCommandLine(OutputFormat), feed);
+    } catch (const std::exception& error) {
+        ErrorText = error.what();
+    }
+    CountDecoded(feed.DataBytes());
+    decodeEnded_ = feed.Ended();
+    CloseDecoder();
+    Decoded = encoded;
+    return encoded;
+}
+
+bool TConversionJob::OpenDecoder()
+{
+    Channel = TEncoder::OpenInput(InputFile, AudioLibrary::FlagDecodeOnly, false, nullptr);
+    if (Channel == 0) {
+        ErrorText = "Open file failed!";
+        return false;
+    }
+    AudioLibrary::ChannelInfo info;
+    AudioLibrary::ChannelGetInfo(Channel, info);
+    bytesPerSecond_ = double(AudioLibrary::ChannelGetRate(Channel)) * (info.chans == 1 ? 2 : 4);
+    return true;
+}
+
+void TConversionJob::CloseDecoder()
+{
+    TEncoder::FreeChannel(Channel);
+    Channel = 0;
+}

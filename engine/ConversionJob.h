@@ -1,0 +1,116 @@
+#pragma once
+
+// One conversion job: one input decoded and encoded into one output, on a
+// worker thread of its own, so that a run may keep several going at once.
+// The output is written under a hidden temporary name beside its final name
+// and renamed onto it only once the encoder has succeeded.
+
+#include <QObject>
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/AudioLibrary.h"
+#include "engine/Encoder.h"
+#include "engine/FormatTable.h"
+
+class TConvertThread;
+
+namespace engine {
+class PcmFeed;
+}
+
+// What a run fixes for every job it starts.
+struct TJobSettings {
+    std::uint8_t OutputFormat = engine::NoFormat;
+    std::string Options;
+    std::filesystem::path ProgramPath;
+    std::int32_t Priority = PriorityNormal;
+    std::int32_t WmaSampleRate = 44100;
+    std::int32_t WmaChannels = 2;
+    std::int32_t WmaBitrate = 128;
+    bool WmaVbr = false;
+};
+
+class TConversionJob : public QObject {
+    Q_OBJECT
+public:
+    TConversionJob() = default;
+    ~TConversionJob() override;
+    TConversionJob(const TConversionJob&) = delete;
+    TConversionJob& operator=(const TConversionJob&) = delete;
+
+    void Apply(const TJobSettings& settings);
+
+    // Start returns at once; Done is set on this object's thread once the
+    // worker has finished everything.
+    void Start();
+    void Cancel();
+    // Processes this thread's events until Done is set or the time is up.
+    void WaitForDone(int milliseconds);
+    void Run();
+
+    // The phases, also used on their own.
+    static std::filesystem::path MakeTempWavName();
+    bool DecodeToWav(const std::filesystem::path& target);
+    // The template's words with the paths filled in; with TempWavFile "-"
+    // a streaming row's template, which reads standard input.
+    std::vector<std::string> BuildCommandLine(std::uint8_t formatIndex) const;
+    bool RunEncoder(const std::vector<std::string>& commandLine);
+    // As RunEncoder, with the feed written into the program's standard input.
+    bool RunFedEncoder(const std::vector<std::string>& commandLine, engine::PcmFeed& feed);
+    bool EncodeWma();
+    static bool KillProcess(pid_t pid);
+
+    // Seconds of audio the decode delivered (valid once Decoded).
+    double DecodedSeconds() const;
+
+    // Set before Start.
+    std::filesystem::path InputFile;
+    std::filesystem::path OutputFile;
+    std::uint8_t OutputFormat = engine::NoFormat;
+    std::string Options;
+    std::filesystem::path ProgramPath;
+    std::int32_t Priority = PriorityNormal;
+    std::int32_t WmaSampleRate = 44100;
+    std::int32_t WmaChannels = 2;
+    std::int32_t WmaBitrate = 128;
+    bool WmaVbr = false;
+
+    // Shared between the window's thread and the worker.
+    std::atomic<bool> Cancelled{false};
+    std::atomic<std::int32_t> Percent{0};
+    std::atomic<AudioLibrary::Handle> Channel{0};
+    std::atomic<bool> Decoded{false};
+    std::atomic<bool> Finished{false};
+    std::atomic<bool> Succeeded{false};
+    // What the encoder reads: the temporary WAV file, or "-" when streamed.
+    std::filesystem::path TempWavFile;
+    // Where the encoder writes: the hidden name beside OutputFile.
+    std::filesystem::path PartFile;
+    bool Done = true;  // written on this object's thread only
+    std::string ErrorText;
+
+signals:
+    // Emitted on this object's thread right after Done is set.
+    void JobDone();
+
+private:
+    bool Convert();
+    bool ConvertThroughWav();
+    bool ConvertStreaming();
+    // Opens InputFile as Channel; false with the error text set.
+    bool OpenDecoder();
+    void CloseDecoder();
+    void CountDecoded(std::uint64_t bytes) { decodedBytes_ += bytes; }
+
+    std::uint64_t decodedBytes_ = 0;
+    bool decodeEnded_ = false;  // the decoder delivered its last data
+    double bytesPerSecond_ = 0;
+    // The running job's worker. Declared last so that it is stopped and
+    // waited for before any field it uses is destroyed.
+    std::shared_ptr<TConvertThread> Worker;
+};

@@ -1,0 +1,37 @@
+#include "engine/WavHeader.h"
+
+#include <cstring>
+
+namespace engine {
+
+void PutLe(std::uint8_t* at, std::uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        at[i] = std::uint8_t(value >> (8 * i));
+}
+
+std::array<std::uint8_t, WavHeaderBytes> WavHeader(const AudioLibrary::ChannelInfo& info, std::uint32_t rate)
+{
+    const std::uint32_t channels = info.chans == 1 ? 1 : 2;
+    const std::uint32_t blockAlign = channels * 2;
+    std::array<std::uint8_t, WavHeaderBytes> header{};
+    std::memcpy(header.data(), "RIFF\0\0\0\0WAVEfmt ", 16);
+    PutLe(&header[16], 16, 4);
+    PutLe(&header[20], 1, 2);
+    PutLe(&header[22], channels, 2);
+    PutLe(&header[24], rate, 4);
+    PutLe(&header[28], blockAlign * rate, 4);
+    PutLe(&header[32], blockAlign, 2);
+    PutLe(&header[34], (info.flags & AudioLibrary::InfoFlag8Bits) ? 8 : 16, 2);
+    std::memcpy(&header[36], "data", 4);
+    return header;
+}
+
+void SetWavLengths(std::array<std::uint8_t, WavHeaderBytes>& header, std::uint64_t dataBytes)
+{
+    const bool known = dataBytes <= WavDataLimit;
+    PutLe(&header[4], known ? std::uint32_t(dataBytes + WavHeaderBytes - 8) : UnknownWavLength, 4);
+    PutLe(&header[40], known ? std::uint32_t(dataBytes) : UnknownWavLength, 4);
+}
+
+}  // namespace engine
