@@ -50,12 +50,13 @@ fs::path TwinName(const fs::path& target, int attempt)
     return twin;
 }
 
-// pread and pwrite of the whole size, retried after interruptions.
-template <typename Transfer, typename Buffer>
-bool TransferAll(Transfer transfer, int fd, Buffer* data, std::size_t size, std::uint64_t offset)
+// Repeats step(data, size, offset), a write, pread or pwrite, until the
+// whole size is done, retrying after interruptions.
+template <typename Buffer, typename Step>
+bool TransferAll(Buffer* data, std::size_t size, std::uint64_t offset, Step step)
 {
     while (size > 0) {
-        const ssize_t n = transfer(fd, data, size, off_t(offset));
+        const ssize_t n = step(data, size, offset);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -112,22 +113,23 @@ bool OutputFile::CreateTwin()
 
 bool OutputFile::Write(const void* data, std::size_t size)
 {
-    const char* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t n = write(fd_, bytes, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        bytes += n;
-        size -= std::size_t(n);
-    }
-    return true;
+    return TransferAll(static_cast<const char*>(data), size, 0,
+                       [this](const char* bytes, std::size_t n, std::uint64_t) { return write(fd_, bytes, n); });
 }
 
 bool OutputFile::WriteAt(std::uint64_t offset, const void* data, std::size_t size)
 {
-    return TransferAll(pwrite, fd_, static_cast<const char*>(data), size, offset);
+    return TransferAll(static_cast<const char*>(data), size, offset,
+                       [this](const char* bytes, std::size_t n, std::uint64_t at) {
+                           return pwrite(fd_, bytes, n, off_t(at));
+                       });
+}
+
+bool OutputFile::ReadAt(std::uint64_t offset, void* data, std::size_t size)
+{
+    return TransferAll(static_cast<char*>(data), size, offset, [this](char* bytes, std::size_t n, std::uint64_t at) {
+        return pread(fd_, bytes, n, off_t(at));
+    });
 }
 
 // Block by block, from the far end first when moving up, so that no byte is
@@ -142,7 +144,7 @@ bool OutputFile::MoveTail(std::uint64_t from, std::uint64_t to)
     for (std::uint64_t done = 0; done < length;) {
         const std::size_t n = std::size_t(std::min<std::uint64_t>(buffer.size(), length - done));
         const std::uint64_t offset = to > from ? length - done - n : done;
-        if (!TransferAll(pread, fd_, buffer.data(), n, from + offset) || !WriteAt(to + offset, buffer.data(), n))
+        if (!ReadAt(from + offset, buffer.data(), n) || !WriteAt(to + offset, buffer.data(), n))
             return false;
         done += n;
     }

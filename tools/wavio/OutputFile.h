@@ -41,6 +41,7 @@ private:
     bool CreateUnnamed(const std::filesystem::path& folder);
     bool CreateTwin();
     bool LinkUnnamed(std::filesystem::path& linked);
+    bool ReadAt(std::uint64_t offset, void* data, std::size_t size);
     void Discard();
 
     int fd_ = -1;

@@ -17,6 +17,8 @@ constexpr std::uint32_t ExtensibleFormatSize = 40;
 // Sizes a streaming writer puts in the header when it cannot know the length.
 constexpr std::uint32_t UnknownSizes[] = {0, 0xFFFFFFFF};
 constexpr std::uint64_t Unbounded = std::numeric_limits<std::uint64_t>::max();
+// A pipe's capacity: fewer, fuller reads than stdio's default for a pipe.
+constexpr std::size_t StreamBuffer = 64 * 1024;
 
 std::uint32_t Le(const std::uint8_t* at, int bytes)
 {
@@ -49,6 +51,7 @@ bool WavReader::Open(const std::filesystem::path& path, bool ignoreLength, std::
     if (path == StandardInputPath) {
         file_ = stdin;
         stream_ = true;
+        std::setvbuf(file_, nullptr, _IOFBF, StreamBuffer);
         inputSize_ = Unbounded;
     } else if (!OpenFile(path, error)) {
         return false;
