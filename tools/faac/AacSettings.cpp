@@ -41,6 +41,8 @@ bool Apply(AacSettings& settings, const std::string& name, const std::string& va
         settings.tns = name == "--tns";
     else if (name == "--no-midside")
         settings.midSide = false;
+    else if (name == "--ignore-length")
+        settings.ignoreLength = true;
     else {
         error = "invalid value for " + name + ": " + value;
         return false;
@@ -55,6 +57,7 @@ std::optional<AacSettings> ParseAacSettings(int argc, char** argv, std::string& 
     const std::vector<wavio::OptionSpec> specs = {
         {"-q", true}, {"-b", true}, {"-c", true}, {"--mpeg-vers", true}, {"-o", true},
         {"-w", false}, {"--tns", false}, {"--no-tns", false}, {"--no-midside", false},
+        {"--ignore-length", false},
     };
     AacSettings settings;
     const auto files =

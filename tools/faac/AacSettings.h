@@ -15,6 +15,7 @@ struct AacSettings {
     int mpegVersion = 4;      // the ADTS header's id bit
     bool tns = true;
     bool midSide = true;
+    bool ignoreLength = false;  // read the input to its end, whatever its header says
     std::filesystem::path output;
     std::filesystem::path input;
 };

@@ -1,6 +1,7 @@
-// WAV to AAC: faac [-q N | -b N] [-c HZ] [-w] [--mpeg-vers 2|4] -o OUTFILE INFILE
-// Reads 16-bit PCM, writes ADTS (".aac") or MP4 (".m4a", ".mp4", -w) and
-// prints "NN%" progress lines. Exit 0 on success, 1 on failure, 2 on a bad
+// WAV to AAC: faac [-q N | -b N] [-c HZ] [-w] [--mpeg-vers 2|4] [--ignore-length] -o OUTFILE INFILE
+// Reads 16-bit PCM (INFILE "-": standard input), writes ADTS (".aac") or MP4
+// (".m4a", ".mp4", -w) and prints "NN%" progress lines where the length is
+// known. Exit 0 on success, 1 on failure, 2 on a bad
 // command line.
 
 #include "faac/AacEncoder.h"
@@ -21,7 +22,7 @@ namespace {
 
 constexpr const char* Usage =
     "usage: faac [-q QUALITY | -b KBIT] [-c HZ] [-w] [--mpeg-vers 2|4] [--tns | --no-tns] [--no-midside] "
-    "-o OUTFILE INFILE";
+    "[--ignore-length] -o OUTFILE INFILE|-";
 
 int Fail(const std::string& text)
 {
@@ -46,7 +47,7 @@ bool EncodeAll(wavio::WavReader& reader, faac::AacEncoder& encoder, faac::AacMux
     const faac::AacEncoder::PacketSink sink = [&](AVPacket* packet, std::string& e) {
         return muxer.Write(packet, e);
     };
-    wavio::Progress progress(reader.TotalFrames(), false);
+    wavio::Progress progress(reader.ExpectedFrames(), false);
     std::uint64_t done = 0;
     while (const std::size_t frames = reader.Read(raw.data(), std::size_t(frameSize))) {
         wavio::DecodeSamples(raw.data(), frames * std::size_t(format.channels), format, samples.data());
@@ -68,8 +69,8 @@ int Convert(const faac::AacSettings& settings)
 {
     std::string error;
     wavio::WavReader reader;
-    if (!reader.Open(settings.input, error) || !CheckInput(reader.Format(), error))
-        return Fail("cannot read " + settings.input.string() + ": " + error);
+    if (!reader.Open(settings.input, settings.ignoreLength, error) || !CheckInput(reader.Format(), error))
+        return Fail("cannot read " + wavio::InputName(settings.input) + ": " + error);
     const char* muxerName = faac::MuxerName(settings);
     faac::AacEncoder encoder;
     faac::AacMuxer muxer;

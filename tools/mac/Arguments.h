@@ -7,12 +7,14 @@
 
 namespace mac {
 
-// The command line: INPUT OUTPUT [-cLEVEL]. The first two words are always
-// the paths, so a name may start with "-".
+// The command line: INPUT OUTPUT [-cLEVEL] [--ignore-length]. The first two
+// words are always the paths, so a name may start with "-"; INPUT "-" is
+// standard input.
 struct Arguments {
     std::filesystem::path input;
     std::filesystem::path output;
     int level = 2000;
+    bool ignoreLength = false;  // read the input to its end, whatever its header says
 };
 
 extern const char* const kUsage;

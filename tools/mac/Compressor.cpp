@@ -19,31 +19,33 @@ bool IsCompressible(const wavio::WavFormat& format)
            (format.channels == 1 || format.channels == 2);
 }
 
-// Reads one frame's blocks as interleaved samples.
-void ReadFrame(wavio::WavReader& wav, std::size_t blocks, std::vector<std::uint8_t>& bytes,
-               std::vector<std::int16_t>& samples)
+// Reads up to one frame's blocks as interleaved samples; fewer only at the
+// end of the input.
+std::size_t ReadFrame(wavio::WavReader& wav, std::size_t blocks, std::vector<std::uint8_t>& bytes,
+                      std::vector<std::int16_t>& samples)
 {
     const int channels = wav.Format().channels;
     bytes.resize(blocks * 2 * channels);
-    if (wav.Read(bytes.data(), blocks) != blocks)
+    const std::size_t read = wav.Read(bytes.data(), blocks);
+    if (wav.Failed())
         throw std::runtime_error("cannot read the input file");
-    samples.resize(blocks * channels);
+    samples.resize(read * channels);
     for (std::size_t i = 0; i < samples.size(); ++i)
         samples[i] = static_cast<std::int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
+    return read;
 }
 
 void EncodeFrames(wavio::WavReader& wav, const CompressionLevel& level, ApeWriter& writer,
                   wavio::Progress& progress)
 {
-    const std::uint64_t total = wav.TotalFrames();
     std::vector<std::uint8_t> bytes;
     std::vector<std::int16_t> samples;
     progress.Update(0);
-    for (std::uint64_t done = 0; done < total;) {
-        const auto blocks = static_cast<std::size_t>(std::min<std::uint64_t>(level.blocksPerFrame, total - done));
-        ReadFrame(wav, blocks, bytes, samples);
+    std::uint64_t done = 0;
+    while (const std::size_t blocks = ReadFrame(wav, level.blocksPerFrame, bytes, samples)) {
         writer.WriteFrame(EncodeFrame(level, wav.Format().channels, samples.data(), blocks,
-                                      [&](std::size_t coded) { progress.Update(done + coded); }));
+                                      [&](std::size_t coded) { progress.Update(done + coded); }),
+                          static_cast<std::uint32_t>(blocks));
         done += blocks;
     }
 }
@@ -61,19 +63,18 @@ int Compress(const Arguments& arguments)
     try {
         wavio::WavReader wav;
         std::string problem;
-        if (!wav.Open(arguments.input, problem))
-            Fail("cannot read the input: " + problem);
+        if (!wav.Open(arguments.input, arguments.ignoreLength, problem))
+            Fail("cannot read " + wavio::InputName(arguments.input) + ": " + problem);
         if (!IsCompressible(wav.Format()))
             Fail("only 16-bit PCM WAV input, mono or stereo, can be compressed");
-        if (wav.TotalFrames() == 0)
-            Fail("the input holds no samples");
         wavio::OutputFile output;
         if (!output.Create(arguments.output, problem))
             Fail("cannot create the output: " + problem);
         const wavio::WavFormat& format = wav.Format();
         ApeWriter writer(output, {level.value, format.channels, static_cast<std::uint32_t>(format.sampleRate),
-                                  level.blocksPerFrame, wav.TotalFrames()});
-        wavio::Progress progress(wav.TotalFrames(), false);
+                                  level.blocksPerFrame},
+                         wav.ExpectedFrames());
+        wavio::Progress progress(wav.ExpectedFrames(), false);
         EncodeFrames(wav, level, writer, progress);
         writer.Finish();
         if (!output.Commit(problem))

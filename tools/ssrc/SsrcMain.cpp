@@ -1,7 +1,7 @@
 // WAV to WAV: ssrc [--rate HZ] [--bits 8|16|24] [--mono | --stereo]
-//                  [--dither | --nodither] [--quiet] INFILE OUTFILE
-// Without options the samples are copied as they are. Prints "NN%"
-// progress lines. Exit 0 on success, 1 on failure, 2 on a bad command line.
+//                  [--dither | --nodither] [--quiet] [--ignore-length] INFILE OUTFILE
+// Without options the samples are copied as they are; INFILE "-" reads
+// standard input. Prints "NN%" progress lines where the length is known. Exit 0 on success, 1 on failure, 2 on a bad command line.
 
 #include "ssrc/WavConversion.h"
 #include "ssrc/WavSettings.h"
@@ -12,7 +12,7 @@ namespace {
 
 constexpr const char* Usage =
     "usage: ssrc [--rate HZ] [--bits 8|16|24] [--mono | --stereo] [--dither | --nodither] [--quiet] "
-    "INFILE OUTFILE";
+    "[--ignore-length] INFILE|- OUTFILE";
 
 }  // namespace
 

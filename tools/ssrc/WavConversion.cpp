@@ -106,8 +106,8 @@ private:
 bool ConvertWav(const WavSettings& settings, std::string& error)
 {
     wavio::WavReader reader;
-    if (!reader.Open(settings.input, error)) {
-        error = "cannot read " + settings.input.string() + ": " + error;
+    if (!reader.Open(settings.input, settings.ignoreLength, error)) {
+        error = "cannot read " + wavio::InputName(settings.input) + ": " + error;
         return false;
     }
     const wavio::WavFormat& in = reader.Format();
@@ -124,7 +124,7 @@ bool ConvertWav(const WavSettings& settings, std::string& error)
     }
     const std::size_t block = InputBlock(in.sampleRate, out.sampleRate);
     std::vector<std::uint8_t> raw(block * std::size_t(in.BlockAlign()));
-    wavio::Progress progress(reader.TotalFrames(), settings.quiet);
+    wavio::Progress progress(reader.ExpectedFrames(), settings.quiet);
     std::uint64_t done = 0;
     while (const std::size_t frames = reader.Read(raw.data(), block)) {
         if (!pipeline.Push(raw.data(), frames, error))
@@ -132,7 +132,7 @@ bool ConvertWav(const WavSettings& settings, std::string& error)
         progress.Update(done += frames);
     }
     if (reader.Failed()) {
-        error = "reading " + settings.input.string() + " failed";
+        error = "reading " + wavio::InputName(settings.input) + " failed";
         return false;
     }
     if (!pipeline.Finish(error))

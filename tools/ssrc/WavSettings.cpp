@@ -23,6 +23,8 @@ bool Apply(WavSettings& settings, const std::string& name, const std::string& va
         settings.dither = name == "--dither";
     else if (name == "--quiet")
         settings.quiet = true;
+    else if (name == "--ignore-length")
+        settings.ignoreLength = true;
     else {
         error = "invalid value for " + name + ": " + value;
         return false;
@@ -36,7 +38,7 @@ std::optional<WavSettings> ParseWavSettings(int argc, char** argv, std::string& 
 {
     const std::vector<wavio::OptionSpec> specs = {
         {"--rate", true}, {"--bits", true}, {"--mono", false}, {"--stereo", false},
-        {"--dither", false}, {"--nodither", false}, {"--quiet", false},
+        {"--dither", false}, {"--nodither", false}, {"--quiet", false}, {"--ignore-length", false},
     };
     WavSettings settings;
     const auto files =

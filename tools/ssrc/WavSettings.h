@@ -14,6 +14,7 @@ struct WavSettings {
     int channels = 0;  // 1 or 2
     bool dither = true;  // TPDF dither when the bit depth goes down
     bool quiet = false;
+    bool ignoreLength = false;  // read the input to its end, whatever its header says
     std::filesystem::path input;
     std::filesystem::path output;
 };

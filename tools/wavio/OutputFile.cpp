@@ -1,5 +1,6 @@
 #include "wavio/OutputFile.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <csignal>
@@ -7,6 +8,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -14,6 +16,7 @@ namespace wavio {
 namespace {
 
 constexpr int TwinAttempts = 100;
+constexpr std::size_t MoveBlock = 1 << 20;
 
 // The twin's name for the signal handler, which may only use plain memory.
 std::array<char, 4096> g_twinName {};
@@ -47,6 +50,24 @@ fs::path TwinName(const fs::path& target, int attempt)
     return twin;
 }
 
+// Repeats step(data, size, offset), a write, pread or pwrite, until the
+// whole size is done, retrying after interruptions.
+template <typename Buffer, typename Step>
+bool TransferAll(Buffer* data, std::size_t size, std::uint64_t offset, Step step)
+{
+    while (size > 0) {
+        const ssize_t n = step(data, size, offset);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= std::size_t(n);
+        offset += std::uint64_t(n);
+    }
+    return true;
+}
+
 }  // namespace
 
 OutputFile::~OutputFile() { Discard(); }
@@ -69,7 +90,7 @@ bool OutputFile::CreateUnnamed(const fs::path& folder)
     // Linking an unnamed file needs its /proc entry.
     if (access("/proc/self/fd", X_OK) != 0)
         return false;
-    fd_ = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    fd_ = open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
     unnamed_ = fd_ >= 0;
     return unnamed_;
 }
@@ -78,7 +99,7 @@ bool OutputFile::CreateTwin()
 {
     for (int attempt = 0; attempt < TwinAttempts; ++attempt) {
         const fs::path twin = TwinName(target_, attempt);
-        fd_ = open(twin.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+        fd_ = open(twin.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0666);
         if (fd_ >= 0) {
             twin_ = twin;
             RegisterTwin(twin_);
@@ -92,25 +113,44 @@ bool OutputFile::CreateTwin()
 
 bool OutputFile::Write(const void* data, std::size_t size)
 {
-    const char* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t n = write(fd_, bytes, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        bytes += n;
-        size -= std::size_t(n);
-    }
-    return true;
+    return TransferAll(static_cast<const char*>(data), size, 0,
+                       [this](const char* bytes, std::size_t n, std::uint64_t) { return write(fd_, bytes, n); });
 }
 
 bool OutputFile::WriteAt(std::uint64_t offset, const void* data, std::size_t size)
 {
-    const off_t position = lseek(fd_, 0, SEEK_CUR);
-    if (position < 0 || lseek(fd_, off_t(offset), SEEK_SET) < 0 || !Write(data, size))
+    return TransferAll(static_cast<const char*>(data), size, offset,
+                       [this](const char* bytes, std::size_t n, std::uint64_t at) {
+                           return pwrite(fd_, bytes, n, off_t(at));
+                       });
+}
+
+bool OutputFile::ReadAt(std::uint64_t offset, void* data, std::size_t size)
+{
+    return TransferAll(static_cast<char*>(data), size, offset, [this](char* bytes, std::size_t n, std::uint64_t at) {
+        return pread(fd_, bytes, n, off_t(at));
+    });
+}
+
+// Block by block, from the far end first when moving up, so that no byte is
+// overwritten before it was copied.
+bool OutputFile::MoveTail(std::uint64_t from, std::uint64_t to)
+{
+    const std::int64_t size = Size();
+    if (size < 0 || std::uint64_t(size) < from)
         return false;
-    return lseek(fd_, position, SEEK_SET) >= 0;
+    const std::uint64_t length = std::uint64_t(size) - from;
+    std::vector<char> buffer(std::size_t(std::min<std::uint64_t>(MoveBlock, length)));
+    for (std::uint64_t done = 0; done < length;) {
+        const std::size_t n = std::size_t(std::min<std::uint64_t>(buffer.size(), length - done));
+        const std::uint64_t offset = to > from ? length - done - n : done;
+        if (!ReadAt(from + offset, buffer.data(), n) || !WriteAt(to + offset, buffer.data(), n))
+            return false;
+        done += n;
+    }
+    if (to < from && ftruncate(fd_, off_t(to + length)) != 0)
+        return false;
+    return Seek(0, SEEK_END) >= 0;
 }
 
 std::int64_t OutputFile::Seek(std::int64_t offset, int whence) { return lseek(fd_, off_t(offset), whence); }

@@ -25,7 +25,12 @@ public:
 
     // Writes at the current position; false with errno set on failure.
     bool Write(const void* data, std::size_t size);
+    // At the offset, leaving the current position where it is.
     bool WriteAt(std::uint64_t offset, const void* data, std::size_t size);
+    // Moves everything from offset `from` to the end so that it starts at
+    // `to`, the file growing or shrinking by the difference; the position
+    // is then the new end.
+    bool MoveTail(std::uint64_t from, std::uint64_t to);
     // lseek semantics; -1 with errno set on failure.
     std::int64_t Seek(std::int64_t offset, int whence);
     std::int64_t Size() const;
@@ -36,6 +41,7 @@ private:
     bool CreateUnnamed(const std::filesystem::path& folder);
     bool CreateTwin();
     bool LinkUnnamed(std::filesystem::path& linked);
+    bool ReadAt(std::uint64_t offset, void* data, std::size_t size);
     void Discard();
 
     int fd_ = -1;

@@ -11,6 +11,12 @@ void Progress::Update(std::uint64_t done)
         Print(int(std::min<std::uint64_t>(done * 100 / total_, 99)));  // 100 only once complete
 }
 
+void Progress::Finish()
+{
+    if (total_ > 0)
+        Print(100);
+}
+
 void Progress::Print(int percent)
 {
     if (quiet_ || percent <= shown_)

@@ -1,6 +1,7 @@
 #pragma once
 
-// Progress as "NN%" lines on standard output, one per whole percent.
+// Progress as "NN%" lines on standard output, one per whole percent. With
+// no total (an input of unknown length) nothing is printed at all.
 
 #include <cstdint>
 
@@ -11,7 +12,7 @@ public:
     Progress(std::uint64_t total, bool quiet) : total_(total), quiet_(quiet) {}
 
     void Update(std::uint64_t done);
-    void Finish() { Print(100); }
+    void Finish();
 
 private:
     void Print(int percent);

@@ -4,6 +4,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <sys/stat.h>
 
 namespace wavio {
@@ -13,6 +14,11 @@ constexpr std::uint16_t TagPcm = 1;
 constexpr std::uint16_t TagFloat = 3;
 constexpr std::uint16_t TagExtensible = 0xFFFE;
 constexpr std::uint32_t ExtensibleFormatSize = 40;
+// Sizes a streaming writer puts in the header when it cannot know the length.
+constexpr std::uint32_t UnknownSizes[] = {0, 0xFFFFFFFF};
+constexpr std::uint64_t Unbounded = std::numeric_limits<std::uint64_t>::max();
+// A pipe's capacity: fewer, fuller reads than stdio's default for a pipe.
+constexpr std::size_t StreamBuffer = 64 * 1024;
 
 std::uint32_t Le(const std::uint8_t* at, int bytes)
 {
@@ -22,20 +28,44 @@ std::uint32_t Le(const std::uint8_t* at, int bytes)
     return value;
 }
 
-bool ReadExactly(std::FILE* file, void* buffer, std::size_t size)
+bool IsUnknownSize(std::uint32_t size)
 {
-    return std::fread(buffer, 1, size, file) == size;
+    return std::find(std::begin(UnknownSizes), std::end(UnknownSizes), size) != std::end(UnknownSizes);
 }
 
 }  // namespace
 
+std::string InputName(const std::filesystem::path& path)
+{
+    return path == StandardInputPath ? "standard input" : path.string();
+}
+
 WavReader::~WavReader()
 {
-    if (file_)
+    if (file_ && !stream_)
         std::fclose(file_);
 }
 
-bool WavReader::Open(const std::filesystem::path& path, std::string& error)
+bool WavReader::Open(const std::filesystem::path& path, bool ignoreLength, std::string& error)
+{
+    if (path == StandardInputPath) {
+        file_ = stdin;
+        stream_ = true;
+        std::setvbuf(file_, nullptr, _IOFBF, StreamBuffer);
+        inputSize_ = Unbounded;
+    } else if (!OpenFile(path, error)) {
+        return false;
+    }
+    std::array<std::uint8_t, 12> riff {};
+    if (!ReadExactly(riff.data(), riff.size()) || std::memcmp(riff.data(), "RIFF", 4) != 0 ||
+        std::memcmp(riff.data() + 8, "WAVE", 4) != 0) {
+        error = position_ == 0 ? "the input is empty" : "not a RIFF WAVE file";
+        return false;
+    }
+    return ParseChunks(ignoreLength, error);
+}
+
+bool WavReader::OpenFile(const std::filesystem::path& path, std::string& error)
 {
     file_ = std::fopen(path.c_str(), "rb");
     struct stat info {};
@@ -47,26 +77,20 @@ bool WavReader::Open(const std::filesystem::path& path, std::string& error)
         error = "not a regular file";
         return false;
     }
-    fileSize_ = std::uint64_t(info.st_size);
-    std::array<std::uint8_t, 12> riff {};
-    if (!ReadExactly(file_, riff.data(), riff.size()) || std::memcmp(riff.data(), "RIFF", 4) != 0 ||
-        std::memcmp(riff.data() + 8, "WAVE", 4) != 0) {
-        error = "not a RIFF WAVE file";
-        return false;
-    }
-    return ParseChunks(error);
+    inputSize_ = std::uint64_t(info.st_size);
+    return true;
 }
 
-bool WavReader::ParseChunks(std::string& error)
+bool WavReader::ParseChunks(bool ignoreLength, std::string& error)
 {
     bool haveFormat = false;
-    std::uint64_t position = 12;
+    std::uint64_t next = position_;
     std::array<std::uint8_t, 8> chunk {};
-    while (position + chunk.size() <= fileSize_) {
-        if (fseeko(file_, off_t(position), SEEK_SET) != 0 || !ReadExactly(file_, chunk.data(), chunk.size()))
+    while (next + chunk.size() <= inputSize_) {
+        if (!SkipTo(next) || !ReadExactly(chunk.data(), chunk.size()))
             break;
         const std::uint32_t size = Le(chunk.data() + 4, 4);
-        position += chunk.size();
+        next = position_ + size + (size & 1);
         if (std::memcmp(chunk.data(), "fmt ", 4) == 0) {
             if (!ParseFormatChunk(size, error))
                 return false;
@@ -76,12 +100,9 @@ bool WavReader::ParseChunks(std::string& error)
                 error = "the data chunk comes before the format chunk";
                 return false;
             }
-            // A streamed or cut-off file declares more than it holds.
-            const std::uint64_t available = std::min<std::uint64_t>(size, fileSize_ - position);
-            totalFrames_ = framesLeft_ = available / std::uint64_t(format_.BlockAlign());
-            return fseeko(file_, off_t(position), SEEK_SET) == 0;
+            StartData(size, ignoreLength);
+            return true;
         }
-        position += std::uint64_t(size) + (size & 1);
     }
     error = haveFormat ? "no data chunk" : "no format chunk";
     return false;
@@ -90,7 +111,7 @@ bool WavReader::ParseChunks(std::string& error)
 bool WavReader::ParseFormatChunk(std::uint32_t size, std::string& error)
 {
     std::array<std::uint8_t, ExtensibleFormatSize> fmt {};
-    if (size < 16 || !ReadExactly(file_, fmt.data(), std::min<std::uint32_t>(size, fmt.size()))) {
+    if (size < 16 || !ReadExactly(fmt.data(), std::min<std::uint32_t>(size, fmt.size()))) {
         error = "damaged format chunk";
         return false;
     }
@@ -116,6 +137,41 @@ bool WavReader::ParseFormatChunk(std::uint32_t size, std::string& error)
     return true;
 }
 
+void WavReader::StartData(std::uint32_t declared, bool ignoreLength)
+{
+    const std::uint64_t blockAlign = std::uint64_t(format_.BlockAlign());
+    const bool claimed = !IsUnknownSize(declared);
+    const bool lengthFromHeader = claimed && !ignoreLength;
+    // A streamed or cut-off file declares more than it holds.
+    const std::uint64_t rest = inputSize_ - position_;
+    framesLeft_ = (lengthFromHeader ? std::min<std::uint64_t>(declared, rest) : rest) / blockAlign;
+    if (!stream_ || lengthFromHeader)
+        expectedFrames_ = framesLeft_;
+    else
+        expectedFrames_ = claimed ? declared / blockAlign : 0;
+}
+
+bool WavReader::ReadExactly(void* buffer, std::size_t size)
+{
+    const std::size_t got = std::fread(buffer, 1, size, file_);
+    position_ += got;
+    return got == size;
+}
+
+// Streams cannot seek, so what lies between is read and dropped.
+bool WavReader::SkipTo(std::uint64_t position)
+{
+    if (!stream_) {
+        position_ = position;
+        return fseeko(file_, off_t(position), SEEK_SET) == 0;
+    }
+    std::array<std::uint8_t, 4096> scratch {};
+    while (position_ < position)
+        if (!ReadExactly(scratch.data(), std::size_t(std::min<std::uint64_t>(scratch.size(), position - position_))))
+            return false;
+    return true;
+}
+
 std::size_t WavReader::Read(std::uint8_t* buffer, std::size_t maxFrames)
 {
     const std::size_t wanted = std::size_t(std::min<std::uint64_t>(maxFrames, framesLeft_));
@@ -124,9 +180,13 @@ std::size_t WavReader::Read(std::uint8_t* buffer, std::size_t maxFrames)
     const std::size_t blockAlign = std::size_t(format_.BlockAlign());
     const std::size_t bytes = std::fread(buffer, 1, wanted * blockAlign, file_);
     const std::size_t frames = bytes / blockAlign;
-    if (frames < wanted)
-        failed_ = true;  // the file shrank or a read failed
     framesLeft_ -= frames;
+    if (frames < wanted) {
+        // A stream may end anywhere; a file that holds less than it did at
+        // Open shrank, and a read error is an error either way.
+        failed_ = !stream_ || std::ferror(file_);
+        framesLeft_ = 0;
+    }
     return frames;
 }
 
