@@ -193,6 +193,8 @@ bool TBatchRun::StartEntry(int position)
 // text of a failure, empty when the job may start (or the entry is skipped).
 std::string TBatchRun::PrepareEntry(Entry& entry)
 {
+    if (std::string problem = InputProblem(entry.input); !problem.empty())
+        return problem;
     NamingChoice naming = frontEnd_.Naming();
     naming.format = settings_.OutputFormat;
     try {
@@ -203,8 +205,6 @@ std::string TBatchRun::PrepareEntry(Entry& entry)
     if (entry.output.empty())
         return OutsideText;
     frontEnd_.SetTips("Process: from " + entry.input.string() + " to " + entry.output);
-    if (std::string problem = InputProblem(entry.input); !problem.empty())
-        return problem;
     if (SamePath(entry.input, entry.output))
         return SameFileText;
     if (const auto earlier = written_.find(PathKey(entry.output)); earlier != written_.end())

@@ -32,16 +32,20 @@ const std::array<const char*, 12> CommandTemplates = {
     "",
     ""};
 
+namespace {
+constexpr const char* AacStreamTemplate = "$PATH $OPTIONS --ignore-length -o $OUTFILE -";
+}
+
 const std::array<StreamRow, 12> StreamTemplates = {{
     {"$PATH $OPTIONS - $OUTFILE", true},
     {"$PATH $OPTIONS --ignorelength - -o $OUTFILE", false},
-    {"", false},
+    {"$PATH - $OUTFILE $OPTIONS --ignore-length", false},
     {"$PATH $OPTIONS --ignore-chunk-sizes -f -o $OUTFILE -", false},
-    {"", false},
-    {"", false},
-    {"", false},
+    {AacStreamTemplate, false},
+    {AacStreamTemplate, false},
+    {AacStreamTemplate, false},
     {"$PATH $OPTIONS --overwrite - $OUTFILE", true},
-    {"", false},
+    {"$PATH $OPTIONS --ignore-length - $OUTFILE", false},
     {"", false},
     {"", false},
     {"", false}}};

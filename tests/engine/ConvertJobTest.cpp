@@ -19,7 +19,7 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr std::uint8_t Mp3 = 0, Ogg = 1, Ape = 2, Flac = 3, Aac = 4, M4a = 5, Mpc = 7, Wav = 8;
+constexpr std::uint8_t Mp3 = 0, Ogg = 1, Ape = 2, Flac = 3, Aac = 4, M4a = 5, Mpc = 7, Wav = 8, Ofr = 9;
 
 // Jobs here write their temporary WAV files into a private temporary
 // folder, so that a file left behind is seen.
@@ -104,8 +104,8 @@ TEST_F(ConvertJob, CancelWhileDecodingStartsNoEncoder)
     testaudio::MakeToneWav(input, 44100, 2, 60.0);
     TConversionJob encoder;
     encoder.InputFile = input;
-    encoder.OutputFile = out_ / "out.wav";
-    encoder.OutputFormat = Wav;  // through the temporary WAV file
+    encoder.OutputFile = out_ / "out.ofr";
+    encoder.OutputFormat = Ofr;  // the row that goes through a temporary WAV file
     encoder.ProgramPath = fakeencoder::Write(out_ / "enc", "touch '" + started.string() + "'");
     RunJob(encoder, [&] { encoder.Cancel(); });
     EXPECT_FALSE(encoder.Succeeded);
@@ -121,8 +121,8 @@ TEST_F(ConvertJob, CancelWhileEncodingEndsPromptlyAndLeavesNothing)
     const fs::path pidFile = out_ / "pid";
     TConversionJob encoder;
     encoder.InputFile = testaudio::Get("tone.mp3");
-    encoder.OutputFile = out_ / "out.wav";
-    encoder.OutputFormat = Wav;  // through the temporary WAV file
+    encoder.OutputFile = out_ / "out.ofr";
+    encoder.OutputFormat = Ofr;  // the row that goes through a temporary WAV file
     encoder.ProgramPath = Sleeper(out_.path(), pidFile);
     const auto took = RunJob(encoder, [&] {
         if (fs::exists(pidFile))

@@ -22,7 +22,7 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr std::uint8_t Mp3 = 0, Ogg = 1, Flac = 3, Mpc = 7;
+constexpr std::uint8_t Mp3 = 0, Ogg = 1, Ape = 2, Flac = 3, Aac = 4, M4a = 5, Mpc = 7, Wav = 8;
 
 std::string ReadAll(const fs::path& path)
 {
@@ -85,7 +85,10 @@ TEST_F(StreamingJob, OutputsEqualThoseMadeThroughATemporaryWav)
         const char* options;
         bool sameBytes;  // the encoder is deterministic and writes no length of its own
     };
-    const Case cases[] = {{Mp3, "-b 128", true}, {Flac, "-5", false}, {Ogg, "-q 3", false}, {Mpc, "--standard", false}};
+    const Case cases[] = {{Mp3, "-b 128", true},       {Flac, "-5", false},
+                          {Ogg, "-q 3", false},        {Mpc, "--standard", false},
+                          {Ape, "-c2000", true},       {Aac, "-q 100 --mpeg-vers 2", true},
+                          {M4a, "-q 100 -w --mpeg-vers 4", true}, {Wav, "", true}};
     for (const Case& c : cases) {
         const std::string extension = engine::FormatExtensions[c.format];
         TConversionJob job;
