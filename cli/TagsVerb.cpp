@@ -50,19 +50,23 @@ int Tags(const std::vector<std::string>& args)
         return cli::ExitUsage;
     }
     try {
-        info = TTAGInfo{};
-        ReadTagInfo(file, info);
-        if (settings.empty()) {
-            Print(info);
-            return cli::ExitOk;
+        if (problem = TagFileProblem(file); problem.empty()) {
+            info = TTAGInfo{};
+            ReadTagInfo(file, info);
+            if (settings.empty()) {
+                Print(info);
+                return cli::ExitOk;
+            }
+            ApplySettings(settings, info, problem);
+            problem = WriteTagInfo(file, info);
         }
-        ApplySettings(settings, info, problem);
-        WriteTagInfo(file, info);
     } catch (const std::exception& error) {
-        std::cerr << error.what() << '\n';
-        return cli::ExitFailed;
+        problem = error.what();
     }
-    return cli::ExitOk;
+    if (problem.empty())
+        return cli::ExitOk;
+    std::cerr << problem << '\n';
+    return cli::ExitFailed;
 }
 
 const cli::VerbRegistration registration("tags", "tags FILE [--set Field=value ...]", Tags);

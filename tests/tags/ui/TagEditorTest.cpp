@@ -95,7 +95,7 @@ TEST_F(TagEditorTest, OkWithoutEditsWritesNothing)
     TTAGInfo tags;
     tags.Title = "Title";
     tags.Comment = "first line\r\nsecond line\r\n";
-    WriteTagInfo(a, tags);
+    EXPECT_EQ(WriteTagInfo(a, tags), "");
     const std::string before = Bytes(a);
     Tfrmtaginfo& w = Open({a}, 0);
     EXPECT_EQ(w.edtTitle->text(), "Title");
@@ -139,8 +139,8 @@ TEST_F(TagEditorTest, TrackTextTheSpinnerCannotShowIsKeptUnlessChanged)
     const fs::path a = Copy("tone.mp3", "a.mp3"), b = Copy("tone.mp3", "b.mp3");
     TTAGInfo tags;
     tags.Track = "5/12";
-    WriteTagInfo(a, tags);
-    WriteTagInfo(b, tags);
+    EXPECT_EQ(WriteTagInfo(a, tags), "");
+    EXPECT_EQ(WriteTagInfo(b, tags), "");
     Tfrmtaginfo& w = Open({a, b}, 0);
     w.edtTitle->setText("Edited");
     Click(w.btnNext);
