@@ -1,9 +1,11 @@
 #include "tags/ui/TagForm.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -47,6 +49,15 @@ std::string KeptOrEdited(const std::string& loaded, const QString& loadedShown, 
     return shown == loadedShown ? loaded : Text(shown);
 }
 
+// A read-only field gets the window's background instead of the edit's.
+void ShadeIfReadOnly(QWidget* control, bool readOnly)
+{
+    QPalette palette = control->palette();
+    const QPalette normal = QApplication::palette(control);
+    palette.setColor(QPalette::Base, normal.color(readOnly ? QPalette::Window : QPalette::Base));
+    control->setPalette(palette);
+}
+
 // Modified is cleared however a load ends, also by an error.
 struct ClearOnExit {
     bool& flag;
@@ -82,7 +93,7 @@ void Tfrmtaginfo::ClearTagControls()
     edtGenre->setEditText(QString());
     edtNumber->setValue(0);
     edtComment->clear();
-    loaded_ = TTAGInfo{};
+    loadedTags_ = TTAGInfo{};
 }
 
 void Tfrmtaginfo::ShowSummary(const fs::path& path)
@@ -111,23 +122,27 @@ void Tfrmtaginfo::ShowTags(const fs::path& path)
     edtNumber->setValue(ShownTrack(tags.Track));
     edtGenre->setEditText(Text(tags.Genre));
     edtComment->setPlainText(MemoTextOf(tags.Comment));
-    loaded_ = tags;
+    loadedTags_ = tags;
     ShowWritableFields(path);
 }
 
 // A field the file's kind does not store (Ogg's "Encoded by" is the
-// stream's vendor) cannot be edited.
+// stream's vendor) cannot be edited, and looks so.
 void Tfrmtaginfo::ShowWritableFields(const fs::path& path)
 {
     const auto writable = [&](TagFieldPointer field) {
         const auto at = std::find(TagFields.begin(), TagFields.end(), field);
         return TagFieldWritable(path, std::size_t(at - TagFields.begin()));
     };
-    for (const auto& [edit, field] : LineEdits())
+    for (const auto& [edit, field] : LineEdits()) {
         edit->setReadOnly(!writable(field));
+        ShadeIfReadOnly(edit, edit->isReadOnly());
+    }
     edtNumber->setReadOnly(!writable(&TTAGInfo::Track));
+    ShadeIfReadOnly(edtNumber, edtNumber->isReadOnly());
     edtGenre->setEnabled(writable(&TTAGInfo::Genre));
     edtComment->setReadOnly(!writable(&TTAGInfo::Comment));
+    ShadeIfReadOnly(edtComment, edtComment->isReadOnly());
 }
 
 std::vector<std::pair<QLineEdit*, TagFieldPointer>> Tfrmtaginfo::LineEdits() const
@@ -148,14 +163,14 @@ int Tfrmtaginfo::ShownTrack(const std::string& track)
 // (Composer, Language) and fields left as they were keep their stored form.
 void Tfrmtaginfo::SaveFile(const fs::path& path)
 {
-    TTAGInfo tags = loaded_;
+    TTAGInfo tags = loadedTags_;
     for (const auto& [edit, field] : LineEdits())
-        tags.*field = KeptOrEdited(loaded_.*field, Text(loaded_.*field), edit->text());
+        tags.*field = KeptOrEdited(loadedTags_.*field, Text(loadedTags_.*field), edit->text());
     const int track = edtNumber->value();
-    if (track != ShownTrack(loaded_.Track))
+    if (track != ShownTrack(loadedTags_.Track))
         tags.Track = std::to_string(track);
-    tags.Genre = KeptOrEdited(loaded_.Genre, Text(loaded_.Genre), edtGenre->currentText());
-    tags.Comment = KeptOrEdited(loaded_.Comment, MemoTextOf(loaded_.Comment), edtComment->toPlainText());
+    tags.Genre = KeptOrEdited(loadedTags_.Genre, Text(loadedTags_.Genre), edtGenre->currentText());
+    tags.Comment = KeptOrEdited(loadedTags_.Comment, MemoTextOf(loadedTags_.Comment), edtComment->toPlainText());
     if (const std::string problem = WriteTagInfo(path, tags); !problem.empty())
         throw TagError(problem);
 }

@@ -98,6 +98,6 @@ private:
     void Step(int delta);
     bool ShowErrors(void (Tfrmtaginfo::*operation)(const std::filesystem::path&));
 
-    TTAGInfo loaded_;  // as read by the last load
+    TTAGInfo loadedTags_;  // as read by the last load
     bool loaded_ = false;
 };
