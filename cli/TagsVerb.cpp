@@ -37,32 +37,38 @@ void Print(const TTAGInfo& info)
         std::cout << TagFieldNames[i] << '=' << TagField(info, i) << '\n';
 }
 
+// Prints the record, or writes the settings into it; why not, naming the file.
+std::string ShowOrSet(const std::filesystem::path& file, const std::vector<std::string>& settings)
+{
+    if (std::string problem = TagFileProblem(file); !problem.empty())
+        return problem;
+    try {
+        TTAGInfo info;
+        ReadTagInfo(file, info);
+        if (settings.empty()) {
+            Print(info);
+            return {};
+        }
+        std::string problem;
+        ApplySettings(settings, info, problem);
+        return WriteTagInfo(file, info);
+    } catch (const std::exception& error) {
+        return error.what();
+    }
+}
+
 int Tags(const std::vector<std::string>& args)
 {
     if (args.empty() || (args.size() > 1 && args[1] != "--set") || args.size() == 2)
         return cli::ExitUsage;
-    const std::filesystem::path file = args[0];
     const std::vector<std::string> settings(args.begin() + std::min<std::size_t>(2, args.size()), args.end());
-    TTAGInfo info;
+    TTAGInfo checked;
     std::string problem;
-    if (!ApplySettings(settings, info, problem)) {
+    if (!ApplySettings(settings, checked, problem)) {
         std::cerr << problem << '\n';
         return cli::ExitUsage;
     }
-    try {
-        if (problem = TagFileProblem(file); problem.empty()) {
-            info = TTAGInfo{};
-            ReadTagInfo(file, info);
-            if (settings.empty()) {
-                Print(info);
-                return cli::ExitOk;
-            }
-            ApplySettings(settings, info, problem);
-            problem = WriteTagInfo(file, info);
-        }
-    } catch (const std::exception& error) {
-        problem = error.what();
-    }
+    problem = ShowOrSet(args[0], settings);
     if (problem.empty())
         return cli::ExitOk;
     std::cerr << problem << '\n';
