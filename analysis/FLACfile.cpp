@@ -51,6 +51,43 @@ bool TFLACfile::IsValid() const
            SampleRate > 0 && BitsPerSample > 0 && SampleCount > 0;
 }
 
+// The non-empty comment standing in for an empty field; null when none.
+const std::string* TFLACfile::StandIn(std::string TFLACfile::*field) const
+{
+    const auto own = std::find_if(FLACfields.begin(), FLACfields.end(),
+                                  [&](const FLACfield& f) { return f.field == field; });
+    if (own == FLACfields.end() || !(this->*field).empty())
+        return nullptr;
+    const std::string_view other = FallbackCommentName(own->name);
+    if (other.empty())
+        return nullptr;
+    for (const FLACfield& known : FLACfields)
+        if (known.name == other && !(this->*known.field).empty())
+            return &(this->*known.field);
+    for (const auto& [name, value] : ExtraFields)
+        if (name == other && !value.empty())
+            return &value;
+    return nullptr;
+}
+
+std::string TFLACfile::TagValue(std::string TFLACfile::*field) const
+{
+    const std::string* standIn = StandIn(field);
+    return standIn ? *standIn : this->*field;
+}
+
+void TFLACfile::SetTagValue(std::string TFLACfile::*field, const std::string& value)
+{
+    std::string* const standIn = const_cast<std::string*>(StandIn(field));
+    if (!standIn) {
+        this->*field = value;
+        return;
+    }
+    *standIn = value;
+    if (value.empty())
+        std::erase_if(ExtraFields, [&](const auto& extra) { return &extra.second == standIn; });
+}
+
 bool TFLACfile::Load(const std::filesystem::path& path)
 {
     Clear();

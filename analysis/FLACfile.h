@@ -33,6 +33,13 @@ public:
     bool Save(const std::filesystem::path& path, bool commonOnly);
     bool IsValid() const;
 
+    // A tag value: the field, or when it is empty the comment other taggers
+    // keep that value in (DESCRIPTION for COMMENT and the like). Setting one
+    // writes to the comment it was read from, so a value keeps its place;
+    // clearing such a comment removes it.
+    std::string TagValue(std::string TFLACfile::*field) const;
+    void SetTagValue(std::string TFLACfile::*field, const std::string& value);
+
     std::array<std::uint8_t, 42> StreamHeader{};  // "fLaC" and the STREAMINFO block
     std::filesystem::path FileName;
     std::uint32_t PaddingIndex = 0;   // blocks after STREAMINFO count from 1
@@ -66,6 +73,7 @@ public:
 private:
     void ClearFileHalf();
     void ClearCommentHalf();
+    const std::string* StandIn(std::string TFLACfile::*field) const;
     bool ReadFile(const std::filesystem::path& path, bool withComments);
     bool WalkBlocks(const analysis::FileReader& file, bool withComments);
     void ReadComments(const std::vector<std::uint8_t>& data, bool withComments);

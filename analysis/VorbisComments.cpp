@@ -2,6 +2,8 @@
 
 #include "analysis/CommentText.h"
 
+#include <utility>
+
 namespace analysis {
 namespace {
 
@@ -60,6 +62,16 @@ std::optional<CommentItem> SplitCommentItem(std::string_view item)
     if (equals == std::string_view::npos || equals == 0)
         return std::nullopt;
     return CommentItem{UpperAscii(item.substr(0, equals)), DecodeCommentText(item.substr(equals + 1))};
+}
+
+std::string_view FallbackCommentName(std::string_view name)
+{
+    constexpr std::pair<std::string_view, std::string_view> fallbacks[] = {
+        {"COMMENT", "DESCRIPTION"}, {"ENCODER", "ENCODED-BY"}, {"URL", "WEBSITE"}};
+    for (const auto& [own, other] : fallbacks)
+        if (name == own)
+            return other;
+    return {};
 }
 
 std::string JoinCommentItem(std::string_view name, std::string_view value)

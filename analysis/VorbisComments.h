@@ -33,6 +33,11 @@ struct CommentItem {
 // Splits an item at its first "="; nothing when the name part is empty.
 std::optional<CommentItem> SplitCommentItem(std::string_view item);
 
+// The name other taggers use for the value of the named comment
+// (DESCRIPTION for COMMENT, ENCODED-BY for ENCODER, WEBSITE for URL); empty
+// when there is none. Read only when the named comment is absent.
+std::string_view FallbackCommentName(std::string_view name);
+
 // The stored form of a comment: NAME=value with the value encoded.
 std::string JoinCommentItem(std::string_view name, std::string_view value);
 

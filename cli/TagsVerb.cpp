@@ -37,32 +37,42 @@ void Print(const TTAGInfo& info)
         std::cout << TagFieldNames[i] << '=' << TagField(info, i) << '\n';
 }
 
+// Prints the record, or writes the settings into it; why not, naming the file.
+std::string ShowOrSet(const std::filesystem::path& file, const std::vector<std::string>& settings)
+{
+    if (std::string problem = TagFileProblem(file); !problem.empty())
+        return problem;
+    try {
+        TTAGInfo info;
+        ReadTagInfo(file, info);
+        if (settings.empty()) {
+            Print(info);
+            return {};
+        }
+        std::string problem;
+        ApplySettings(settings, info, problem);
+        return WriteTagInfo(file, info);
+    } catch (const std::exception& error) {
+        return error.what();
+    }
+}
+
 int Tags(const std::vector<std::string>& args)
 {
     if (args.empty() || (args.size() > 1 && args[1] != "--set") || args.size() == 2)
         return cli::ExitUsage;
-    const std::filesystem::path file = args[0];
     const std::vector<std::string> settings(args.begin() + std::min<std::size_t>(2, args.size()), args.end());
-    TTAGInfo info;
+    TTAGInfo checked;
     std::string problem;
-    if (!ApplySettings(settings, info, problem)) {
+    if (!ApplySettings(settings, checked, problem)) {
         std::cerr << problem << '\n';
         return cli::ExitUsage;
     }
-    try {
-        info = TTAGInfo{};
-        ReadTagInfo(file, info);
-        if (settings.empty()) {
-            Print(info);
-            return cli::ExitOk;
-        }
-        ApplySettings(settings, info, problem);
-        WriteTagInfo(file, info);
-    } catch (const std::exception& error) {
-        std::cerr << error.what() << '\n';
-        return cli::ExitFailed;
-    }
-    return cli::ExitOk;
+    problem = ShowOrSet(args[0], settings);
+    if (problem.empty())
+        return cli::ExitOk;
+    std::cerr << problem << '\n';
+    return cli::ExitFailed;
 }
 
 const cli::VerbRegistration registration("tags", "tags FILE [--set Field=value ...]", Tags);

@@ -1,9 +1,12 @@
 #include "tags/TagInfo.h"
 
 #include <algorithm>
+#include <bitset>
 #include <cctype>
 #include <functional>
 #include <map>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 #include "analysis/AACfile.h"
 #include "analysis/FLACfile.h"
@@ -12,21 +15,19 @@
 #include "analysis/Musepack.h"
 #include "analysis/OggVorbis.h"
 #include "analysis/OptimFROG.h"
+#include "tags/Mp4TagBridge.h"
 #include "tags/TagKinds.h"
 
 namespace fs = std::filesystem;
 
 std::string& TagField(TTAGInfo& info, std::size_t index)
 {
-    std::string* const fields[] = {&info.Track,    &info.Title,     &info.Artist,    &info.Album,
-                                   &info.Year,     &info.Comment,   &info.Genre,     &info.Composer,
-                                   &info.EncodedBy, &info.Copyright, &info.Language, &info.URL};
-    return *fields[index];
+    return info.*TagFields[index];
 }
 
 const std::string& TagField(const TTAGInfo& info, std::size_t index)
 {
-    return TagField(const_cast<TTAGInfo&>(info), index);
+    return info.*TagFields[index];
 }
 
 namespace {
@@ -86,19 +87,32 @@ void ReadOgg(const fs::path& file, TTAGInfo& info)
     info.EncodedBy = ogg.EncoderName();
 }
 
-void WriteOgg(const fs::path& file, const TTAGInfo& info)
+// Record fields and the Ogg analyser's texts; the track is a number there.
+const std::array<std::pair<TagFieldPointer, std::string TOggVorbis::*>, 6> OggTexts = {{
+    {&TTAGInfo::Title, &TOggVorbis::Title},
+    {&TTAGInfo::Artist, &TOggVorbis::Artist},
+    {&TTAGInfo::Album, &TOggVorbis::Album},
+    {&TTAGInfo::Year, &TOggVorbis::Date},
+    {&TTAGInfo::Comment, &TOggVorbis::Comment},
+    {&TTAGInfo::Genre, &TOggVorbis::Genre},
+}};
+
+std::string WriteOgg(const fs::path& file, const TTagEdit& edit)
 {
     TOggVorbis ogg;
     if (!ogg.Load(file))
-        return;
-    ogg.Track = std::uint16_t(tagsteps::DecimalOrZero(info.Track));
-    ogg.Title = info.Title;
-    ogg.Artist = info.Artist;
-    ogg.Album = info.Album;
-    ogg.Date = info.Year;
-    ogg.Comment = info.Comment;
-    ogg.Genre = info.Genre;
-    ogg.Save(file);
+        return "not an Ogg Vorbis file";
+    bool changed = edit.Changed(&TTAGInfo::Track);
+    if (changed)
+        ogg.Track = std::uint16_t(tagsteps::DecimalOrZero(edit.values.Track));
+    for (const auto& [field, text] : OggTexts)
+        if (edit.Changed(field)) {
+            ogg.*text = edit.values.*field;
+            changed = true;
+        }
+    if (changed && !ogg.Save(file))
+        return "its comment header could not be rewritten";
+    return {};
 }
 
 // Record field and FLAC comment field, in record order.
@@ -113,28 +127,66 @@ void ReadFlac(const fs::path& file, TTAGInfo& info)
     if (!flac.Load(file))
         return;
     for (std::size_t i = 0; i < FlacFields.size(); ++i)
-        TagField(info, i) = flac.*FlacFields[i];
+        TagField(info, i) = flac.TagValue(FlacFields[i]);
 }
 
-void WriteFlac(const fs::path& file, const TTAGInfo& info)
+std::string WriteFlac(const fs::path& file, const TTagEdit& edit)
 {
     TFLACfile flac;
     if (!flac.Load(file))
-        return;
+        return "not a valid FLAC file";
+    bool changed = false;
     for (std::size_t i = 0; i < FlacFields.size(); ++i)
-        flac.*FlacFields[i] = TagField(info, i);
-    flac.Save(file, false);
+        if (edit.Changed(TagFields[i])) {
+            flac.SetTagValue(FlacFields[i], TagField(edit.values, i));
+            changed = true;
+        }
+    if (changed && !flac.Save(file, false))
+        return "its comment block could not be rewritten";
+    return {};
 }
 
-void WriteThreeTags(const fs::path& file, const TTAGInfo& info)
+std::string WriteThreeTags(const fs::path& file, const TTagEdit& edit)
 {
-    tagsteps::SaveID3v1Tag(file, info);
-    tagsteps::SaveID3v2Tag(file, info);
-    tagsteps::SaveAPETag(file, info);
+    const std::array<std::pair<bool (*)(const fs::path&, const TTagEdit&), const char*>, 3> steps = {{
+        {tagsteps::SaveID3v1Tag, "ID3v1"},
+        {tagsteps::SaveID3v2Tag, "ID3v2"},
+        {tagsteps::SaveAPETag, "APE"},
+    }};
+    std::string failed;
+    for (const auto& [save, name] : steps)
+        if (!save(file, edit))
+            failed += std::string(failed.empty() ? "" : ", ") + name;
+    return failed.empty() ? std::string() : "its " + failed + " tag could not be saved";
+}
+
+std::string WriteMp4(const fs::path& file, const TTagEdit& edit)
+{
+    if (tagsteps::SaveMP4Tag(file, edit))
+        return {};
+    TMp4TagBridge probe;
+    return probe.Load(file) ? "its MP4 tags could not be saved" : "not an MP4 file that can be read";
+}
+
+std::string WriteWma(const fs::path& file, const TTagEdit& edit)
+{
+    return tagsteps::SaveWMATag(file, edit) ? std::string() : "its WMA attributes could not be saved";
 }
 
 using Reader = std::function<void(const fs::path&, TTAGInfo&)>;
-using Writer = std::function<void(const fs::path&, const TTAGInfo&)>;
+// Empty on success, else why the file's tags were not written.
+using Writer = std::function<std::string(const fs::path&, const TTagEdit&)>;
+
+// Fields in record order that a kind of file stores.
+using FieldSet = std::bitset<TagFields.size()>;
+const FieldSet AllFields = FieldSet().set();
+const FieldSet FirstSeven("000001111111");  // Track to Genre
+const FieldSet AllButLanguage = FieldSet().set().reset(10);
+
+struct TagWriter {
+    Writer write;
+    FieldSet stored;
+};
 
 const std::map<std::string, Reader>& Readers()
 {
@@ -153,33 +205,91 @@ const std::map<std::string, Reader>& Readers()
     return readers;
 }
 
-const std::map<std::string, Writer>& Writers()
+const std::map<std::string, TagWriter>& Writers()
 {
-    static const std::map<std::string, Writer> writers = {
-        {".aac", WriteThreeTags},
-        {".mp3", WriteThreeTags},
-        {".ape", WriteThreeTags},
-        {".mpc", WriteThreeTags},
-        {".ofr", WriteThreeTags},
-        {".mp4", [](const fs::path& f, const TTAGInfo& i) { tagsteps::SaveMP4Tag(f, i); }},
-        {".m4a", [](const fs::path& f, const TTAGInfo& i) { tagsteps::SaveMP4Tag(f, i); }},
-        {".ogg", WriteOgg},
-        {".flac", WriteFlac},
-        {".wma", [](const fs::path& f, const TTAGInfo& i) { tagsteps::SaveWMATag(f, i); }},
+    static const std::map<std::string, TagWriter> writers = {
+        {".aac", {WriteThreeTags, AllFields}},  {".mp3", {WriteThreeTags, AllFields}},
+        {".ape", {WriteThreeTags, AllFields}},  {".mpc", {WriteThreeTags, AllFields}},
+        {".ofr", {WriteThreeTags, AllFields}},  {".mp4", {WriteMp4, FirstSeven}},
+        {".m4a", {WriteMp4, FirstSeven}},       {".ogg", {WriteOgg, FirstSeven}},
+        {".flac", {WriteFlac, AllFields}},      {".wma", {WriteWma, AllButLanguage}},
     };
     return writers;
 }
 
+// A FIFO or device would block or never end; a missing file goes on to the
+// reader, which may pass its open error on.
+bool IsSpecialFile(const fs::path& file)
+{
+    std::error_code ec;
+    const fs::file_status status = fs::status(file, ec);
+    return fs::exists(status) && !fs::is_regular_file(status);
+}
+
+std::string Named(const fs::path& file, const std::string& problem)
+{
+    return file.string() + ": " + problem;
+}
+
+// A guess at why a save failed, for the message; empty when nothing obvious.
+std::string LikelyCause(const fs::path& file)
+{
+    const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
+    if (::access(folder.c_str(), W_OK) != 0)
+        return " (its folder is not writable)";
+    struct statvfs disk {};
+    std::error_code ec;
+    const std::uintmax_t size = fs::file_size(file, ec);
+    if (::statvfs(folder.c_str(), &disk) == 0 && !ec &&
+        std::uintmax_t(disk.f_bavail) * disk.f_frsize <= size)
+        return " (the disk is full)";
+    return {};
+}
+
 }  // namespace
+
+std::string TagFileProblem(const fs::path& file)
+{
+    std::error_code ec;
+    const fs::file_status status = fs::status(file, ec);
+    if (!fs::exists(status))
+        return Named(file, "no such file");
+    if (fs::is_directory(status))
+        return Named(file, "is a folder, not a file");
+    if (!fs::is_regular_file(status))
+        return Named(file, "not a regular file");
+    return {};
+}
+
+bool TagFieldWritable(const fs::path& file, std::size_t index)
+{
+    const auto writer = Writers().find(Extension(file));
+    return writer != Writers().end() && writer->second.stored.test(index);
+}
 
 void ReadTagInfo(const fs::path& file, TTAGInfo& info)
 {
+    if (IsSpecialFile(file))
+        return;
     if (const auto reader = Readers().find(Extension(file)); reader != Readers().end())
         reader->second(file, info);
 }
 
-void WriteTagInfo(const fs::path& file, TTAGInfo info)
+std::string WriteTagInfo(const fs::path& file, const TTAGInfo& info)
 {
-    if (const auto writer = Writers().find(Extension(file)); writer != Writers().end())
-        writer->second(file, info);
+    if (std::string problem = TagFileProblem(file); !problem.empty())
+        return problem;
+    const auto writer = Writers().find(Extension(file));
+    if (writer == Writers().end())
+        return Named(file, "tags cannot be written to this kind of file");
+    try {
+        TTagEdit edit{info, {}};
+        ReadTagInfo(file, edit.read);
+        if (edit.values == edit.read)
+            return {};
+        const std::string problem = writer->second.write(file, edit);
+        return problem.empty() ? problem : Named(file, problem + LikelyCause(file));
+    } catch (const std::exception& error) {
+        return error.what();
+    }
 }

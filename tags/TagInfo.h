@@ -27,15 +27,34 @@ struct TTAGInfo {
     bool operator==(const TTAGInfo&) const = default;
 };
 
+using TagFieldPointer = std::string TTAGInfo::*;
+
 // Field names in record order, for the command line and the editor.
 constexpr std::array<const char*, 12> TagFieldNames = {
     "Track", "Title", "Artist", "Album", "Year", "Comment",
     "Genre", "Composer", "EncodedBy", "Copyright", "Language", "URL"};
+constexpr std::array<TagFieldPointer, 12> TagFields = {
+    &TTAGInfo::Track,   &TTAGInfo::Title,    &TTAGInfo::Artist,    &TTAGInfo::Album,
+    &TTAGInfo::Year,    &TTAGInfo::Comment,  &TTAGInfo::Genre,     &TTAGInfo::Composer,
+    &TTAGInfo::EncodedBy, &TTAGInfo::Copyright, &TTAGInfo::Language, &TTAGInfo::URL};
 std::string& TagField(TTAGInfo& info, std::size_t index);
 const std::string& TagField(const TTAGInfo& info, std::size_t index);
 
-// Fills the fields the file's tags provide; others keep their value.
-// Throws TagError where the reader passes the open error on.
+// Why the path cannot hold tags at all (missing, a folder, a FIFO), naming
+// it; empty for a regular file.
+std::string TagFileProblem(const std::filesystem::path& file);
+
+// Whether a write of this kind of file stores the field (Ogg's EncodedBy is
+// the stream's vendor, a ".wav" stores nothing).
+bool TagFieldWritable(const std::filesystem::path& file, std::size_t index);
+
+// Fills the fields the file's tags provide; others keep their value. A
+// folder, FIFO or device is left alone. Throws TagError where the reader
+// passes the open error on.
 void ReadTagInfo(const std::filesystem::path& file, TTAGInfo& info);
-// Writes the record into the file's tags; outcomes are not reported.
-void WriteTagInfo(const std::filesystem::path& file, TTAGInfo info);
+
+// Writes into the file's tags only the fields whose value differs from what
+// the file holds now, so every other field keeps its stored form. Empty when
+// the write succeeded or nothing needed writing; otherwise why nothing (or
+// not everything) was written, naming the file.
+[[nodiscard]] std::string WriteTagInfo(const std::filesystem::path& file, const TTAGInfo& info);

@@ -1,5 +1,6 @@
 #include "tags/TagKinds.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <utility>
@@ -39,7 +40,7 @@ bool Exists(const fs::path& file)
 }
 
 // Record fields and the APE item keys that hold them.
-const std::array<std::pair<std::string TTAGInfo::*, const char*>, 8> ApeItems = {{
+const std::array<std::pair<TagFieldPointer, const char*>, 8> ApeItems = {{
     {&TTAGInfo::Track, "Track"},
     {&TTAGInfo::Title, "Title"},
     {&TTAGInfo::Artist, "Artist"},
@@ -51,7 +52,7 @@ const std::array<std::pair<std::string TTAGInfo::*, const char*>, 8> ApeItems = 
 }};
 
 // Record fields and the MP4 keys that hold them, in calling order.
-const std::array<std::pair<std::string TTAGInfo::*, const char*>, 7> Mp4Keys = {{
+const std::array<std::pair<TagFieldPointer, const char*>, 7> Mp4Keys = {{
     {&TTAGInfo::Track, "TRACK"},
     {&TTAGInfo::Title, "TITLE"},
     {&TTAGInfo::Artist, "ARTIST"},
@@ -62,7 +63,7 @@ const std::array<std::pair<std::string TTAGInfo::*, const char*>, 7> Mp4Keys = {
 }};
 
 // Record fields and the WMA attributes that hold them.
-const std::array<std::pair<std::string TTAGInfo::*, std::string TTagsData::*>, 11> WmaFields = {{
+const std::array<std::pair<TagFieldPointer, std::string TTagsData::*>, 11> WmaFields = {{
     {&TTAGInfo::Track, &TTagsData::TrackNumber},
     {&TTAGInfo::Title, &TTagsData::Title},
     {&TTAGInfo::Artist, &TTagsData::Author},
@@ -76,6 +77,41 @@ const std::array<std::pair<std::string TTAGInfo::*, std::string TTagsData::*>, 1
     {&TTAGInfo::URL, &TTagsData::URL},
 }};
 
+// Record fields and the text setters of the ID3 tags; the track number
+// goes through its own setter.
+using ID3v1Setter = void (TID3v1::*)(std::string_view);
+const std::array<std::pair<TagFieldPointer, ID3v1Setter>, 6> ID3v1Texts = {{
+    {&TTAGInfo::Title, &TID3v1::SetTitle},
+    {&TTAGInfo::Artist, &TID3v1::SetArtist},
+    {&TTAGInfo::Album, &TID3v1::SetAlbum},
+    {&TTAGInfo::Comment, &TID3v1::SetComment},
+    {&TTAGInfo::Year, &TID3v1::SetYear},
+    {&TTAGInfo::Genre, &TID3v1::SetGenre},
+}};
+
+using ID3v2Setter = void (TID3v2::*)(std::string_view);
+const std::array<std::pair<TagFieldPointer, ID3v2Setter>, 11> ID3v2Texts = {{
+    {&TTAGInfo::Title, &TID3v2::SetTitle},         {&TTAGInfo::Artist, &TID3v2::SetArtist},
+    {&TTAGInfo::Album, &TID3v2::SetAlbum},         {&TTAGInfo::Year, &TID3v2::SetYear},
+    {&TTAGInfo::Genre, &TID3v2::SetGenre},         {&TTAGInfo::Comment, &TID3v2::SetComment},
+    {&TTAGInfo::Composer, &TID3v2::SetComposer},   {&TTAGInfo::EncodedBy, &TID3v2::SetEncodedBy},
+    {&TTAGInfo::Copyright, &TID3v2::SetCopyright}, {&TTAGInfo::Language, &TID3v2::SetLanguage},
+    {&TTAGInfo::URL, &TID3v2::SetURL},
+}};
+
+template <class Table>
+bool AnyFilled(const TTagEdit& edit, const Table& table)
+{
+    return std::any_of(table.begin(), table.end(), [&](const auto& entry) { return edit.Filled(entry.first); });
+}
+
+template <class Table, class Tag>
+void SetFilled(const TTagEdit& edit, const Table& table, Tag& tag)
+{
+    for (const auto& [field, setter] : table)
+        if (edit.Filled(field))
+            (tag.*setter)(edit.values.*field);
+}
 
 }  // namespace
 
@@ -128,85 +164,78 @@ void TagInfoFromMP4(const fs::path& file, TTAGInfo& info)
     bridge.Unload();
 }
 
-bool SaveID3v1Tag(const fs::path& file, const TTAGInfo& info)
+bool SaveID3v1Tag(const fs::path& file, const TTagEdit& edit)
 {
+    const bool track = edit.Filled(&TTAGInfo::Track);
+    if (!track && !AnyFilled(edit, ID3v1Texts))
+        return true;
     TID3v1 tag;
-    if (!Exists(file) || !tag.Load(file) || !tag.Exists())
+    if (!Exists(file) || !tag.Load(file))
         return false;
-    if (!info.Track.empty())
-        tag.SetTrack(std::uint8_t(DecimalOrZero(info.Track) & 0xFF));
-    if (!info.Title.empty())
-        tag.SetTitle(info.Title);
-    if (!info.Artist.empty())
-        tag.SetArtist(info.Artist);
-    if (!info.Album.empty())
-        tag.SetAlbum(info.Album);
-    if (!info.Comment.empty())
-        tag.SetComment(info.Comment);
-    if (!info.Year.empty())
-        tag.SetYear(info.Year);
-    if (!info.Genre.empty())
-        tag.SetGenre(info.Genre);
+    if (!tag.Exists())
+        return true;
+    if (track)
+        tag.SetTrack(std::uint8_t(DecimalOrZero(edit.values.Track) & 0xFF));
+    SetFilled(edit, ID3v1Texts, tag);
     return tag.Save(file);
 }
 
-bool SaveID3v2Tag(const fs::path& file, const TTAGInfo& info)
+bool SaveID3v2Tag(const fs::path& file, const TTagEdit& edit)
 {
+    const bool track = edit.Filled(&TTAGInfo::Track);
+    if (!track && !AnyFilled(edit, ID3v2Texts))
+        return true;
     TID3v2 tag;
     if (!Exists(file) || !tag.Load(file))
         return false;
-    using Setter = void (TID3v2::*)(std::string_view);
-    const std::array<std::pair<const std::string*, Setter>, 11> texts = {{
-        {&info.Title, &TID3v2::SetTitle},         {&info.Artist, &TID3v2::SetArtist},
-        {&info.Album, &TID3v2::SetAlbum},         {&info.Year, &TID3v2::SetYear},
-        {&info.Genre, &TID3v2::SetGenre},         {&info.Comment, &TID3v2::SetComment},
-        {&info.Composer, &TID3v2::SetComposer},   {&info.EncodedBy, &TID3v2::SetEncodedBy},
-        {&info.Copyright, &TID3v2::SetCopyright}, {&info.Language, &TID3v2::SetLanguage},
-        {&info.URL, &TID3v2::SetURL},
-    }};
-    if (!info.Track.empty())
-        tag.SetTrack(std::uint16_t(DecimalOrZero(info.Track) & 0xFFFF));
-    for (const auto& [value, setter] : texts)
-        if (!value->empty())
-            (tag.*setter)(*value);
+    if (track)
+        tag.SetTrack(std::uint16_t(DecimalOrZero(edit.values.Track) & 0xFFFF));
+    SetFilled(edit, ID3v2Texts, tag);
     return tag.Save(file);
 }
 
-bool SaveAPETag(const fs::path& file, const TTAGInfo& info)
+bool SaveAPETag(const fs::path& file, const TTagEdit& edit)
 {
+    if (!AnyFilled(edit, ApeItems))
+        return true;
     TAPETag tag;
     if (!Exists(file) || !tag.Load(file))
         return false;
     for (const auto& [field, key] : ApeItems)
-        if (!(info.*field).empty())
-            tag.SetItem(key, info.*field);
+        if (edit.Filled(field))
+            tag.SetItem(key, edit.values.*field);
     return tag.Save(file);
 }
 
-bool SaveWMATag(const fs::path& file, const TTAGInfo& info)
+bool SaveWMATag(const fs::path& file, const TTagEdit& edit)
 {
+    if (!AnyFilled(edit, WmaFields))
+        return true;
     if (!Exists(file))
         return false;
     TTagsData data;
     ReadWmaTags(file, data);
     for (const auto& [field, attribute] : WmaFields) {
-        if ((info.*field).empty())
+        if (!edit.Filled(field))
             continue;
         const bool wide = attribute == &TTagsData::Description;
-        data.*attribute = wide ? info.*field : tagtext::FirstCharacters(info.*field, WmaShortTextLength);
+        data.*attribute = wide ? edit.values.*field : tagtext::FirstCharacters(edit.values.*field, WmaShortTextLength);
     }
     WriteWmaTags(data);
     return true;
 }
 
-bool SaveMP4Tag(const fs::path& file, const TTAGInfo& info)
+// An MP4 item whose value was cleared is removed.
+bool SaveMP4Tag(const fs::path& file, const TTagEdit& edit)
 {
     TMp4TagBridge bridge;
     if (!bridge.Load(file))
         return false;
+    bool changed = false;
     for (const auto& [field, key] : Mp4Keys)
-        bridge.SetValue(key, info.*field);
-    const bool written = bridge.Write();
+        if (edit.Changed(field))
+            changed = bridge.SetValue(key, edit.values.*field) || changed;
+    const bool written = !changed || bridge.Write();
     bridge.Unload();
     return written;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 // One step per tag kind: copying a tag's values into the record, and
-// writing the record into a file's tag of that kind.
+// writing the fields a user changed into a file's tag of that kind.
 
 #include <cstdint>
 #include <filesystem>
@@ -11,6 +11,18 @@
 #include "tags/classes/APETag.h"
 #include "tags/classes/ID3v1.h"
 #include "tags/classes/ID3v2.h"
+
+// The record to write beside the one the file held before. Only a changed
+// field reaches a setter, so an unchanged one keeps its frame, item or
+// comment exactly as stored.
+struct TTagEdit {
+    TTAGInfo values;
+    TTAGInfo read;
+
+    bool Changed(TagFieldPointer field) const { return values.*field != read.*field; }
+    // Changed to a value: the ID3, APE and WMA steps never clear a field.
+    bool Filled(TagFieldPointer field) const { return Changed(field) && !(values.*field).empty(); }
+};
 
 namespace tagsteps {
 
@@ -24,11 +36,13 @@ void TagInfoFromAPE(const TAPETag& tag, TTAGInfo& info);
 void TagInfoFromWMA(const std::filesystem::path& file, TTAGInfo& info);
 void TagInfoFromMP4(const std::filesystem::path& file, TTAGInfo& info);
 
-// Never creates an ID3v1 tag; the ID3v2 and APE steps create one when none is there.
-bool SaveID3v1Tag(const std::filesystem::path& file, const TTAGInfo& info);
-bool SaveID3v2Tag(const std::filesystem::path& file, const TTAGInfo& info);
-bool SaveAPETag(const std::filesystem::path& file, const TTAGInfo& info);
-bool SaveWMATag(const std::filesystem::path& file, const TTAGInfo& info);
-bool SaveMP4Tag(const std::filesystem::path& file, const TTAGInfo& info);
+// True without touching the file when none of the step's fields changed.
+// Never creates an ID3v1 tag (true when there is none); the ID3v2 and APE
+// steps create one when none is there.
+bool SaveID3v1Tag(const std::filesystem::path& file, const TTagEdit& edit);
+bool SaveID3v2Tag(const std::filesystem::path& file, const TTagEdit& edit);
+bool SaveAPETag(const std::filesystem::path& file, const TTagEdit& edit);
+bool SaveWMATag(const std::filesystem::path& file, const TTagEdit& edit);
+bool SaveMP4Tag(const std::filesystem::path& file, const TTagEdit& edit);
 
 }  // namespace tagsteps

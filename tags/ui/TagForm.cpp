@@ -1,9 +1,11 @@
 #include "tags/ui/TagForm.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -30,7 +32,7 @@ int PlainNumber(const std::string& text)
     return std::stoi(text);
 }
 
-// Stored comments end their lines with CR LF; the memo shows plain lines.
+// The memo shows plain lines whatever line ends the comment was stored with.
 QString MemoTextOf(const std::string& comment)
 {
     QString text = Text(comment);
@@ -40,16 +42,20 @@ QString MemoTextOf(const std::string& comment)
     return text;
 }
 
-std::string CommentOfMemo(QString text)
+// The value as loaded while its control still shows it, so an untouched
+// field is written back exactly as read; else what the control holds.
+std::string KeptOrEdited(const std::string& loaded, const QString& loadedShown, const QString& shown)
 {
-    if (text.isEmpty())
-        return {};
-    if (text.endsWith('\n'))
-        text.chop(1);
-    std::string comment;
-    for (const QString& line : text.split('\n'))
-        comment += Text(line) + "\r\n";
-    return comment;
+    return shown == loadedShown ? loaded : Text(shown);
+}
+
+// A read-only field gets the window's background instead of the edit's.
+void ShadeIfReadOnly(QWidget* control, bool readOnly)
+{
+    QPalette palette = control->palette();
+    const QPalette normal = QApplication::palette(control);
+    palette.setColor(QPalette::Base, normal.color(readOnly ? QPalette::Window : QPalette::Base));
+    control->setPalette(palette);
 }
 
 // Modified is cleared however a load ends, also by an error.
@@ -87,7 +93,7 @@ void Tfrmtaginfo::ClearTagControls()
     edtGenre->setEditText(QString());
     edtNumber->setValue(0);
     edtComment->clear();
-    loadedTrack_.clear();
+    loadedTags_ = TTAGInfo{};
 }
 
 void Tfrmtaginfo::ShowSummary(const fs::path& path)
@@ -111,44 +117,62 @@ void Tfrmtaginfo::ShowTags(const fs::path& path)
 {
     TTAGInfo tags;
     ReadTagInfo(path, tags);
-    edtTitle->setText(Text(tags.Title));
-    edtArtist->setText(Text(tags.Artist));
-    edtAlbum->setText(Text(tags.Album));
-    edtYear->setText(Text(tags.Year));
-    edtCopyright->setText(Text(tags.Copyright));
-    edtURL->setText(Text(tags.URL));
-    edtEncoded->setText(Text(tags.EncodedBy));
-    edtNumber->setValue(std::max(PlainNumber(tags.Track), 0));
+    for (const auto& [edit, field] : LineEdits())
+        edit->setText(Text(tags.*field));
+    edtNumber->setValue(ShownTrack(tags.Track));
     edtGenre->setEditText(Text(tags.Genre));
     edtComment->setPlainText(MemoTextOf(tags.Comment));
-    loadedTrack_ = tags.Track;
+    loadedTags_ = tags;
+    ShowWritableFields(path);
 }
 
-// A track text the spinner cannot show ("5/12", "300") is kept as it was
-// unless the user changed the number.
-std::string Tfrmtaginfo::TrackToSave() const
+// A field the file's kind does not store (Ogg's "Encoded by" is the
+// stream's vendor) cannot be edited, and looks so.
+void Tfrmtaginfo::ShowWritableFields(const fs::path& path)
 {
-    const int shown = edtNumber->value();
-    const bool untouched = shown == std::max(PlainNumber(loadedTrack_), 0);
-    if (untouched && !loadedTrack_.empty() && PlainNumber(loadedTrack_) != shown)
-        return loadedTrack_;
-    return std::to_string(shown);
+    const auto writable = [&](TagFieldPointer field) {
+        const auto at = std::find(TagFields.begin(), TagFields.end(), field);
+        return TagFieldWritable(path, std::size_t(at - TagFields.begin()));
+    };
+    for (const auto& [edit, field] : LineEdits()) {
+        edit->setReadOnly(!writable(field));
+        ShadeIfReadOnly(edit, edit->isReadOnly());
+    }
+    edtNumber->setReadOnly(!writable(&TTAGInfo::Track));
+    ShadeIfReadOnly(edtNumber, edtNumber->isReadOnly());
+    edtGenre->setEnabled(writable(&TTAGInfo::Genre));
+    edtComment->setReadOnly(!writable(&TTAGInfo::Comment));
+    ShadeIfReadOnly(edtComment, edtComment->isReadOnly());
 }
 
+std::vector<std::pair<QLineEdit*, TagFieldPointer>> Tfrmtaginfo::LineEdits() const
+{
+    return {{edtTitle, &TTAGInfo::Title},         {edtArtist, &TTAGInfo::Artist},
+            {edtAlbum, &TTAGInfo::Album},         {edtYear, &TTAGInfo::Year},
+            {edtCopyright, &TTAGInfo::Copyright}, {edtURL, &TTAGInfo::URL},
+            {edtEncoded, &TTAGInfo::EncodedBy}};
+}
+
+// The spinner shows plain numbers only; "5/12" or no track shows as 0.
+int Tfrmtaginfo::ShownTrack(const std::string& track)
+{
+    return std::max(PlainNumber(track), 0);
+}
+
+// Starts from the record as loaded, so fields the window does not show
+// (Composer, Language) and fields left as they were keep their stored form.
 void Tfrmtaginfo::SaveFile(const fs::path& path)
 {
-    TTAGInfo tags;
-    tags.Title = Text(edtTitle->text());
-    tags.Artist = Text(edtArtist->text());
-    tags.Album = Text(edtAlbum->text());
-    tags.Year = Text(edtYear->text());
-    tags.Track = TrackToSave();
-    tags.Genre = Text(edtGenre->currentText());
-    tags.Copyright = Text(edtCopyright->text());
-    tags.URL = Text(edtURL->text());
-    tags.EncodedBy = Text(edtEncoded->text());
-    tags.Comment = CommentOfMemo(edtComment->toPlainText());
-    WriteTagInfo(path, tags);
+    TTAGInfo tags = loadedTags_;
+    for (const auto& [edit, field] : LineEdits())
+        tags.*field = KeptOrEdited(loadedTags_.*field, Text(loadedTags_.*field), edit->text());
+    const int track = edtNumber->value();
+    if (track != ShownTrack(loadedTags_.Track))
+        tags.Track = std::to_string(track);
+    tags.Genre = KeptOrEdited(loadedTags_.Genre, Text(loadedTags_.Genre), edtGenre->currentText());
+    tags.Comment = KeptOrEdited(loadedTags_.Comment, MemoTextOf(loadedTags_.Comment), edtComment->toPlainText());
+    if (const std::string problem = WriteTagInfo(path, tags); !problem.empty())
+        throw TagError(problem);
 }
 
 bool Tfrmtaginfo::ShowErrors(void (Tfrmtaginfo::*operation)(const fs::path&))

@@ -8,7 +8,10 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "tags/TagInfo.h"
 
 class QAction;
 class QComboBox;
@@ -30,7 +33,8 @@ public:
     TEncoder* Engine = nullptr;
     bool Modified = false;
 
-    // Both may throw what the tag layer lets through.
+    // Both throw what the tag layer lets through; SaveFile also throws
+    // TagError with the reason when nothing was written.
     void LoadFile(const std::filesystem::path& path);
     void SaveFile(const std::filesystem::path& path);
 
@@ -86,12 +90,14 @@ private:
     void ClearTagControls();
     void ShowSummary(const std::filesystem::path& path);
     void ShowTags(const std::filesystem::path& path);
-    std::string TrackToSave() const;
+    void ShowWritableFields(const std::filesystem::path& path);
+    std::vector<std::pair<QLineEdit*, TagFieldPointer>> LineEdits() const;
+    static int ShownTrack(const std::string& track);
     // Saves the shown file when edited; false (error shown) when that failed.
     bool SaveIfModified();
     void Step(int delta);
     bool ShowErrors(void (Tfrmtaginfo::*operation)(const std::filesystem::path&));
 
-    std::string loadedTrack_;
+    TTAGInfo loadedTags_;  // as read by the last load
     bool loaded_ = false;
 };

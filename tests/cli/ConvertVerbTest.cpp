@@ -132,7 +132,7 @@ TEST(ConvertVerb, PrefixPlaceholdersCopyTagsAndPlaylist)
     tags.Title = "Title";
     tags.Artist = "AC/DC";
     tags.Album = "Album";
-    WriteTagInfo(input, tags);
+    EXPECT_EQ(WriteTagInfo(input, tags), "");
     const fs::path out = folder / "out";
     const CliResult result = RunCli({"convert", "--format", "FLAC (Free Lossless Audio Codec)", "--preset",
                                      "Level 5 (default)", "--target", out.string(), "--prefix", "%TrackNum%_%Artist%_",

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 #include "support/TempFolder.h"
 #include "support/TestAudio.h"
@@ -91,7 +93,7 @@ TEST(TagInfo, AnMp3WithoutTagsGetsID3v2AndApeButNoID3v1)
 {
     testsupport::TempFolder folder;
     const fs::path mp3 = CopyOf(folder, "tone.mp3", "SONG.MP3");
-    WriteTagInfo(mp3, FullRecord());
+    EXPECT_EQ(WriteTagInfo(mp3, FullRecord()), "");
     TID3v1 id3v1;
     TID3v2 id3v2;
     TAPETag ape;
@@ -110,14 +112,14 @@ TEST(TagInfo, TrackTextsIntoID3v1KeepTheLowByteOfTheirNumber)
     GiveID3v1(mp3, "x");
     TTAGInfo info;
     info.Track = "5/12";
-    WriteTagInfo(mp3, info);
+    EXPECT_EQ(WriteTagInfo(mp3, info), "");
     TID3v1 id3v1;
     TAPETag ape;
     ASSERT_TRUE(id3v1.Load(mp3) && ape.Load(mp3));
     EXPECT_EQ(id3v1.Track(), 0);
     EXPECT_EQ(ape.GetItem("Track"), "5/12");
     info.Track = "300";
-    WriteTagInfo(mp3, info);
+    EXPECT_EQ(WriteTagInfo(mp3, info), "");
     ASSERT_TRUE(id3v1.Load(mp3));
     EXPECT_EQ(id3v1.Track(), 44);
 }
@@ -133,12 +135,12 @@ TEST(TagInfo, OggGivesTrackZeroAndOverwritesWithEmptyValues)
     EXPECT_EQ(info.Title, "");
 }
 
-TEST(TagInfo, WavAndUnknownKindsAreLeftAlone)
+TEST(TagInfo, WavAndUnknownKindsAreLeftAloneAndSaySo)
 {
     testsupport::TempFolder folder;
     const fs::path wav = CopyOf(folder, "stereo.wav", "song.wav");
     const auto before = fs::file_size(wav);
-    WriteTagInfo(wav, FullRecord());
+    EXPECT_EQ(WriteTagInfo(wav, FullRecord()), wav.string() + ": tags cannot be written to this kind of file");
     EXPECT_EQ(fs::file_size(wav), before);
     EXPECT_EQ(Read(wav), TTAGInfo{});
 }
@@ -166,7 +168,7 @@ TEST(TagInfo, RoundTripsForEveryTaggedKind)
         testsupport::TempFolder folder;
         const fs::path file = CopyOf(folder, audio, name);
         const auto samples = testaudio::DecodeS16(file);
-        WriteTagInfo(file, FullRecord());
+        EXPECT_EQ(WriteTagInfo(file, FullRecord()), "");
         TTAGInfo back = Read(file);
         back.EncodedBy.clear();  // Ogg reports its encoder
         EXPECT_EQ(back, FullRecord());
@@ -186,7 +188,7 @@ TEST(TagInfo, WmaKeepsAttributesItDoesNotWrite)
     const std::string encoder = FfprobeTag(wma, "WMFSDKVersion");
     TTAGInfo info;
     info.Title = "T";
-    WriteTagInfo(wma, info);
+    EXPECT_EQ(WriteTagInfo(wma, info), "");
     EXPECT_EQ(FfprobeTag(wma, "WMFSDKVersion"), encoder);
     EXPECT_EQ(Read(wma).Title, "T");
 }
@@ -203,11 +205,88 @@ TEST(TagInfo, M4aKeepsItsCoverArt)
     ASSERT_EQ(testaudio::Run({"ffmpeg", "-v", "error", "-i", plain.string(), "-i", cover.string(), "-map", "0",
                               "-map", "1", "-c", "copy", "-disposition:v", "attached_pic", m4a.string()}),
               0);
-    WriteTagInfo(m4a, FullRecord());
+    EXPECT_EQ(WriteTagInfo(m4a, FullRecord()), "");
     EXPECT_EQ(Read(m4a).Title, FullRecord().Title);
     std::string streams;
     testaudio::Run({"ffprobe", "-v", "error", "-show_entries", "stream=codec_type", "-of", "csv=p=0",
                     m4a.string()},
                    &streams);
     EXPECT_NE(streams.find("video"), std::string::npos) << streams;
+}
+
+// Each tag of an MP3 keeps its own value of a field the write left alone:
+// setting that field anyway would copy the winning tag's value into all.
+TEST(TagInfo, AWriteSetsOnlyTheChangedFieldsInEveryTag)
+{
+    testsupport::TempFolder folder;
+    const fs::path mp3 = CopyOf(folder, "tone.mp3", "song.mp3");
+    GiveID3v1(mp3, "Short v1 title", "Jazz");
+    TID3v2 id3v2;
+    ASSERT_TRUE(id3v2.Load(mp3));
+    id3v2.SetTitle("The whole title as ID3v2 holds it");
+    id3v2.SetComposer("Composer");
+    ASSERT_TRUE(id3v2.Save(mp3));
+    TTAGInfo info = Read(mp3);
+    ASSERT_EQ(info.Title, "The whole title as ID3v2 holds it");
+    info.Artist = "New artist";
+    EXPECT_EQ(WriteTagInfo(mp3, info), "");
+
+    TID3v1 id3v1;
+    TAPETag ape;
+    ASSERT_TRUE(id3v1.Load(mp3) && id3v2.Load(mp3) && ape.Load(mp3));
+    EXPECT_EQ(id3v1.Title(), "Short v1 title");
+    EXPECT_EQ(id3v1.Artist(), "New artist");
+    EXPECT_EQ(id3v1.Genre(), "Jazz");
+    EXPECT_EQ(id3v2.Artist(), "New artist");
+    EXPECT_EQ(id3v2.Composer(), "Composer");
+    EXPECT_EQ(ape.GetItem("Artist"), "New artist");
+    EXPECT_EQ(ape.GetItem("Title"), "");
+    EXPECT_EQ(ape.GetItem("Genre"), "");
+    EXPECT_EQ(Read(mp3), info);
+}
+
+TEST(TagInfo, AnUnchangedRecordLeavesTheFileAlone)
+{
+    testsupport::TempFolder folder;
+    for (const auto& [audio, name] : {std::pair{"tone.mp3", "a.mp3"}, std::pair{"tone.flac", "a.flac"},
+                                      std::pair{"tone.ogg", "a.ogg"}, std::pair{"tone.wma", "a.wma"}}) {
+        SCOPED_TRACE(name);
+        const fs::path file = CopyOf(folder, audio, name);
+        EXPECT_EQ(WriteTagInfo(file, FullRecord()), "");
+        std::ifstream in(file, std::ios::binary);
+        const std::string before{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        const auto stamp = fs::last_write_time(file) - std::chrono::hours(1);
+        fs::last_write_time(file, stamp);
+        EXPECT_EQ(WriteTagInfo(file, Read(file)), "");
+        EXPECT_EQ(fs::last_write_time(file), stamp);
+        std::ifstream again(file, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(again), std::istreambuf_iterator<char>()), before);
+    }
+}
+
+// Other taggers keep the comment in DESCRIPTION, the encoder in ENCODED-BY
+// and the link in WEBSITE; an edit goes back where the value came from.
+TEST(TagInfo, FlacReadsTheNamesOtherTaggersUse)
+{
+    testsupport::TempFolder folder;
+    const fs::path flac = CopyOf(folder, "tone.flac", "a.flac");
+    ASSERT_EQ(testaudio::Run({"metaflac", "--set-tag=DESCRIPTION=Described", "--set-tag=ENCODED-BY=Someone",
+                              "--set-tag=WEBSITE=http://example.org/", "--set-tag=URL=http://own.example/",
+                              flac.string()}),
+              0);
+    TTAGInfo info = Read(flac);
+    EXPECT_EQ(info.Comment, "Described");
+    EXPECT_EQ(info.EncodedBy, "Someone");
+    EXPECT_EQ(info.URL, "http://own.example/");  // the own name wins
+
+    info.Comment = "Changed";
+    info.EncodedBy.clear();
+    EXPECT_EQ(WriteTagInfo(flac, info), "");
+    std::string tags;
+    ASSERT_EQ(testaudio::Run({"metaflac", "--export-tags-to=-", flac.string()}, &tags), 0);
+    EXPECT_NE(tags.find("DESCRIPTION=Changed\n"), std::string::npos) << tags;
+    EXPECT_EQ(tags.find("COMMENT="), std::string::npos) << tags;
+    EXPECT_EQ(tags.find("ENCODED-BY="), std::string::npos) << tags;
+    EXPECT_NE(tags.find("WEBSITE=http://example.org/\n"), std::string::npos) << tags;
+    EXPECT_EQ(Read(flac), info);
 }

@@ -45,3 +45,10 @@ TEST_F(TagEditorTest, BothPagesArePicturedWithTheirCaptionsWhole)
     for (QPushButton* button : w.findChildren<QPushButton*>())
         EXPECT_GE(button->width(), button->sizeHint().width()) << button->text().toStdString();
 }
+
+TEST_F(TagEditorTest, AnOggFileIsPicturedWithItsFieldsThatCannotBeSaved)
+{
+    Tfrmtaginfo& w = Open({Copy("tone.ogg", "song.ogg")}, 0);
+    Save(w, "taginfo-info-ogg");
+    ExpectWholeAndInside(*w.tsInfo);
+}

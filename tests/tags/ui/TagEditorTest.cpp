@@ -95,7 +95,7 @@ TEST_F(TagEditorTest, OkWithoutEditsWritesNothing)
     TTAGInfo tags;
     tags.Title = "Title";
     tags.Comment = "first line\r\nsecond line\r\n";
-    WriteTagInfo(a, tags);
+    EXPECT_EQ(WriteTagInfo(a, tags), "");
     const std::string before = Bytes(a);
     Tfrmtaginfo& w = Open({a}, 0);
     EXPECT_EQ(w.edtTitle->text(), "Title");
@@ -130,8 +130,61 @@ TEST_F(TagEditorTest, SavedFieldsReachEveryTagOfAnMp3)
     TAPETag ape;
     ASSERT_TRUE(ape.Load(a));
     EXPECT_EQ(ape.GetItem("Genre"), "Alternative Rock");
-    EXPECT_EQ(ape.GetItem("Track"), "0");
-    EXPECT_EQ(ape.GetItem("Comment"), "one\r\ntwo");
+    EXPECT_EQ(ape.GetItem("Track"), "");  // no track read, none written
+    EXPECT_EQ(ape.GetItem("Comment"), "one\ntwo");
+}
+
+// Only what the user changed is written: the comment keeps its CR LF, and
+// Composer and Language, which the window does not show, stay.
+TEST_F(TagEditorTest, FieldsLeftAsTheyWereKeepTheirStoredForm)
+{
+    const fs::path flac = Copy("tone.flac", "a.flac");
+    TTAGInfo tags;
+    tags.Title = "Old";
+    tags.Track = "5/12";
+    tags.Comment = "first line\r\nsecond line\r\n";
+    tags.Composer = "Composer";
+    tags.Language = "deu";
+    EXPECT_EQ(WriteTagInfo(flac, tags), "");
+    Tfrmtaginfo& w = Open({flac}, 0);
+    w.edtTitle->setText("New");
+    Click(w.btnOK);
+    EXPECT_EQ(w.result(), QDialog::Accepted);
+    tags.Title = "New";
+    EXPECT_EQ(Read(flac), tags);
+
+    Tfrmtaginfo& again = Open({flac}, 0);
+    again.edtComment->setPlainText("just\nlines");
+    again.edtNumber->setValue(0);
+    Click(again.btnOK);
+    EXPECT_EQ(Read(flac).Comment, "just\nlines");
+    EXPECT_EQ(Read(flac).Track, "5/12");
+}
+
+TEST_F(TagEditorTest, OggEncoderNameCannotBeEdited)
+{
+    const fs::path ogg = Copy("tone.ogg", "a.ogg");
+    Tfrmtaginfo& w = Open({ogg}, 0);
+    EXPECT_FALSE(w.edtEncoded->text().isEmpty());
+    EXPECT_TRUE(w.edtEncoded->isReadOnly());
+    EXPECT_FALSE(w.edtTitle->isReadOnly());
+    const fs::path mp3 = Copy("tone.mp3", "a.mp3");
+    Tfrmtaginfo& other = Open({mp3}, 0);
+    EXPECT_FALSE(other.edtEncoded->isReadOnly());
+}
+
+TEST_F(TagEditorTest, AFailedWriteIsShownAndKeepsTheWindowOpen)
+{
+    const fs::path fake = Copy("tone.mp3", "not-mp4.m4a");
+    const std::string before = Bytes(fake);
+    Tfrmtaginfo& w = Open({fake}, 0);
+    w.edtTitle->setText("Edited");
+    Click(w.btnOK);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].caption, "Error");
+    EXPECT_NE(messages[0].text.find("not-mp4.m4a"), std::string::npos) << messages[0].text;
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(Bytes(fake), before);
 }
 
 TEST_F(TagEditorTest, TrackTextTheSpinnerCannotShowIsKeptUnlessChanged)
@@ -139,8 +192,8 @@ TEST_F(TagEditorTest, TrackTextTheSpinnerCannotShowIsKeptUnlessChanged)
     const fs::path a = Copy("tone.mp3", "a.mp3"), b = Copy("tone.mp3", "b.mp3");
     TTAGInfo tags;
     tags.Track = "5/12";
-    WriteTagInfo(a, tags);
-    WriteTagInfo(b, tags);
+    EXPECT_EQ(WriteTagInfo(a, tags), "");
+    EXPECT_EQ(WriteTagInfo(b, tags), "");
     Tfrmtaginfo& w = Open({a, b}, 0);
     w.edtTitle->setText("Edited");
     Click(w.btnNext);

@@ -1,0 +1,124 @@
+#include "InteropTools.h"
+
+#include <algorithm>
+#include <sstream>
+#include <stdexcept>
+#include <vector>
+
+#include "support/TestAudio.h"
+
+namespace fs = std::filesystem;
+
+namespace interop {
+namespace {
+
+std::string Checked(const std::vector<std::string>& argv)
+{
+    std::string output;
+    if (testaudio::Run(argv, &output) != 0)
+        throw std::runtime_error(argv[0] + " failed: " + output);
+    return output;
+}
+
+std::string Cli()
+{
+    return (testaudio::BuildProgramFolder() / "tremolix-cli").string();
+}
+
+// Values made comparable across formats: texts of frames, digests of bytes.
+const char* const DumpScript =
+    "import hashlib\n"
+    "from mutagen._vorbis import VComment\n"
+    "def norm(v):\n"
+    "    if isinstance(v, (bytes, bytearray)):\n"
+    "        return 'sha1:' + hashlib.sha1(bytes(v)).hexdigest()\n"
+    "    if isinstance(v, list):\n"
+    "        return '[' + ', '.join(norm(x) for x in v) + ']'\n"
+    "    parts = [type(v).__name__]\n"
+    "    for a in ('desc', 'lang', 'mime', 'type', 'owner', 'url', 'text', 'data', 'value'):\n"
+    "        if hasattr(v, a) and not callable(getattr(v, a)):\n"
+    "            x = getattr(v, a)\n"
+    "            parts.append(a + '=' + (norm(x) if isinstance(x, (bytes, bytearray, list)) else str(x)))\n"
+    "    return ' '.join(parts) if len(parts) > 1 else repr(v)\n"
+    "f = mutagen.File(sys.argv[1])\n"
+    "key = sys.argv[2].lower()\n"
+    "if isinstance(f.tags, VComment):\n"
+    "    items = [(k, v) for k, v in f.tags]\n"
+    "else:\n"
+    "    items = list(f.tags.items())\n"
+    "lines = []\n"
+    "for k, v in items:\n"
+    "    if (k.lower() == key) == (sys.argv[3] == 'only'):\n"
+    "        lines.append(k + ' ' + norm(v))\n"
+    "for p in getattr(f, 'pictures', []):\n"
+    "    lines.append('picture ' + norm(p))\n"
+    "sys.stdout.buffer.write('\\n'.join(sorted(lines)).encode('utf-8'))\n";
+
+std::string Dump(const fs::path& file, const std::string& key, const std::string& mode)
+{
+    std::string script = "import sys, mutagen\n";
+    script += DumpScript;
+    return Checked({"/usr/bin/python3", "-c", script, file.string(), key, mode});
+}
+
+}  // namespace
+
+std::string Mutagen(const std::string& script, const fs::path& file)
+{
+    const std::string program =
+        "import sys, mutagen, mutagen.id3 as id3, mutagen.flac, mutagen.mp4, mutagen.asf, mutagen.oggvorbis\n" +
+        script;
+    return Checked({"/usr/bin/python3", "-c", program, file.string()});
+}
+
+std::string CliTags(const fs::path& file)
+{
+    return Checked({Cli(), "tags", file.string()});
+}
+
+std::string Lines(const TTAGInfo& info)
+{
+    std::string out;
+    for (std::size_t i = 0; i < TagFieldNames.size(); ++i)
+        out += std::string(TagFieldNames[i]) + '=' + TagField(info, i) + '\n';
+    return out;
+}
+
+int CliSet(const fs::path& file, const std::string& setting)
+{
+    return testaudio::Run({Cli(), "tags", file.string(), "--set", setting});
+}
+
+std::string MutagenDump(const fs::path& file, const std::string& key)
+{
+    return Dump(file, key, "without");
+}
+
+std::string MutagenValues(const fs::path& file, const std::string& key)
+{
+    return Dump(file, key, "only");
+}
+
+std::string ToolListing(const std::vector<std::string>& argv, const std::string& skip)
+{
+    std::istringstream in(Checked(argv));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        if (line.find(skip) == std::string::npos)
+            lines.push_back(line);
+    std::sort(lines.begin(), lines.end());
+    std::string out;
+    for (const std::string& line : lines)
+        out += line + '\n';
+    return out;
+}
+
+std::string AudioMd5(const fs::path& file)
+{
+    // Only the digest line: a picture stream may make the decoder talk.
+    const std::string output = Checked({"ffmpeg", "-v", "error", "-i", file.string(), "-map", "0:a", "-f", "md5", "-"});
+    const std::size_t at = output.find("MD5=");
+    return at == std::string::npos ? output : output.substr(at);
+}
+
+}  // namespace interop

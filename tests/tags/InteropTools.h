@@ -1,0 +1,39 @@
+#pragma once
+
+// Other taggers and readers, driven from the tests: mutagen scripts, the
+// command line's tags verb, and dumps that tell whether a write kept what it
+// did not mean to change.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tags/TagInfo.h"
+
+namespace interop {
+
+// Runs python3 with mutagen on a script that gets the file as sys.argv[1];
+// "import sys, mutagen" and the mutagen submodules are done already.
+std::string Mutagen(const std::string& script, const std::filesystem::path& file);
+
+// The record as `tremolix-cli tags FILE` prints it: Field=value lines.
+std::string CliTags(const std::filesystem::path& file);
+// The record in that form.
+std::string Lines(const TTAGInfo& info);
+// `tremolix-cli tags FILE --set setting`; its exit status.
+int CliSet(const std::filesystem::path& file, const std::string& setting);
+
+// Every tag value of the file as mutagen sees it, one a line, leaving out
+// the values of key (matched without regard to case); pictures and other
+// binary values by digest.
+std::string MutagenDump(const std::filesystem::path& file, const std::string& key);
+// The values of key alone, in the same form.
+std::string MutagenValues(const std::filesystem::path& file, const std::string& key);
+
+// The lines of a program's output, sorted, without those that hold skip.
+std::string ToolListing(const std::vector<std::string>& argv, const std::string& skip);
+
+// MD5 of the decoded audio, as ffmpeg computes it.
+std::string AudioMd5(const std::filesystem::path& file);
+
+}  // namespace interop
