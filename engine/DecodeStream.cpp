@@ -84,7 +84,7 @@ bool DecodeStream::Prime()
     frameReady_ = DecodeFrame();
     sourceDone_ = !frameReady_;
     const AVChannelLayout& layout = frameReady_ ? frame_->ch_layout : codec_->ch_layout;
-    rate_ = frameReady_ ? frame_->sample_rate : codec_->sample_rate;
+    sourceRate_ = rate_ = frameReady_ ? frame_->sample_rate : codec_->sample_rate;
     if (rate_ <= 0 || layout.nb_channels <= 0)
         return false;
     channels_ = layout.nb_channels == 1 ? 1 : 2;
@@ -252,7 +252,7 @@ std::int32_t DecodeStream::Read(void* buffer, std::uint32_t bytes)
 
 bool DecodeStream::SetOutputRate(std::uint32_t rate)
 {
-    const std::uint64_t source = std::uint64_t(rate_);
+    const std::uint64_t source = std::uint64_t(sourceRate_);
     if (Started() || rate == 0 || rate > INT_MAX ||
         rate > source * MaxRateRatio || rate * std::uint64_t(MaxRateRatio) < source)
         return false;

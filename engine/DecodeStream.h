@@ -37,7 +37,8 @@ public:
     // True once a read has begun converting; the output rate is fixed then.
     bool Started() const { return resampler_ != nullptr || position_ > 0; }
     // Resamples to rate from the first read on; false when started or when
-    // rate is 0 or more than MaxRateRatio times away from the source's.
+    // rate is 0 or more than MaxRateRatio times away from the source's
+    // opening rate.
     bool SetOutputRate(std::uint32_t rate);
     // Scales what is read from now on, saturating; false unless gain is
     // finite and not negative.
@@ -71,6 +72,7 @@ private:
     std::size_t pendingBegin_ = 0;
     std::size_t pendingEnd_ = 0;
 
+    int sourceRate_ = 0;
     int rate_ = 0;
     int channels_ = 0;
     double gain_ = 1.0;

@@ -49,8 +49,9 @@ std::vector<short> Decode(const fs::path& path, std::uint32_t rate, double gain)
 {
     const Handle handle = StreamCreateFile(path, FlagDecodeOnly);
     EXPECT_NE(handle, 0u) << path;
-    if (rate)
+    if (rate) {
         EXPECT_TRUE(ChannelSetOutputRate(handle, rate));
+    }
     EXPECT_TRUE(ChannelSetGain(handle, gain));
     std::vector<short> samples = decodetest::ReadAll(handle);
     StreamFree(handle);
@@ -81,8 +82,9 @@ TEST_P(Normalized, ThePeakLandsAtTheChosenPercentWithinOneStep)
     const std::atomic<bool> cancelled{false};
     const std::optional<double> peak = engine::MeasureFilePeak(input, c.outputRate, cancelled);
     ASSERT_TRUE(peak.has_value());
-    if (c.outputRate == 0)
+    if (c.outputRate == 0) {
         EXPECT_NEAR(*peak, AstatsPeak(input), Step / 2);
+    }
 
     const std::vector<short> samples = Decode(input, c.outputRate, engine::NormalizeGain(*peak, 95));
     const fs::path raw = folder / "normalized.raw";

@@ -178,7 +178,11 @@ TEST(OutputRate, IsChosenBeforeTheFirstReadAndWithinBounds)
     EXPECT_EQ(ErrorGetCode(), ErrorIllegalParam);
     EXPECT_FALSE(ChannelSetOutputRate(handle, 44100 / 65));
     EXPECT_EQ(ChannelGetRate(handle), 44100u);
-    // Asking for the source's own rate leaves the samples exact.
+    // Bounds stay those of the source's rate whatever was chosen before, and
+    // going back to that rate leaves the samples exact.
+    EXPECT_TRUE(ChannelSetOutputRate(handle, 8000));
+    EXPECT_TRUE(ChannelSetOutputRate(handle, 44100 * 64));
+    EXPECT_EQ(ChannelGetRate(handle), 44100u * 64);
     EXPECT_TRUE(ChannelSetOutputRate(handle, 44100));
     EXPECT_EQ(decodetest::ReadAll(handle), testaudio::DecodeS16(testaudio::Get("stereo.wav")));
     EXPECT_FALSE(ChannelSetOutputRate(handle, 48000));
