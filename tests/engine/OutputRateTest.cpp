@@ -39,26 +39,24 @@ bool Encodes(const std::vector<std::string>& argv) { return testaudio::Run(argv)
 
 TEST(OutputRate, KeepsAnAcceptedRateElseTakesTheNearestAboveElseTheHighest)
 {
-    EXPECT_EQ(engine::OutputRateFor(Mpc, 44100), 44100u);
-    EXPECT_EQ(engine::OutputRateFor(Mpc, 37800), 37800u);
-    EXPECT_EQ(engine::OutputRateFor(Mpc, 22050), 32000u);
-    EXPECT_EQ(engine::OutputRateFor(Mpc, 44101), 48000u);
-    EXPECT_EQ(engine::OutputRateFor(Mpc, 96000), 48000u);
-    EXPECT_EQ(engine::OutputRateFor(Aac, 192000), 96000u);
-    EXPECT_EQ(engine::OutputRateFor(M4a, 37800), 44100u);
-    EXPECT_EQ(engine::OutputRateFor(Aac, 7350), 7350u);
-    EXPECT_EQ(engine::OutputRateFor(Aac, 4000), 7350u);
-    EXPECT_EQ(engine::OutputRateFor(Mp3, 96000), 48000u);
-    EXPECT_EQ(engine::OutputRateFor(Mp3, 37800), 44100u);
-    EXPECT_EQ(engine::OutputRateFor(engine::FormatWma, 12000), 16000u);
-    EXPECT_EQ(engine::OutputRateFor(engine::FormatWma, 88200), 48000u);
-    EXPECT_EQ(engine::OutputRateFor(Ogg, 192000), 192000u);
-    EXPECT_EQ(engine::OutputRateFor(Ogg, 384000), 200000u);
-    EXPECT_EQ(engine::OutputRateFor(Flac, 384000), 384000u);
-    EXPECT_EQ(engine::OutputRateFor(Flac, 705600), 655350u);
-    EXPECT_EQ(engine::OutputRateFor(Wav, 1000), 1000u);
-    EXPECT_EQ(engine::OutputRateFor(engine::NoFormat, 5), 5u);
-    EXPECT_EQ(engine::OutputRateFor(200, 5), 5u);
+    struct Case {
+        std::uint8_t format;
+        std::uint32_t input;
+        std::uint32_t output;
+    };
+    const Case cases[] = {
+        {Mpc, 44100, 44100},  {Mpc, 37800, 37800},  {Mpc, 22050, 32000},
+        {Mpc, 44101, 48000},  {Mpc, 96000, 48000},  {Aac, 192000, 96000},
+        {M4a, 37800, 44100},  {Aac, 7350, 7350},    {Aac, 4000, 7350},
+        {Mp3, 96000, 48000},  {Mp3, 37800, 44100},  {engine::FormatWma, 12000, 16000},
+        {engine::FormatWma, 88200, 48000},          {Ogg, 192000, 192000},
+        {Ogg, 384000, 200000},                      {Flac, 384000, 384000},
+        {Flac, 705600, 655350},                     {Wav, 1000, 1000},
+        {engine::NoFormat, 5, 5},                   {200, 5, 5},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(engine::OutputRateFor(c.format, c.input), c.output)
+            << int(c.format) << " at " << c.input;
     for (const engine::AcceptedRates& accepted : engine::FormatAcceptedRates)
         EXPECT_TRUE(std::is_sorted(accepted.only.begin(), accepted.only.end()));
 }
@@ -202,15 +200,8 @@ TEST(OutputRate, IsChosenBeforeTheFirstReadAndWithinBounds)
 
 TEST(OutputRate, AShapeChangeMidStreamIsResampledToTheChosenRate)
 {
-    // 2 s stereo at 44100 Hz, then 1 s mono at 22050 Hz, delivered at 48000 Hz.
     const testsupport::TempFolder folder;
-    const fs::path second = folder / "second.mp3";
-    ASSERT_EQ(testaudio::Run({"lame", "--quiet", "-t", testaudio::Get("mono22050.wav").string(),
-                              second.string()}),
-              0);
-    const fs::path joined = folder / "joined.mp3";
-    decodetest::WriteFile(joined, decodetest::ReadFile(testaudio::Get("tone.mp3")) +
-                                      decodetest::ReadFile(second));
+    const fs::path joined = decodetest::MakeShapeChangingMp3(folder.path());
     const Handle handle = StreamCreateFile(joined, 0);
     ASSERT_NE(handle, 0u);
     ASSERT_TRUE(ChannelSetOutputRate(handle, 48000));
