@@ -156,4 +156,26 @@ std::int32_t ChannelGetData(Handle handle, void* buffer, std::uint32_t bytes)
     return read;
 }
 
+bool ChannelSetOutputRate(Handle handle, std::uint32_t rate)
+{
+    const auto stream = StreamOf(handle);
+    if (!stream)
+        return false;
+    const int code = stream->Started()              ? ErrorAlready
+                     : stream->SetOutputRate(rate) ? ErrorOk
+                                                   : ErrorIllegalParam;
+    SetError(code);
+    return code == ErrorOk;
+}
+
+bool ChannelSetGain(Handle handle, double gain)
+{
+    const auto stream = StreamOf(handle);
+    if (!stream)
+        return false;
+    const bool set = stream->SetGain(gain);
+    SetError(set ? ErrorOk : ErrorIllegalParam);
+    return set;
+}
+
 }  // namespace AudioLibrary

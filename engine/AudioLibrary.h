@@ -24,6 +24,8 @@ constexpr int ErrorOk = 0;
 constexpr int ErrorFileOpen = 2;
 constexpr int ErrorHandle = 5;
 constexpr int ErrorFormat = 6;
+constexpr int ErrorAlready = 14;
+constexpr int ErrorIllegalParam = 20;
 constexpr int ErrorNotSupported = 37;
 constexpr int ErrorNoWmaCodec = 1001;
 constexpr int ErrorUnknown = -1;
@@ -58,6 +60,17 @@ bool ChannelIsActive(Handle handle);  // false once the last data is out
 // Interleaved signed 16-bit little-endian PCM; returns the bytes copied,
 // -1 on error. Sources above two channels arrive down-mixed to stereo.
 std::int32_t ChannelGetData(Handle handle, void* buffer, std::uint32_t bytes);
+
+// Makes a decode stream deliver another sample rate (resampled with soxr at
+// very high quality); rate, length, position and byte-second conversions
+// speak of it from then on. Only before the first ChannelGetData
+// (ErrorAlready after), and within 64 times the source's rate either way
+// (ErrorIllegalParam).
+bool ChannelSetOutputRate(Handle handle, std::uint32_t rate);
+// Multiplies the samples delivered from now on by gain (finite, >= 0, else
+// ErrorIllegalParam), rounding and saturating at the 16-bit limits; 1.0
+// leaves them exact.
+bool ChannelSetGain(Handle handle, double gain);
 
 // WMA encoder. Rates are bit/s, or quality levels with WmaFlagVbrQualities;
 // an empty list means none, with the reason in ErrorGetCode.

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstring>
+
+#include "engine/SampleGain.h"
 
 extern "C" {
 #include <libavutil/opt.h>
@@ -26,6 +29,14 @@ AVChannelLayout UsableLayout(const AVChannelLayout& layout)
     else
         av_channel_layout_default(&usable, layout.nb_channels);
     return usable;
+}
+
+// A rate change goes through soxr at its very high quality setting (28-bit
+// precision), which Debian's libswresample is built with.
+void ChooseHighQualityResampling(SwrContext* resampler)
+{
+    av_opt_set_int(resampler, "resampler", SWR_ENGINE_SOXR, 0);
+    av_opt_set_double(resampler, "precision", 28, 0);
 }
 
 }  // namespace
@@ -73,7 +84,7 @@ bool DecodeStream::Prime()
     frameReady_ = DecodeFrame();
     sourceDone_ = !frameReady_;
     const AVChannelLayout& layout = frameReady_ ? frame_->ch_layout : codec_->ch_layout;
-    rate_ = frameReady_ ? frame_->sample_rate : codec_->sample_rate;
+    sourceRate_ = rate_ = frameReady_ ? frame_->sample_rate : codec_->sample_rate;
     if (rate_ <= 0 || layout.nb_channels <= 0)
         return false;
     channels_ = layout.nb_channels == 1 ? 1 : 2;
@@ -128,6 +139,8 @@ int DecodeStream::PrepareResampler()
     if (status >= 0) {
         // A down-mix is scaled so that it never clips.
         av_opt_set_double(resampler, "rematrix_maxval", 1.0, 0);
+        if (rate_ != frame_->sample_rate)
+            ChooseHighQualityResampling(resampler);
         status = swr_init(resampler);
     }
     av_channel_layout_uninit(&output);
@@ -231,8 +244,29 @@ std::int32_t DecodeStream::Read(void* buffer, std::uint32_t bytes)
             break;
         }
     }
+    if (gain_ != 1.0)
+        engine::ApplyGain(out, filled, gain_);
     position_ += filled;
     return std::int32_t(filled);
+}
+
+bool DecodeStream::SetOutputRate(std::uint32_t rate)
+{
+    const std::uint64_t source = std::uint64_t(sourceRate_);
+    if (Started() || rate == 0 || rate > INT_MAX ||
+        rate > source * MaxRateRatio || rate * std::uint64_t(MaxRateRatio) < source)
+        return false;
+    rate_ = int(rate);
+    statedLength_ = source_->StatedFrames(rate_) * BlockAlign();
+    return true;
+}
+
+bool DecodeStream::SetGain(double gain)
+{
+    if (!std::isfinite(gain) || gain < 0)
+        return false;
+    gain_ = gain;
+    return true;
 }
 
 bool DecodeStream::Active() const

@@ -1,8 +1,9 @@
 #pragma once
 
 // A decode stream of the audio library: the first audio stream of a file as
-// interleaved signed 16-bit PCM at the source's rate, mono for a mono source
-// and stereo otherwise (more channels are down-mixed by libswresample).
+// interleaved signed 16-bit PCM at the source's rate or one asked for before
+// the first read, mono for a mono source and stereo otherwise (more channels
+// are down-mixed by libswresample), optionally scaled by a gain.
 
 #include <cstddef>
 #include <cstdint>
@@ -33,6 +34,18 @@ public:
     // Whole sample frames, up to bytes; -1 on a conversion failure.
     std::int32_t Read(void* buffer, std::uint32_t bytes);
 
+    // True once a read has begun converting; the output rate is fixed then.
+    bool Started() const { return resampler_ != nullptr || position_ > 0; }
+    // Resamples to rate from the first read on; false when started or when
+    // rate is 0 or more than MaxRateRatio times away from the source's
+    // opening rate.
+    bool SetOutputRate(std::uint32_t rate);
+    // Scales what is read from now on, saturating; false unless gain is
+    // finite and not negative.
+    bool SetGain(double gain);
+
+    static constexpr std::uint32_t MaxRateRatio = 64;
+
 private:
     DecodeStream() = default;
     bool OpenDecoder();
@@ -59,8 +72,10 @@ private:
     std::size_t pendingBegin_ = 0;
     std::size_t pendingEnd_ = 0;
 
+    int sourceRate_ = 0;
     int rate_ = 0;
     int channels_ = 0;
+    double gain_ = 1.0;
     bool frameReady_ = false;
     bool draining_ = false;
     bool sourceDone_ = false;

@@ -74,6 +74,36 @@ const std::array<const char*, 11> FormatDisplayNames = {
     "WMA (Windows media audio)"};
 
 namespace {
+// Ascending. lame writes the MPEG rates and would resample anything else
+// itself, with a plainer filter than the decode side's.
+constexpr std::uint32_t Mp3Rates[] = {8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000};
+// libavcodec's aac encoder, which "faac.exe" runs.
+constexpr std::uint32_t AacRates[] = {7350,  8000,  11025, 12000, 16000, 22050, 24000,
+                                      32000, 44100, 48000, 64000, 88200, 96000};
+constexpr std::uint32_t MpcRates[] = {32000, 37800, 44100, 48000};
+// wmav2 refuses rates above 48000; these are the ones WMA players know.
+constexpr std::uint32_t WmaRates[] = {8000, 11025, 16000, 22050, 32000, 44100, 48000};
+// Above these oggenc and flac refuse the input.
+constexpr std::uint32_t OggHighest = 200000;
+constexpr std::uint32_t FlacHighest = 655350;
+}  // namespace
+
+const std::array<AcceptedRates, 12> FormatAcceptedRates = {{
+    {Mp3Rates, 0},
+    {{}, OggHighest},
+    {{}, 0},
+    {{}, FlacHighest},
+    {AacRates, 0},
+    {AacRates, 0},
+    {AacRates, 0},
+    {MpcRates, 0},
+    {{}, 0},
+    {{}, 0},
+    {WmaRates, 0},
+    {{}, 0},
+}};
+
+namespace {
 // Output format index of each list position.
 constexpr std::array<std::uint8_t, 11> IndexOfPosition = {4, 2, 3, 5, 0, 6, 7, 9, 1, 8, 10};
 
@@ -109,6 +139,27 @@ int ListPositionOfFormatIndex(std::uint8_t index)
 {
     const auto it = std::find(IndexOfPosition.begin(), IndexOfPosition.end(), index);
     return it == IndexOfPosition.end() ? -1 : int(it - IndexOfPosition.begin());
+}
+
+bool AcceptsRate(std::uint8_t format, std::uint32_t rate)
+{
+    if (format >= FormatAcceptedRates.size())
+        return true;
+    const AcceptedRates& accepted = FormatAcceptedRates[format];
+    if (!accepted.only.empty())
+        return std::find(accepted.only.begin(), accepted.only.end(), rate) != accepted.only.end();
+    return accepted.highest == 0 || rate <= accepted.highest;
+}
+
+std::uint32_t OutputRateFor(std::uint8_t format, std::uint32_t inputRate)
+{
+    if (AcceptsRate(format, inputRate))
+        return inputRate;
+    const AcceptedRates& accepted = FormatAcceptedRates[format];
+    if (accepted.only.empty())
+        return accepted.highest;
+    const auto above = std::upper_bound(accepted.only.begin(), accepted.only.end(), inputRate);
+    return above != accepted.only.end() ? *above : accepted.only.back();
 }
 
 std::uint8_t FormatIndexOfFile(const std::filesystem::path& path)

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 
 namespace engine {
@@ -32,6 +33,21 @@ bool StreamsIntoEncoder(std::uint8_t index);
 extern const std::array<const char*, 12> FormatKindNames;
 // Display names in list order (positions 0 to 10).
 extern const std::array<const char*, 11> FormatDisplayNames;
+
+// The sample rates an output format's encoder takes: only the listed ones
+// when the list is not empty, else any rate up to highest (0: no limit).
+struct AcceptedRates {
+    std::span<const std::uint32_t> only;
+    std::uint32_t highest = 0;
+};
+extern const std::array<AcceptedRates, 12> FormatAcceptedRates;
+
+// Whether the format's encoder takes the rate; any rate for NoFormat and
+// indexes beyond the table.
+bool AcceptsRate(std::uint8_t format, std::uint32_t rate);
+// The rate to decode to for the format: inputRate when the encoder takes it,
+// else the nearest accepted rate above it, else the highest accepted rate.
+std::uint32_t OutputRateFor(std::uint8_t format, std::uint32_t inputRate);
 
 // List position <-> output format index; out of range gives NoFormat / -1.
 std::uint8_t FormatIndexOfListPosition(int position);

@@ -177,15 +177,8 @@ TEST(AudioLibrary, EstimatedLengthNeverFallsBehindThePosition)
 
 TEST(AudioLibrary, AShapeChangeMidStreamKeepsTheOpeningRateAndChannels)
 {
-    // Two MP3 files end to end: 2 s stereo at 44100 Hz, then 1 s mono at 22050 Hz.
     const testsupport::TempFolder folder;
-    const fs::path second = folder / "second.mp3";
-    ASSERT_EQ(testaudio::Run({"lame", "--quiet", "-t", testaudio::Get("mono22050.wav").string(),
-                              second.string()}),
-              0);
-    const fs::path joined = folder / "joined.mp3";
-    decodetest::WriteFile(joined, decodetest::ReadFile(testaudio::Get("tone.mp3")) +
-                                      decodetest::ReadFile(second));
+    const fs::path joined = decodetest::MakeShapeChangingMp3(folder.path());
     const Handle handle = StreamCreateFile(joined, 0);
     ASSERT_NE(handle, 0u);
     ChannelInfo info;

@@ -55,4 +55,14 @@ inline std::filesystem::path MakeMp3WithoutInfoFrame(const std::filesystem::path
     return mp3;
 }
 
+// Two MP3 files end to end: 2 s stereo at 44100 Hz, then 1 s mono at 22050 Hz.
+inline std::filesystem::path MakeShapeChangingMp3(const std::filesystem::path& folder)
+{
+    const std::filesystem::path second = folder / "second.mp3";
+    testaudio::Run({"lame", "--quiet", "-t", testaudio::Get("mono22050.wav").string(), second.string()});
+    const std::filesystem::path joined = folder / "joined.mp3";
+    WriteFile(joined, ReadFile(testaudio::Get("tone.mp3")) + ReadFile(second));
+    return joined;
+}
+
 }  // namespace decodetest
