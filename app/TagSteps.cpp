@@ -3,6 +3,7 @@
 #include <array>
 #include <utility>
 
+#include "tags/ExtraTagCopy.h"
 #include "tags/TagInfo.h"
 
 namespace app {
@@ -41,11 +42,12 @@ std::string ApplyTagPlaceholders(const std::string& path, const std::filesystem:
     return result;
 }
 
-void CopyTags(const std::filesystem::path& input, const std::filesystem::path& output)
+std::vector<std::string> CopyTags(const std::filesystem::path& input, const std::filesystem::path& output)
 {
     TTAGInfo info;
     ReadTagInfo(input, info);
     WriteTagInfo(output, info);
+    return extratags::CopyExtraTags(input, output);
 }
 
 }  // namespace app
