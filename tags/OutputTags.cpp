@@ -45,7 +45,8 @@ TagLib::FLAC::Picture* NewFlacPicture(const TagPicture& picture)
 class Id3v2Output : public OutputTags {
 public:
     explicit Id3v2Output(const fs::path& file) : file_(file.c_str(), false) {}
-    bool Valid() const { return file_.isValid(); }
+    // TagLib takes any file for MPEG audio; one without a frame is not.
+    bool Valid() { return file_.isValid() && file_.firstFrameOffset() >= 0; }
     NumberStyle Numbering() const override { return {true, true}; }
     PropertyMap Values() override { return file_.hasID3v2Tag() ? file_.ID3v2Tag()->properties() : PropertyMap(); }
     PropertyMap SetValues(const PropertyMap& values) override { return file_.ID3v2Tag(true)->setProperties(values); }
@@ -79,7 +80,7 @@ private:
 class FlacOutput : public OutputTags {
 public:
     explicit FlacOutput(const fs::path& file) : file_(file.c_str(), false) {}
-    bool Valid() const { return file_.isValid(); }
+    bool Valid() { return file_.isValid(); }
     NumberStyle Numbering() const override { return {}; }
     PropertyMap Values() override { return file_.properties(); }
     PropertyMap SetValues(const PropertyMap& values) override { return file_.xiphComment(true)->setProperties(values); }
@@ -100,7 +101,7 @@ private:
 class VorbisOutput : public OutputTags {
 public:
     explicit VorbisOutput(const fs::path& file) : file_(file.c_str(), false) {}
-    bool Valid() const { return file_.isValid() && file_.tag(); }
+    bool Valid() { return file_.isValid() && file_.tag(); }
     NumberStyle Numbering() const override { return {}; }
     PropertyMap Values() override { return file_.tag()->properties(); }
     PropertyMap SetValues(const PropertyMap& values) override { return file_.tag()->setProperties(values); }
@@ -122,7 +123,7 @@ private:
 class Mp4Output : public OutputTags {
 public:
     explicit Mp4Output(const fs::path& file) : file_(file.c_str(), false) {}
-    bool Valid() const { return file_.isValid() && file_.tag(); }
+    bool Valid() { return file_.isValid() && file_.tag(); }
     NumberStyle Numbering() const override { return {true, true}; }
     PropertyMap Values() override { return file_.tag()->properties(); }
     PropertyMap SetValues(const PropertyMap& values) override
@@ -170,7 +171,7 @@ private:
 class AsfOutput : public OutputTags {
 public:
     explicit AsfOutput(const fs::path& file) : file_(file.c_str(), false) {}
-    bool Valid() const { return file_.isValid() && file_.tag(); }
+    bool Valid() { return file_.isValid() && file_.tag(); }
     NumberStyle Numbering() const override { return {false, true}; }
     PropertyMap Values() override { return file_.tag()->properties(); }
     PropertyMap SetValues(const PropertyMap& values) override
@@ -210,7 +211,7 @@ template <class File>
 class ApeOutput : public OutputTags {
 public:
     explicit ApeOutput(const fs::path& file) : file_(file.c_str(), false) {}
-    bool Valid() const { return file_.isValid(); }
+    bool Valid() { return file_.isValid(); }
     NumberStyle Numbering() const override { return {true, true}; }
     PropertyMap Values() override { return file_.hasAPETag() ? file_.APETag()->properties() : PropertyMap(); }
     PropertyMap SetValues(const PropertyMap& values) override { return file_.APETag(true)->setProperties(values); }
