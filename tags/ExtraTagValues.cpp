@@ -61,10 +61,13 @@ void JoinOne(PropertyMap& values, const Numbering& numbering)
 
 bool IsEncodingValue(const std::string& key)
 {
-    static const std::array<const char*, 11> keys = {
-        "ENCODER",  "ENCODEDBY", "ENCODING", "ENCODERSETTINGS", "ENCODER_OPTIONS", "LENGTH",
-        "ITUNSMPB", "ITUNNORM",  "ISVBR",    "WMFSDKVERSION",   "WMFSDKNEEDED"};
-    const String upper = String(key, String::UTF8).upper();
+    static const std::array<const char*, 13> keys = {
+        "ENCODER",  "ENCODEDBY",     "ENCODING",         "ENCODERSETTINGS", "ENCODER_OPTIONS",
+        "LENGTH",   "ITUNSMPB",      "ITUNNORM",         "ISVBR",           "WMFSDKVERSION",
+        "WMFSDKNEEDED", "ENCODINGSETTINGS", "ENCODINGTIME"};
+    // Also as the part after an owner: "COMMENT:ITUNSMPB", "WM/ENCODINGSETTINGS".
+    const std::size_t cut = key.find_last_of(":/");
+    const String upper = String(cut == std::string::npos ? key : key.substr(cut + 1), String::UTF8).upper();
     for (const char* encoding : keys)
         if (upper == encoding)
             return true;

@@ -153,7 +153,7 @@ InputTags ReadInputTags(const std::filesystem::path& file)
     const TagLib::StringList items = tags.values.unsupportedData();
     for (const String& item : items) {
         const std::string name = Utf8(item);
-        if (!IsPictureItem(name) && !IsEncodingValue(ShortName(name)) && !TakeFreeform(*ref.file(), name, tags.values))
+        if (!IsPictureItem(name) && !IsEncodingValue(name) && !TakeFreeform(*ref.file(), name, tags.values))
             tags.unreadable.push_back(name);
     }
     tags.values.removeEmpty();
