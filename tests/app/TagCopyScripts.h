@@ -13,6 +13,7 @@ import sys, base64
 import mutagen, mutagen.id3 as id3
 from mutagen.flac import FLAC, Picture
 from mutagen.mp4 import MP4, MP4Cover, MP4FreeForm
+from mutagen.oggvorbis import OggVorbis
 path, front, back = sys.argv[1], sys.argv[2], sys.argv[3]
 two = len(sys.argv) > 4 and sys.argv[4] == 'twofront'
 V = {'title': 'A Song', 'artist': 'The Artist', 'albumartist': 'Die Älbum Artistin ✓',
@@ -33,11 +34,14 @@ if back != '-':
     pics.append((4, 'image/jpeg', 'Back', open(back, 'rb').read()))
 def flacpic(p):
     pic = Picture(); pic.type, pic.mime, pic.desc, pic.data = p; return pic
-if path.endswith('.flac'):
-    f = FLAC(path)
+if path.endswith('.flac') or path.endswith('.ogg'):
+    f = FLAC(path) if path.endswith('.flac') else OggVorbis(path)
     for k, v in V.items(): f[k] = v
     f['tracknumber'], f['tracktotal'], f['discnumber'], f['disctotal'] = '3', '12', '1', '2'
-    for p in pics: f.add_picture(flacpic(p))
+    if path.endswith('.flac'):
+        for p in pics: f.add_picture(flacpic(p))
+    else:
+        f['metadata_block_picture'] = [base64.b64encode(flacpic(p).write()).decode() for p in pics]
     f.save()
 elif path.endswith('.mp3'):
     t = id3.ID3()

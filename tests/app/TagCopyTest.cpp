@@ -125,6 +125,8 @@ protected:
             argv = {"lame", "--silent", in, out};
         else if (kind == ".ogg")
             argv = {"oggenc", "-Q", "-o", out, in};
+        else if (kind == ".mpc")
+            argv = {"mpcenc", "--silent", "--overwrite", in, out};
         else if (kind == ".ape")
             argv = {"env", "-C", folder_.path().string(), (fs::path(TREMOLIX_TOOLS_BIN) / "tremolix-mac").string(),
                     in, out, "-c1000"};
@@ -213,7 +215,7 @@ TEST_P(TagCopyRoute, ValuesAndPicturesArrive)
 INSTANTIATE_TEST_SUITE_P(Kinds, TagCopyRoute,
                          ::testing::Values(Route{".flac", ".mp3"}, Route{".mp3", ".flac"}, Route{".flac", ".ogg"},
                                            Route{".flac", ".m4a"}, Route{".m4a", ".mp3"}, Route{".mp3", ".wma"},
-                                           Route{".flac", ".ape"}),
+                                           Route{".flac", ".ape"}, Route{".ogg", ".mpc"}),
                          [](const ::testing::TestParamInfo<Route>& info) {
                              return std::string(info.param.input + 1) + "To" + (info.param.output + 1);
                          });
