@@ -32,6 +32,17 @@ String Text(const std::string& utf8)
     return String(utf8, String::UTF8);
 }
 
+// The name of a free-form MP4 atom or WMA attribute for a value: ReplayGain
+// in lower case, as the players that read it there look it up.
+String FreeformName(const String& key)
+{
+    if (!key.startsWith("REPLAYGAIN_"))
+        return key;
+    std::string name = key.to8Bit(true);
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return Text(name);
+}
+
 TagLib::FLAC::Picture* NewFlacPicture(const TagPicture& picture)
 {
     auto* block = new TagLib::FLAC::Picture;
@@ -129,7 +140,7 @@ public:
     PropertyMap SetValues(const PropertyMap& values) override
     {
         for (const auto& [key, texts] : file_.tag()->setProperties(values))
-            file_.tag()->setItem("----:com.apple.iTunes:" + key, texts);
+            file_.tag()->setItem("----:com.apple.iTunes:" + FreeformName(key), texts);
         return {};
     }
     std::vector<std::string> SetPictures(const std::vector<TagPicture>& pictures) override
@@ -180,7 +191,7 @@ public:
             TagLib::ASF::AttributeList attributes;
             for (const String& text : texts)
                 attributes.append(TagLib::ASF::Attribute(text));
-            file_.tag()->setAttribute(key, attributes);
+            file_.tag()->setAttribute(FreeformName(key), attributes);
         }
         return {};
     }

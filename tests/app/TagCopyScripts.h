@@ -73,7 +73,8 @@ else:
 
 // argv: file. Prints the test set's values as "key=value" lines (several
 // values joined by " ; ", new lines as "\n") and each picture, in file order,
-// as "picture=type|mime|description|md5".
+// as "picture=type|mime|description|md5". For MP4 and WMA, gain_name is the
+// name of the item that holds the track gain.
 inline const char* const DumpScript = R"PY(
 import sys, base64, hashlib, struct
 import mutagen, mutagen.id3 as id3, mutagen.apev2 as apev2
@@ -92,10 +93,13 @@ def split(k, v, total):
     if t: put(total, t)
 def md5(b): return hashlib.md5(b).hexdigest()
 def sniff(b): return 'image/png' if b[:4] == b'\x89PNG' else 'image/jpeg' if b[:2] == b'\xff\xd8' else '?'
-def ci(d, name):
+def name_of(d, name):
     for k in d.keys():
-        if k.lower() == name.lower(): return d[k]
+        if k.lower() == name.lower(): return k
     return None
+def ci(d, name):
+    k = name_of(d, name)
+    return d[k] if k is not None else None
 keys = ['title', 'artist', 'albumartist', 'lyrics', 'bpm', 'replaygain_track_gain', 'replaygain_track_peak',
         'replaygain_album_gain', 'replaygain_album_peak', 'musicbrainz_trackid', 'musicbrainz_albumid',
         'musicbrainz_artistid', 'artistsort', 'albumsort', 'titlesort', 'albumartistsort']
@@ -136,6 +140,7 @@ elif path.endswith('.m4a') or path.endswith('.mp4'):
         v = ci(f, '----:com.apple.iTunes:' + name)
         if v: put(k, [bytes(x).decode() for x in v])
     pics = [(3, sniff(bytes(c)), '', md5(bytes(c))) for c in f.get('covr', [])]
+    out['gain_name'] = str(name_of(f, '----:com.apple.iTunes:replaygain_track_gain'))
 elif path.endswith('.wma'):
     f = ASF(path)
     for k, name in [('title', 'Title'), ('artist', 'Author'), ('albumartist', 'WM/AlbumArtist'), ('lyrics', 'WM/Lyrics'),
@@ -146,6 +151,7 @@ elif path.endswith('.wma'):
                     ('albumartistsort', 'WM/AlbumArtistSortOrder')] + [(k, k) for k in keys[5:9]]:
         v = ci(f, name)
         if v: put(k, [x.value for x in v])
+    out['gain_name'] = str(name_of(f, 'replaygain_track_gain'))
     if 'WM/PartOfSet' in f: split('discnumber', f['WM/PartOfSet'][0].value, 'disctotal')
     for a in f.get('WM/Picture', []):
         b = a.value

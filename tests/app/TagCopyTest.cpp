@@ -209,6 +209,13 @@ TEST_P(TagCopyRoute, ValuesAndPicturesArrive)
     if (output.extension() == ".mp3") {
         EXPECT_EQ(copied.values.at("id3version"), "2.3");
     }
+    // Players look ReplayGain up in lower case in these kinds.
+    if (output.extension() == ".m4a") {
+        EXPECT_EQ(copied.values.at("gain_name"), "----:com.apple.iTunes:replaygain_track_gain");
+    }
+    if (output.extension() == ".wma") {
+        EXPECT_EQ(copied.values.at("gain_name"), "replaygain_track_gain");
+    }
     EXPECT_EQ(testaudio::Probe(output, "channels"), "2") << "the output no longer decodes";
 }
 
