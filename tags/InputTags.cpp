@@ -157,7 +157,9 @@ InputTags ReadInputTags(const std::filesystem::path& file)
             tags.unreadable.push_back(name);
     }
     tags.values.removeEmpty();
-    tags.pictures = ReadPictures(*ref.file());
+    for (TagPicture& picture : ReadPictures(*ref.file()))
+        if (!picture.data.isEmpty())
+            tags.pictures.push_back(std::move(picture));
     FrontCoversFirst(tags.pictures);
     return tags;
 }
