@@ -141,6 +141,7 @@ bool TBatchRun::SetUp(const BatchSelection& selection)
     settings_.Options = selection.options;
     settings_.ProgramPath = unpackedProgram_;
     settings_.OutputFormat = selection.format;
+    settings_.NormalizePercent = selection.normalizePercent;
     simultaneous_ = std::max(1, selection.simultaneousJobs);
     return true;
 }
@@ -347,7 +348,8 @@ void TBatchRun::FinishEntry(Entry& entry)
 void TBatchRun::FinishConverted(const Entry& entry)
 {
     QCoreApplication::processEvents();
-    const Kept kept = AfterConversion(entry);
+    std::vector<std::string> notCopied;
+    const Kept kept = AfterConversion(entry, notCopied);
     convertedFiles_.push_back(entry.output);
     if (!kept.note.empty()) {
         frontEnd_.ConvertedWithProblem(entry.input, entry.output, kept.note);
@@ -356,16 +358,33 @@ void TBatchRun::FinishConverted(const Entry& entry)
         return;
     }
     frontEnd_.Converted(entry.input, entry.output);
+    if (!entry.job->Note.empty())
+        frontEnd_.Log(entry.input, entry.job->Note);
+    std::error_code ec;
+    if (!notCopied.empty()) {
+        std::string list;
+        for (const std::string& value : notCopied)
+            list += (list.empty() ? "" : ", ") + value;
+        const std::string text = "tags: " + std::to_string(notCopied.size()) + " values not copied";
+        frontEnd_.Log(entry.input, text + ": " + list);
+        // No loss is silent: the entry stays to say so, while its input does.
+        if (fs::exists(entry.input, ec)) {
+            frontEnd_.SetResult(head_, text);
+            frontEnd_.SetResultTip(head_, list);
+            ++head_;
+            return;
+        }
+    }
     frontEnd_.RemoveEntry(head_);
     frontEnd_.UpdateFileCount();
 }
 
-TBatchRun::Kept TBatchRun::AfterConversion(const Entry& entry)
+TBatchRun::Kept TBatchRun::AfterConversion(const Entry& entry, std::vector<std::string>& notCopied)
 {
     std::string why;
     if (frontEnd_.CopyTagsChosen()) {
         try {
-            CopyTags(entry.input, entry.output);
+            notCopied = CopyTags(entry.input, entry.output);
         } catch (const std::exception& error) {
             why = std::string("tags not copied: ") + error.what();
         }

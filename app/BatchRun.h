@@ -30,6 +30,7 @@ struct BatchSelection {
     TWmaValues wma;                // CurrentWma
     std::int32_t priority = 32;    // ThreadPriority of the settings
     int simultaneousJobs = 1;      // jobs running at once
+    int normalizePercent = 0;      // peak level of the outputs; 0 keeps the level
 };
 
 // What the progress display shows on a poll pass. With one job at a time:
@@ -59,6 +60,8 @@ public:
     virtual int EntryCount() = 0;
     virtual std::filesystem::path EntryPath(int position) = 0;
     virtual void SetResult(int position, const std::string& text) = 0;
+    // The whole story behind a Result text, for front ends that show it.
+    virtual void SetResultTip(int, const std::string&) {}
     virtual void RemoveEntry(int position) = 0;
     virtual void UpdateFileCount() = 0;
 
@@ -84,6 +87,8 @@ public:
     virtual void ConvertedWithProblem(const std::filesystem::path&, const std::string&, const std::string&) {}
     virtual void Skipped(const std::filesystem::path&, const std::string&) {}
     virtual void Failed(const std::filesystem::path&, const std::string&) {}
+    // What a conversion changed or left out on the way, for the run's log.
+    virtual void Log(const std::filesystem::path&, const std::string&) {}
 };
 
 class TBatchRun {
@@ -135,8 +140,9 @@ private:
         std::string result;
         std::string note;
     };
-    // Copies the tags and deletes the original, as chosen.
-    Kept AfterConversion(const Entry& entry);
+    // Copies the tags and deletes the original, as chosen; notCopied gets
+    // the values the output could not take.
+    Kept AfterConversion(const Entry& entry, std::vector<std::string>& notCopied);
     bool UnpackProgram(const std::string& member);
     void RemoveUnpackedProgram();
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <utility>
 
+#include "tags/ExtraTagCopy.h"
 #include "tags/TagInfo.h"
 
 namespace app {
@@ -41,12 +42,14 @@ std::string ApplyTagPlaceholders(const std::string& path, const std::filesystem:
     return result;
 }
 
-void CopyTags(const std::filesystem::path& input, const std::filesystem::path& output)
+std::vector<std::string> CopyTags(const std::filesystem::path& input, const std::filesystem::path& output)
 {
     TTAGInfo info;
     ReadTagInfo(input, info);
-    // A failed copy leaves the output as encoded; the run goes on.
-    (void)WriteTagInfo(output, info);
+    // The run reports a failed record write; the output stays as encoded.
+    if (const std::string problem = WriteTagInfo(output, info); !problem.empty())
+        throw TagError(problem);
+    return extratags::CopyExtraTags(input, output);
 }
 
 }  // namespace app

@@ -10,6 +10,7 @@
 #include <exception>
 
 #include "engine/ConvertThread.h"
+#include "engine/Normalize.h"
 #include "engine/PartFile.h"
 #include "engine/PcmFeed.h"
 #include "engine/Unzipfile.h"
@@ -48,6 +49,7 @@ void TConversionJob::Apply(const TJobSettings& settings)
     WmaChannels = settings.WmaChannels;
     WmaBitrate = settings.WmaBitrate;
     WmaVbr = settings.WmaVbr;
+    NormalizePercent = settings.NormalizePercent;
 }
 
 void TConversionJob::WaitForDone(int milliseconds)
@@ -103,6 +105,7 @@ void TConversionJob::Run()
     Decoded = false;
     decodedBytes_ = 0;
     decodeEnded_ = false;
+    Note.clear();
     bytesPerSecond_ = 0;
     try {
         engine::PartFile part;
@@ -187,9 +190,34 @@ bool TConversionJob::OpenDecoder()
         ErrorText = "Open file failed!";
         return false;
     }
+    // The WMA encoder converts to its preset's own rate.
+    const std::uint32_t sourceRate = AudioLibrary::ChannelGetRate(Channel);
+    const std::uint32_t rate =
+        OutputFormat == engine::FormatWma ? sourceRate : engine::OutputRateFor(OutputFormat, sourceRate);
+    if (rate != sourceRate) {
+        AudioLibrary::ChannelSetOutputRate(Channel, rate);
+        Note = "resampled from " + std::to_string(sourceRate) + " Hz to " + std::to_string(rate) + " Hz";
+    }
+    if (NormalizePercent > 0 && !Normalize(rate)) {
+        CloseDecoder();
+        return false;
+    }
     AudioLibrary::ChannelInfo info;
     AudioLibrary::ChannelGetInfo(Channel, info);
     bytesPerSecond_ = double(AudioLibrary::ChannelGetRate(Channel)) * (info.chans == 1 ? 2 : 4);
+    return true;
+}
+
+// The peak is known only after a whole decode: a measuring pass at the rate
+// the job decodes at comes first, so the one gain lands the peak exactly.
+bool TConversionJob::Normalize(std::uint32_t rate)
+{
+    const std::optional<double> peak = engine::MeasureFilePeak(InputFile, rate, Cancelled);
+    if (!peak) {
+        ErrorText = Cancelled ? "Operation is cancelled" : "decode data error!";
+        return false;
+    }
+    AudioLibrary::ChannelSetGain(Channel, engine::NormalizeGain(*peak, NormalizePercent));
     return true;
 }
 

@@ -33,6 +33,7 @@ struct TJobSettings {
     std::int32_t WmaChannels = 2;
     std::int32_t WmaBitrate = 128;
     bool WmaVbr = false;
+    int NormalizePercent = 0;  // peak as a share of full scale; 0 keeps the level
 };
 
 class TConversionJob : public QObject {
@@ -79,6 +80,7 @@ public:
     std::int32_t WmaChannels = 2;
     std::int32_t WmaBitrate = 128;
     bool WmaVbr = false;
+    int NormalizePercent = 0;
 
     // Shared between the window's thread and the worker.
     std::atomic<bool> Cancelled{false};
@@ -93,6 +95,8 @@ public:
     std::filesystem::path PartFile;
     bool Done = true;  // written on this object's thread only
     std::string ErrorText;
+    // What the job changed on the way, for the run's log ("resampled ...").
+    std::string Note;
 
 signals:
     // Emitted on this object's thread right after Done is set.
@@ -102,8 +106,10 @@ private:
     bool Convert();
     bool ConvertThroughWav();
     bool ConvertStreaming();
-    // Opens InputFile as Channel; false with the error text set.
+    // Opens InputFile as Channel, at a rate the encoder accepts and with the
+    // normalising gain; false with the error text set.
     bool OpenDecoder();
+    bool Normalize(std::uint32_t rate);
     void CloseDecoder();
     void CountDecoded(std::uint64_t bytes) { decodedBytes_ += bytes; }
 

@@ -1,0 +1,20 @@
+#pragma once
+
+// The part of a tag copy that the unified record leaves out: album artist,
+// disc and track totals, lyrics, BPM, ReplayGain, MusicBrainz identifiers,
+// sort names, every other value both kinds share, and the embedded pictures.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace extratags {
+
+// Copies the input's values into the output where the output has none (so
+// what the record wrote stays), and replaces the output's pictures by the
+// input's, front cover first; the output is rewritten once. Returns what the
+// output could not take: value keys such as "LYRICS", pictures as
+// "picture (Back cover)", and items of the input known only by name.
+std::vector<std::string> CopyExtraTags(const std::filesystem::path& input, const std::filesystem::path& output);
+
+}  // namespace extratags

@@ -1,0 +1,312 @@
+// The tag copy of a batch run between the tagged output kinds, with inputs
+// tagged and outputs read by mutagen, and the outputs made by the real
+// encoders.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
+
+#include "TagCopyScripts.h"
+#include "app/TagSteps.h"
+#include "support/TempFolder.h"
+#include "support/TestAudio.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Lines = std::map<std::string, std::string>;
+
+// The values every tagged input of these tests holds (see TagScript).
+const Lines TestValues = {
+    {"title", "A Song"},
+    {"artist", "The Artist"},
+    {"albumartist", "Die Älbum Artistin ✓"},
+    {"tracknumber", "3"},
+    {"tracktotal", "12"},
+    {"discnumber", "1"},
+    {"disctotal", "2"},
+    {"lyrics", "First line\\nSecond line"},
+    {"bpm", "120"},
+    {"replaygain_track_gain", "-6.50 dB"},
+    {"replaygain_track_peak", "0.988770"},
+    {"replaygain_album_gain", "-7.25 dB"},
+    {"replaygain_album_peak", "0.999969"},
+    {"musicbrainz_trackid", "c5b4f1d2-0000-4000-8000-000000000001"},
+    {"musicbrainz_albumid", "c5b4f1d2-0000-4000-8000-000000000002"},
+    {"musicbrainz_artistid", "c5b4f1d2-0000-4000-8000-000000000003"},
+    {"artistsort", "Artist, The"},
+    {"albumsort", "Album, An"},
+    {"titlesort", "Song, A"},
+    {"albumartistsort", "Album Artist, The"},
+};
+
+struct Dump {
+    Lines values;
+    std::vector<std::string> pictures;  // "type|mime|description|md5", in file order
+};
+
+std::string ReadBytes(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void Python(const char* script, const std::vector<std::string>& arguments, std::string* output = nullptr)
+{
+    std::vector<std::string> argv = {"/usr/bin/python3", "-c", script};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    std::string printed;
+    ASSERT_EQ(testaudio::Run(argv, &printed), 0) << printed;
+    if (output)
+        *output = printed;
+}
+
+Dump Read(const fs::path& file)
+{
+    std::string printed;
+    Python(tagcopytest::DumpScript, {file.string()}, &printed);
+    Dump dump;
+    std::istringstream lines(printed);
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t equals = line.find('=');
+        if (equals == std::string::npos)
+            continue;
+        const std::string key = line.substr(0, equals), value = line.substr(equals + 1);
+        if (key == "picture")
+            dump.pictures.push_back(value);
+        else
+            dump.values[key] = value;
+    }
+    return dump;
+}
+
+// The test set's values of a dump, without the kind's own extras.
+Lines TestSetOf(const Dump& dump)
+{
+    Lines values;
+    for (const auto& [key, value] : dump.values)
+        if (TestValues.count(key))
+            values[key] = value;
+    return values;
+}
+
+class TagCopy : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        wav_ = folder_ / "tone.wav";
+        testaudio::MakeToneWav(wav_, 44100, 2, 1.0);
+        // Noise, so the cover is larger than one WMA attribute may be (64 KB).
+        ASSERT_EQ(testaudio::Run({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
+                                  "nullsrc=s=256x256,geq=lum='random(1)*255':cb=128:cr=128", "-frames:v", "1",
+                                  front_.string()}),
+                  0);
+        ASSERT_GT(fs::file_size(front_), 65536u);
+        ASSERT_EQ(testaudio::Run({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "color=blue:s=64x64",
+                                  "-frames:v", "1", back_.string()}),
+                  0);
+    }
+
+    // A file of the kind its name says, encoded from the tone by the real encoder.
+    fs::path Encode(const std::string& name)
+    {
+        const fs::path file = folder_ / name;
+        const std::string out = file.string(), in = wav_.string();
+        const std::string kind = file.extension().string();
+        std::vector<std::string> argv;
+        if (kind == ".flac")
+            argv = {"flac", "-s", "-f", "-o", out, in};
+        else if (kind == ".mp3")
+            argv = {"lame", "--silent", in, out};
+        else if (kind == ".ogg")
+            argv = {"oggenc", "-Q", "-o", out, in};
+        else if (kind == ".mpc")
+            argv = {"mpcenc", "--silent", "--overwrite", in, out};
+        else if (kind == ".ape")
+            argv = {"env", "-C", folder_.path().string(), (fs::path(TREMOLIX_TOOLS_BIN) / "tremolix-mac").string(),
+                    in, out, "-c1000"};
+        else if (kind == ".wma")
+            argv = {"ffmpeg", "-v", "error", "-y", "-i", in, "-c:a", "wmav2", "-map_metadata", "-1", out};
+        else
+            argv = {"ffmpeg", "-v", "error", "-y", "-i", in, "-c:a", "aac", "-map_metadata", "-1", out};
+        std::string printed;
+        EXPECT_EQ(testaudio::Run(argv, &printed), 0) << printed;
+        return file;
+    }
+
+    fs::path TaggedInput(const std::string& name, bool twoFronts = false)
+    {
+        const fs::path file = Encode(name);
+        std::vector<std::string> arguments = {file.string(), front_.string(), back_.string()};
+        if (twoFronts)
+            arguments.push_back("twofront");
+        Python(tagcopytest::TagScript, arguments);
+        return file;
+    }
+
+    testsupport::TempFolder folder_;
+    fs::path wav_;
+    fs::path front_ = folder_ / "front.png";
+    fs::path back_ = folder_ / "back.jpg";
+};
+
+struct Route {
+    const char* input;
+    const char* output;
+};
+
+class TagCopyRoute : public TagCopy, public ::testing::WithParamInterface<Route> {};
+
+bool IsFrontCover(const std::string& picture)
+{
+    return picture.rfind("3|", 0) == 0;
+}
+
+// What of the input's pictures an output of this kind keeps, front covers
+// first: MP4 holds front covers only, without a description.
+std::vector<std::string> KeptPictures(std::vector<std::string> pictures, const fs::path& output)
+{
+    std::stable_partition(pictures.begin(), pictures.end(), IsFrontCover);
+    if (output.extension() != ".m4a")
+        return pictures;
+    std::vector<std::string> kept;
+    for (const std::string& picture : pictures)
+        if (IsFrontCover(picture)) {
+            std::vector<std::string> parts;
+            std::istringstream fields(picture);
+            for (std::string part; std::getline(fields, part, '|');)
+                parts.push_back(part);
+            kept.push_back("3|" + parts[1] + "||" + parts[3]);
+        }
+    return kept;
+}
+
+TEST_P(TagCopyRoute, ValuesAndPicturesArrive)
+{
+    const fs::path input = TaggedInput(std::string("in") + GetParam().input);
+    const fs::path output = Encode(std::string("out") + GetParam().output);
+    const Dump source = Read(input);
+    ASSERT_EQ(TestSetOf(source), TestValues) << "the input was not tagged as meant";
+    ASSERT_FALSE(source.pictures.empty());
+
+    const std::vector<std::string> lost = app::CopyTags(input, output);
+
+    const Dump copied = Read(output);
+    EXPECT_EQ(TestSetOf(copied), TestValues);
+    std::vector<std::string> pictures = copied.pictures;
+    // WMA keeps pictures above 64 KB apart from the small ones, so readers
+    // meet them in another order; the type still marks the front cover.
+    if (output.extension() == ".wma")
+        std::stable_partition(pictures.begin(), pictures.end(), IsFrontCover);
+    EXPECT_EQ(pictures, KeptPictures(source.pictures, output));
+    const bool backCoverLost = output.extension() == ".m4a" && source.pictures.size() > 1;
+    EXPECT_EQ(lost, backCoverLost ? std::vector<std::string>{"picture (Back cover)"} : std::vector<std::string>{});
+    if (output.extension() == ".mp3") {
+        EXPECT_EQ(copied.values.at("id3version"), "2.3");
+    }
+    // Players look ReplayGain up in lower case in these kinds.
+    if (output.extension() == ".m4a") {
+        EXPECT_EQ(copied.values.at("gain_name"), "----:com.apple.iTunes:replaygain_track_gain");
+    }
+    if (output.extension() == ".wma") {
+        EXPECT_EQ(copied.values.at("gain_name"), "replaygain_track_gain");
+    }
+    EXPECT_EQ(testaudio::Probe(output, "channels"), "2") << "the output no longer decodes";
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, TagCopyRoute,
+                         ::testing::Values(Route{".flac", ".mp3"}, Route{".mp3", ".flac"}, Route{".flac", ".ogg"},
+                                           Route{".flac", ".m4a"}, Route{".m4a", ".mp3"}, Route{".mp3", ".wma"},
+                                           Route{".flac", ".ape"}, Route{".ogg", ".mpc"}),
+                         [](const ::testing::TestParamInfo<Route>& info) {
+                             return std::string(info.param.input + 1) + "To" + (info.param.output + 1);
+                         });
+
+TEST_F(TagCopy, SecondCopyChangesNothing)
+{
+    const fs::path input = TaggedInput("in.flac");
+    const fs::path output = Encode("out.mp3");
+    app::CopyTags(input, output);
+    const Dump once = Read(output);
+    EXPECT_TRUE(app::CopyTags(input, output).empty());
+    const Dump twice = Read(output);
+    EXPECT_EQ(twice.values, once.values);
+    EXPECT_EQ(twice.pictures, once.pictures);
+}
+
+TEST_F(TagCopy, ApeKeepsOneCoverOfEachType)
+{
+    const fs::path input = TaggedInput("in.flac", true);
+    const fs::path output = Encode("out.ape");
+    const Dump source = Read(input);
+    ASSERT_EQ(source.pictures.size(), 3u);
+
+    EXPECT_EQ(app::CopyTags(input, output), std::vector<std::string>{"picture (Front cover)"});
+    // The first front cover is the one kept.
+    EXPECT_EQ(Read(output).pictures, (std::vector<std::string>{source.pictures[0], source.pictures[2]}));
+}
+
+TEST_F(TagCopy, UntaggedOutputKindListsEverythingBeyondTheRecord)
+{
+    const fs::path input = TaggedInput("in.flac");
+    const fs::path output = folder_ / "out.wav";
+    fs::copy_file(wav_, output);
+
+    const std::vector<std::string> lost = app::CopyTags(input, output);
+
+    EXPECT_EQ(ReadBytes(output), ReadBytes(wav_));
+    for (const char* value : {"ALBUMARTIST", "LYRICS", "TRACKTOTAL", "DISCNUMBER", "DISCTOTAL", "BPM",
+                              "MUSICBRAINZ_TRACKID", "picture (Front cover)", "picture (Back cover)"})
+        EXPECT_NE(std::find(lost.begin(), lost.end(), value), lost.end()) << value;
+    for (const char* recordValue : {"TITLE", "ARTIST", "TRACKNUMBER"})
+        EXPECT_EQ(std::find(lost.begin(), lost.end(), recordValue), lost.end()) << recordValue;
+}
+
+TEST_F(TagCopy, ItemsKnownOnlyByNameAreListed)
+{
+    const fs::path input = TaggedInput("in.mp3");
+    Python("import sys, mutagen.id3 as id3\n"
+           "t = id3.ID3(sys.argv[1]); t.add(id3.PRIV(owner='example.org', data=b'x')); t.save(v2_version=3)\n",
+           {input.string()});
+    const fs::path output = Encode("out.flac");
+
+    const std::vector<std::string> lost = app::CopyTags(input, output);
+
+    EXPECT_EQ(lost, std::vector<std::string>{"PRIV"});
+    EXPECT_EQ(TestSetOf(Read(output)), TestValues);
+}
+
+TEST_F(TagCopy, BrokenFilesLoseNothing)
+{
+    const fs::path input = TaggedInput("in.flac");
+    const std::string inputBytes = ReadBytes(input);
+
+    const fs::path empty = folder_ / "empty.mp3";
+    std::ofstream(empty).close();
+    const std::vector<std::string> lost = app::CopyTags(input, empty);
+    EXPECT_EQ(fs::file_size(empty), 0u);
+    EXPECT_NE(std::find(lost.begin(), lost.end(), "ALBUMARTIST"), lost.end());
+
+    const fs::path notAudio = folder_ / "text.m4a";
+    std::ofstream(notAudio) << "this is no audio file at all";
+    app::CopyTags(input, notAudio);
+    EXPECT_EQ(ReadBytes(notAudio), "this is no audio file at all");
+
+    const fs::path output = Encode("out.ogg");
+    const fs::path truncated = folder_ / "cut.mp3";
+    std::ofstream(truncated, std::ios::binary) << ReadBytes(TaggedInput("whole.mp3")).substr(0, 3000);
+    EXPECT_NO_THROW(app::CopyTags(truncated, output));
+    EXPECT_EQ(testaudio::Probe(output, "channels"), "2");
+    EXPECT_TRUE(app::CopyTags(folder_ / "missing.mp3", output).empty());
+
+    EXPECT_EQ(ReadBytes(input), inputBytes) << "the input was changed";
+    for (const auto& entry : fs::directory_iterator(folder_.path()))
+        EXPECT_EQ(entry.path().string().find('~'), std::string::npos) << entry.path();
+}
+
+}  // namespace
