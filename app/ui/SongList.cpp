@@ -87,11 +87,10 @@ SongList::SongList(QWidget* parent) : QTreeWidget(parent)
     header()->setSectionsMovable(false);
     // Sorting is not switched on for good: new entries still go to the end.
     header()->setSectionsClickable(true);
+    // Once the indicator shows, the header itself flips it on each click.
     connect(header(), &QHeaderView::sectionClicked, this, [this](int column) {
-        const bool again = header()->isSortIndicatorShown() && sortColumn() == column;
-        const Qt::SortOrder order = again && header()->sortIndicatorOrder() == Qt::AscendingOrder
-                                        ? Qt::DescendingOrder
-                                        : Qt::AscendingOrder;
+        const Qt::SortOrder order =
+            header()->isSortIndicatorShown() ? header()->sortIndicatorOrder() : Qt::AscendingOrder;
         header()->setSortIndicatorShown(true);
         sortItems(column, order);
     });
