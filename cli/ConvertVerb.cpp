@@ -163,7 +163,8 @@ int Convert(const std::vector<std::string>& args)
 const cli::VerbRegistration registration(
     "convert",
     "convert --format NAME --preset NAME --target DIR [--prefix TEXT] [--when-exists ignore|overwrite]"
-    " [--copy-tags] [--delete-original] [--playlist] [--priority idle|normal|high|realtime] FILE...",
+    " [--copy-tags] [--delete-original] [--playlist] [--priority idle|normal|high|realtime] [--jobs N]"
+    " [--normalize PERCENT] [--verbose] FILE|FOLDER...",
     Convert);
 
 }  // namespace

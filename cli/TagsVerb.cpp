@@ -39,16 +39,18 @@ void Print(const TTAGInfo& info)
 
 int Tags(const std::vector<std::string>& args)
 {
-    if (args.empty() || (args.size() > 1 && args[1] != "--set") || args.size() == 2)
-        return cli::ExitUsage;
+    if (args.empty())
+        return cli::UsageError("tags", "no FILE given");
+    if (args.size() > 1 && args[1] != "--set")
+        return cli::UsageError("tags", "expected --set after FILE, got \"" + args[1] + "\"");
+    if (args.size() == 2)
+        return cli::UsageError("tags", "--set needs at least one Field=value");
     const std::filesystem::path file = args[0];
     const std::vector<std::string> settings(args.begin() + std::min<std::size_t>(2, args.size()), args.end());
     TTAGInfo info;
     std::string problem;
-    if (!ApplySettings(settings, info, problem)) {
-        std::cerr << problem << '\n';
-        return cli::ExitUsage;
-    }
+    if (!ApplySettings(settings, info, problem))
+        return cli::UsageError("tags", problem);
     try {
         info = TTAGInfo{};
         ReadTagInfo(file, info);
