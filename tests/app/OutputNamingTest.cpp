@@ -139,6 +139,11 @@ TEST_F(OutputNamingTest, TitleAndAlbumArtistComeFromFlacAndMp3Tags)
     ASSERT_EQ(testaudio::Run({"id3v2", "--TIT2", "Overture", "--TPE2", "Orchestra", mp3.string()}), 0);
     EXPECT_EQ(Name(mp3, "%AlbumArtist%/%Title%_"), Target() + "/Orchestra/Overture_song.mp3");
 
+    const fs::path ogg = folder / "song.ogg";
+    fs::copy_file(testaudio::Get("tone.ogg"), ogg);
+    ASSERT_EQ(testaudio::Run({"vorbiscomment", "-w", "-t", "ALBUMARTIST=Choir", "-t", "TITLE=Hymn", ogg.string()}), 0);
+    EXPECT_EQ(Name(ogg, "%AlbumArtist% %Title% "), Target() + "/Choir Hymn song.mp3");
+
     const fs::path bare = TaggedFlac({}, "bare.flac");
     EXPECT_EQ(Name(bare, "%AlbumArtist%%Title%"), Target() + "/bare.mp3");
     EXPECT_EQ(Name(bare, "%albumartist%"), Target() + "/%albumartist%bare.mp3") << "placeholders match case";
