@@ -67,7 +67,11 @@ TBatchRun::~TBatchRun() = default;
 bool TBatchRun::CheckBeforeConvert(const BatchSelection& selection)
 {
     std::error_code ec;
-    const std::string folder = AddBackslash(frontEnd_.Naming().targetFolder);
+    // Only the part before a placeholder is created now; the rest depends
+    // on each input's tags.
+    std::string folder = ExpandTargetFolder(frontEnd_.Naming().targetFolder);
+    if (const auto placeholder = folder.find('%'); placeholder != std::string::npos)
+        folder.resize(folder.find_last_of('/', placeholder) + 1);
     if (folder.empty() || (!fs::is_directory(folder, ec) && !fs::create_directories(folder, ec))) {
         frontEnd_.Warn("Target folder is invalid!");
         return false;

@@ -1,12 +1,34 @@
 #include "app/OutputNaming.h"
 
+#include <QDir>
+#include <algorithm>
+
 #include "app/TagSteps.h"
 #include "engine/FormatTable.h"
+
+namespace fs = std::filesystem;
 
 namespace app {
 namespace {
 
 bool IsBlankOrControl(unsigned char c) { return c <= ' ' || c == 0x7F; }
+
+std::size_t SlashCount(const std::string& text) { return std::size_t(std::count(text.begin(), text.end(), '/')); }
+
+// The text up to its n-th "/", that one included.
+std::string FirstComponents(const std::string& text, std::size_t slashes)
+{
+    std::size_t end = 0;
+    for (std::size_t i = 0; i < slashes; ++i)
+        end = text.find('/', end) + 1;
+    return text.substr(0, end);
+}
+
+bool LiesInside(const fs::path& folder, const fs::path& path)
+{
+    const fs::path relative = path.lexically_relative(folder.lexically_normal());
+    return !relative.empty() && *relative.begin() != ".." && *relative.begin() != ".";
+}
 
 }  // namespace
 
@@ -24,6 +46,14 @@ std::string AddBackslash(const std::string& folder)
     return text;
 }
 
+std::string ExpandTargetFolder(const std::string& folder)
+{
+    const std::string text = AddBackslash(folder);
+    if (text == "~/" || text.starts_with("~/"))
+        return AddBackslash(QDir::homePath().toStdString()) + text.substr(2);
+    return text;
+}
+
 std::string MakeOutputPath(const std::filesystem::path& input, const NamingChoice& choice)
 {
     const std::string inputText = input.string();
@@ -31,9 +61,14 @@ std::string MakeOutputPath(const std::filesystem::path& input, const NamingChoic
     std::string name = choice.customName ? choice.prefix + fileName : fileName;
     if (const auto dot = fileName.find_last_of('.'); dot != std::string::npos)
         name.resize(name.size() - (fileName.size() - dot));
-    const std::string path =
-        AddBackslash(choice.targetFolder) + name + engine::FormatExtensions[choice.format];
-    return ApplyTagPlaceholders(path, input);
+    const std::string folder = ExpandTargetFolder(choice.targetFolder);
+    // Values never add or remove a "/", so the folder keeps its components.
+    const std::string filled =
+        ApplyTagPlaceholders(folder + name + engine::FormatExtensions[choice.format], input, choice.portableNames);
+    const fs::path path = fs::path(filled).lexically_normal();
+    if (!LiesInside(FirstComponents(filled, SlashCount(folder)), path))
+        return {};
+    return path.string();
 }
 
 }  // namespace app

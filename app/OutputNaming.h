@@ -10,15 +10,23 @@ namespace app {
 // ending in one "/" unless empty.
 std::string AddBackslash(const std::string& folder);
 
+// The folder text as AddBackslash gives it, with a leading "~" or "~/"
+// standing for the home folder.
+std::string ExpandTargetFolder(const std::string& folder);
+
 struct NamingChoice {
     std::string targetFolder;
-    bool customName = false;  // prefix + the input's own name
+    bool customName = false;  // prefix + the input's own name; a "/" in the prefix makes subfolders
     std::string prefix;
+    bool portableNames = false;  // see ApplyTagPlaceholders
     std::uint8_t format = 11;
 };
 
 // Target folder, optional prefix, the input's name less its extension, the
-// format's extension; tag placeholders filled from the input's tags.
+// format's extension; tag placeholders filled from the input's tags, in the
+// target folder text too. The result is lexically normal. Empty when the
+// path would not lie inside the target folder (a ".." typed into the
+// prefix, say): no output may be written outside it.
 std::string MakeOutputPath(const std::filesystem::path& input, const NamingChoice& choice);
 
 }  // namespace app

@@ -1,6 +1,8 @@
 #include "app/Settings.h"
 
 #include <QStandardPaths>
+#include <algorithm>
+#include <thread>
 
 #include "platform/IniFile.h"
 
@@ -35,6 +37,11 @@ TGlobaVariant ReadRecord(const platform::IniFile& ini)
     record.WhenFileExist = LowByte(integer("WhenFileExist", defaults.WhenFileExist));
     record.OutputFileMode = LowByte(integer("OutputFileMode", defaults.OutputFileMode));
     record.Prefix = ini.ReadString(OptionsSection, "Prefix", "");
+    // A count no run could use is a slip of the hand: fall back to the cores.
+    record.SimultaneousJobs = integer("SimultaneousJobs", defaults.SimultaneousJobs);
+    if (record.SimultaneousJobs < MinSimultaneousJobs || record.SimultaneousJobs > MaxSimultaneousJobs)
+        record.SimultaneousJobs = defaults.SimultaneousJobs;
+    record.PortableFileNames = integer("PortableFileNames", defaults.PortableFileNames) != 0;
     return record;
 }
 
@@ -53,9 +60,17 @@ void WriteRecord(platform::IniFile& ini, const TGlobaVariant& record)
     ini.WriteInteger(OptionsSection, "WhenFileExist", record.WhenFileExist);
     ini.WriteInteger(OptionsSection, "OutputFileMode", record.OutputFileMode);
     ini.WriteString(OptionsSection, "Prefix", record.Prefix);
+    ini.WriteInteger(OptionsSection, "SimultaneousJobs", record.SimultaneousJobs);
+    ini.WriteBool(OptionsSection, "PortableFileNames", record.PortableFileNames);
 }
 
 }  // namespace
+
+std::int32_t DefaultSimultaneousJobs()
+{
+    const auto cores = static_cast<std::int32_t>(std::thread::hardware_concurrency());
+    return std::clamp(cores, MinSimultaneousJobs, MaxSimultaneousJobs);
+}
 
 std::string DefaultTargetFolder()
 {
@@ -69,7 +84,7 @@ StoredSettings ReadSettings(const std::filesystem::path& settingsFile)
     settings.Options = ReadRecord(ini);
     settings.ResultFontColor = ini.ReadInteger(OptionsSection, "ResultFontColor", DefaultResultColor);
     for (int column = 0; column < ColumnCount; ++column)
-        settings.ColumnWidths[column] = ini.ReadInteger(OptionsSection, ColumnKey(column), DefaultColumnWidth);
+        settings.ColumnWidths[column] = ini.ReadInteger(OptionsSection, ColumnKey(column), DefaultColumnWidths[column]);
     for (int position = 0; position < PresetListCount; ++position)
         settings.PresetLists[position] = ini.ReadString(PresetSection, PresetKey(position), "");
     return settings;

@@ -13,9 +13,16 @@ namespace app {
 
 // Colours are stored as red in the low byte, green next, blue third.
 constexpr std::int32_t DefaultResultColor = 255;
-constexpr std::int32_t DefaultColumnWidth = 200;
 constexpr int ColumnCount = 5;
+// Filename, Input format, Duration, Size, Result: together they fit the
+// list at the window's first size, so the Result column needs no scrolling.
+constexpr std::array<std::int32_t, ColumnCount> DefaultColumnWidths = {220, 150, 70, 80, 140};
 constexpr int PresetListCount = 11;
+constexpr std::int32_t MinSimultaneousJobs = 1;
+constexpr std::int32_t MaxSimultaneousJobs = 16;
+
+// The processor cores, within the range of simultaneous jobs.
+std::int32_t DefaultSimultaneousJobs();
 
 }  // namespace app
 
@@ -36,6 +43,8 @@ struct TGlobaVariant {
     std::uint8_t WhenFileExist = 0;
     std::uint8_t OutputFileMode = 0;
     std::string Prefix;
+    std::int32_t SimultaneousJobs = app::DefaultSimultaneousJobs();
+    bool PortableFileNames = false;  // characters FAT/NTFS refuse become "_" in tag values
 };
 
 namespace app {
@@ -44,8 +53,7 @@ namespace app {
 struct StoredSettings {
     TGlobaVariant Options;
     std::int32_t ResultFontColor = DefaultResultColor;
-    std::array<std::int32_t, ColumnCount> ColumnWidths{DefaultColumnWidth, DefaultColumnWidth, DefaultColumnWidth,
-                                                      DefaultColumnWidth, DefaultColumnWidth};
+    std::array<std::int32_t, ColumnCount> ColumnWidths = DefaultColumnWidths;
     std::array<std::string, PresetListCount> PresetLists;
 };
 

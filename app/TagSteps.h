@@ -6,11 +6,15 @@
 
 namespace app {
 
-// Replaces "%TrackNum%", "%Album%", "%Artist%", "%Year%" and "%Genre%" in the
-// whole path by the input's tag values. Characters a file name cannot hold
-// ("/" and NUL) are replaced by "_" in the values, so a tag never sends the
-// output into another folder. Throws TagError when the tag layer does.
-std::string ApplyTagPlaceholders(const std::string& path, const std::filesystem::path& input);
+// Replaces "%TrackNum%", "%Album%", "%Artist%", "%Year%", "%Genre%",
+// "%Title%" and "%AlbumArtist%", in that order, in the whole path by the
+// input's tag values. Values never change the path's folders: "/" and NUL
+// in a value become "_", and a "/"-separated component that a value turned
+// into "." or ".." becomes "_". With portableNames, the characters that FAT
+// and NTFS refuse (\ : * ? " < > |) become "_" in values as well.
+// Throws TagError when the tag layer does.
+std::string ApplyTagPlaceholders(const std::string& path, const std::filesystem::path& input,
+                                 bool portableNames = false);
 
 // Copies the input's tags into the output, as far as the output's kind holds
 // them: the record's twelve fields, then every other value and the pictures.

@@ -9,6 +9,8 @@
 
 namespace cli {
 
+constexpr int MaxJobs = 16;
+
 struct ConvertArguments {
     std::string format;
     std::string preset;
@@ -18,9 +20,13 @@ struct ConvertArguments {
     bool copyTags = false;
     bool deleteOriginal = false;
     bool playlist = false;
+    bool verbose = false;
     std::int32_t priority = 32;
-    int jobs = 0;  // jobs at once; 0: one per processor core
+    int jobs = 0;              // 0: one per processor core
+    int normalizePercent = 0;  // 0: no gain; else the peak as % of full scale
+    // Files as given, folders replaced by the decodable files below them.
     std::vector<std::filesystem::path> files;
+    int skippedInFolders = 0;  // files below given folders that no decoder reads
 };
 
 // False with the reason in usage when the arguments are not a valid run.

@@ -115,6 +115,11 @@ public:
         anyFailed_ = true;
         Line("FAILED", input, text);
     }
+    void Log(const fs::path& input, const std::string& text) override
+    {
+        if (arguments_.verbose)
+            Line("NOTE", input, text);
+    }
 
 private:
     void ClearProgress()
@@ -157,6 +162,7 @@ bool ResolvePreset(const fs::path& programFolder, const cli::ConvertArguments& a
     selection.wma = state.CurrentWma;
     selection.priority = arguments.priority;
     selection.simultaneousJobs = arguments.jobs > 0 ? arguments.jobs : DefaultJobs();
+    selection.normalizePercent = arguments.normalizePercent;
     return true;
 }
 
@@ -186,7 +192,7 @@ int Convert(const std::vector<std::string>& args)
         if (stopSignal != 0)
             return 128 + stopSignal;
         if (arguments.playlist)
-            app::CreatePlayList(arguments.target, run.ConvertedFiles());
+            app::CreatePlayList(app::ExpandTargetFolder(arguments.target), run.ConvertedFiles());
         return frontEnd.AnyFailed() ? cli::ExitFailed : cli::ExitOk;
     } catch (const std::exception& error) {
         std::cerr << error.what() << '\n';
@@ -197,7 +203,8 @@ int Convert(const std::vector<std::string>& args)
 const cli::VerbRegistration registration(
     "convert",
     "convert --format NAME --preset NAME --target DIR [--prefix TEXT] [--when-exists ignore|overwrite]"
-    " [--copy-tags] [--delete-original] [--playlist] [--priority idle|normal|high|realtime] [--jobs N] FILE...",
+    " [--copy-tags] [--delete-original] [--playlist] [--priority idle|normal|high|realtime] [--jobs N]"
+    " [--normalize PERCENT] [--verbose] FILE|FOLDER...",
     Convert);
 
 }  // namespace

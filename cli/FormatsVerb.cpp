@@ -8,7 +8,7 @@ namespace {
 int Formats(const std::vector<std::string>& args)
 {
     if (!args.empty())
-        return cli::ExitUsage;
+        return cli::UsageError("formats", "takes no arguments, got \"" + args.front() + "\"");
     for (const char* name : engine::FormatDisplayNames)
         std::cout << name << '\n';
     return cli::ExitOk;

@@ -20,12 +20,10 @@ const char* FormatEntry(const std::string& name)
 int Presets(const std::vector<std::string>& args)
 {
     if (args.size() != 1)
-        return cli::ExitUsage;
+        return cli::UsageError("presets", args.empty() ? "no FORMAT given" : "takes one FORMAT; quote a name with blanks");
     const char* entry = FormatEntry(args.front());
-    if (!entry) {
-        std::cerr << "unknown format: " << args.front() << '\n';
-        return cli::ExitUsage;
-    }
+    if (!entry)
+        return cli::UsageError("presets", "unknown format \"" + args.front() + "\" (tremolix-cli formats lists them)");
     TPresetSelection state;
     const auto listing = presets::FillPresetList(platform::ProgramFolder(), entry, state);
     if (!listing.ErrorText.empty()) {

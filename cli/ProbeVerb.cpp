@@ -33,7 +33,7 @@ std::vector<std::string> ProbeFiles(TEncoder& encoder, const std::vector<std::st
 int Probe(const std::vector<std::string>& args)
 {
     if (args.empty())
-        return cli::ExitUsage;
+        return cli::UsageError("probe", "no FILE given");
     std::vector<std::string> failed;
     try {
         TEncoder encoder;

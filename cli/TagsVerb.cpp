@@ -59,15 +59,17 @@ std::string ShowOrSet(const std::filesystem::path& file, const std::vector<std::
 
 int Tags(const std::vector<std::string>& args)
 {
-    if (args.empty() || (args.size() > 1 && args[1] != "--set") || args.size() == 2)
-        return cli::ExitUsage;
+    if (args.empty())
+        return cli::UsageError("tags", "no FILE given");
+    if (args.size() > 1 && args[1] != "--set")
+        return cli::UsageError("tags", "expected --set after FILE, got \"" + args[1] + "\"");
+    if (args.size() == 2)
+        return cli::UsageError("tags", "--set needs at least one Field=value");
     const std::vector<std::string> settings(args.begin() + std::min<std::size_t>(2, args.size()), args.end());
     TTAGInfo checked;
     std::string problem;
-    if (!ApplySettings(settings, checked, problem)) {
-        std::cerr << problem << '\n';
-        return cli::ExitUsage;
-    }
+    if (!ApplySettings(settings, checked, problem))
+        return cli::UsageError("tags", problem);
     problem = ShowOrSet(args[0], settings);
     if (problem.empty())
         return cli::ExitOk;

@@ -13,6 +13,10 @@ constexpr int ExitUsage = 2;
 
 using VerbFunction = int (*)(const std::vector<std::string>& args);
 
+// Prints "tremolix-cli VERB: problem" and the verb's usage line to the
+// error stream; returns ExitUsage.
+int UsageError(const std::string& verb, const std::string& problem);
+
 struct VerbRegistration {
     VerbRegistration(const char* name, const char* usage, VerbFunction function);
 };

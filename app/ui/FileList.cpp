@@ -1,5 +1,5 @@
-// The file list of the main window: adding through the open dialog or by
-// drops, deleting, and the count in the status pane.
+// The file list of the main window: adding through the open dialog, a
+// folder or drops, deleting, and the count in the status pane.
 
 #include <QAction>
 #include <QApplication>
@@ -8,6 +8,7 @@
 #include <QTreeWidgetItem>
 #include <cmath>
 
+#include "app/FolderFiles.h"
 #include "app/ui/MainForm.h"
 #include "app/ui/ProgressForm.h"
 #include "app/ui/SongList.h"
@@ -112,38 +113,67 @@ void TfrmMain::actAddfilesExecute()
 
 void TfrmMain::AppendEntry(const fs::path& path, const TAudioProperty& property)
 {
-    auto* item = new QTreeWidgetItem(lvSongs);
+    auto* item = new appui::SongItem(lvSongs);
     appui::SongList::SetPath(item, path);
+    std::error_code ec;
+    const auto bytes = fs::file_size(path, ec);
+    item->SetSizeKey(ec ? 0 : static_cast<qint64>(bytes));
     item->setText(appui::ColInputFormat, QString::fromStdString(InputFormatText(property)));
     item->setText(appui::ColDuration, QString::fromStdString(property.Duration));
     item->setText(appui::ColSize, QString::fromStdString(property.Size));
     item->setText(appui::ColResult, " ");
 }
 
+std::vector<fs::path> TfrmMain::AddPaths(const std::vector<fs::path>& paths)
+{
+    std::vector<fs::path> failures;
+    AddingScope adding(this);
+    Tfrmprogress& progress = adding.Progress();
+    const std::size_t n = paths.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        progress.SetPrompt(paths[i].string());
+        TAudioProperty property;
+        if (Encoder && IsPlainFile(paths[i]) && Encoder->OpenInput(paths[i], 0, true, &property) != 0)
+            AppendEntry(paths[i], property);
+        else
+            failures.push_back(paths[i]);
+        progress.SetPercent(static_cast<int>(std::trunc(double(i + 1) / double(n) * 100.0)));
+        progress.repaint();
+        QCoreApplication::processEvents();
+        if (progress.CancelRequested)
+            break;
+    }
+    return failures;
+}
+
 void TfrmMain::AddFiles(const std::vector<fs::path>& paths)
 {
     std::string failures;
-    {
-        AddingScope adding(this);
-        Tfrmprogress& progress = adding.Progress();
-        const std::size_t n = paths.size();
-        for (std::size_t i = 0; i < n; ++i) {
-            progress.SetPrompt(paths[i].string());
-            TAudioProperty property;
-            if (Encoder && IsPlainFile(paths[i]) && Encoder->OpenInput(paths[i], 0, true, &property) != 0)
-                AppendEntry(paths[i], property);
-            else
-                failures += "\n" + paths[i].string();
-            progress.SetPercent(static_cast<int>(std::trunc(double(i + 1) / double(n) * 100.0)));
-            progress.repaint();
-            QCoreApplication::processEvents();
-            if (progress.CancelRequested)
-                break;
-        }
-    }
+    for (const fs::path& failed : AddPaths(paths))
+        failures += "\n" + failed.string();
     if (!IsBlankText(failures))
         platform::ShowWarning(this, "Files open failed:\n" + failures);
     UpdateFileCount();
+}
+
+// A folder of an album collection holds covers and notes as well: those are
+// counted, not listed one by one.
+void TfrmMain::AddFolder(const fs::path& folder)
+{
+    const std::size_t skipped = AddPaths(app::ListFolderFiles(folder, true)).size();
+    spSkippedfiles->setText(skipped == 0 ? QString()
+                                         : QString("Skipped %1 %2 no decoder reads")
+                                               .arg(skipped)
+                                               .arg(skipped == 1 ? "file" : "files"));
+    UpdateFileCount();
+}
+
+void TfrmMain::actAddfolderExecute()
+{
+    const QString folder =
+        QFileDialog::getExistingDirectory(this, "Add Folder", QString(), QFileDialog::ShowDirsOnly);
+    if (!folder.isEmpty())
+        AddFolder(QFile::encodeName(folder).toStdString());
 }
 
 void TfrmMain::FilesDropped(const std::vector<fs::path>& names)
@@ -151,29 +181,14 @@ void TfrmMain::FilesDropped(const std::vector<fs::path>& names)
     std::vector<fs::path> paths;
     std::error_code ec;
     for (const fs::path& name : names) {
-        if (fs::exists(name, ec) && !fs::is_directory(name, ec))
+        if (fs::exists(name, ec) && !fs::is_directory(name, ec)) {
             paths.push_back(name);
-        else if (fs::is_directory(name, ec))
-            ListFolderFiles(name, false, paths);
-    }
-    AddFiles(paths);
-}
-
-void TfrmMain::ListFolderFiles(const fs::path& folder, bool recursive, std::vector<fs::path>& list)
-{
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
-         !ec && it != end; it.increment(ec)) {
-        const fs::path path = it->path();
-        std::error_code typeError;
-        // Linked folders are not entered, so a link loop cannot recurse forever.
-        if (it->is_directory(typeError)) {
-            if (recursive && !it->is_symlink(typeError))
-                ListFolderFiles(path, true, list);
-        } else if (fs::exists(path, typeError)) {
-            list.push_back(path);
+        } else if (fs::is_directory(name, ec)) {
+            const std::vector<fs::path> inside = app::ListFolderFiles(name, false);
+            paths.insert(paths.end(), inside.begin(), inside.end());
         }
     }
+    AddFiles(paths);
 }
 
 void TfrmMain::actDelselExecute()

@@ -104,6 +104,9 @@ TfrmMain::TfrmMain()
     spPendingfiles->setObjectName("spPendingfiles");
     spPendingfiles->setMinimumWidth(200);
     StatusBar->addWidget(spPendingfiles);
+    spSkippedfiles = new QLabel(StatusBar);
+    spSkippedfiles->setObjectName("spSkippedfiles");
+    StatusBar->addWidget(spSkippedfiles, 1);
 
     TrayIcon = new QSystemTrayIcon(windowIcon(), this);
     TrayIcon->setObjectName("TrayIcon");
@@ -134,6 +137,11 @@ void TfrmMain::ConnectHandlers()
     connect(lvSongs, &appui::SongList::FilesDropped, this, &TfrmMain::FilesDropped);
     connect(lvSongs, &QTreeWidget::itemSelectionChanged, this, &TfrmMain::UpdateActions);
     connect(actAddfiles, &QAction::triggered, this, &TfrmMain::actAddfilesExecute);
+    connect(actAddfolder, &QAction::triggered, this, &TfrmMain::actAddfolderExecute);
+    connect(lvSongs, &appui::SongList::DeletePressed, this, [this] {
+        if (actDelsel->isEnabled())
+            actDelsel->trigger();
+    });
     connect(actDelsel, &QAction::triggered, this, &TfrmMain::actDelselExecute);
     connect(actDelall, &QAction::triggered, this, &TfrmMain::actDelallExecute);
     connect(actEditTag, &QAction::triggered, this, &TfrmMain::actEditTagExecute);
@@ -235,6 +243,8 @@ void TfrmMain::ShowRecord(const app::StoredSettings& settings)
     rdOriginalNameClick();
     rdCustomNameClick();
     cmbPrefix->setEditText(QString::fromStdString(record.Prefix));
+    SpinEditSimultaneousJobs->setValue(record.SimultaneousJobs);
+    chkPortableNames->setChecked(record.PortableFileNames);
 }
 
 app::StoredSettings TfrmMain::TakeRecord() const
@@ -255,6 +265,8 @@ app::StoredSettings TfrmMain::TakeRecord() const
         record.ThreadPriority = PriorityItems[cmbthreadPriority->currentIndex()].value;
     record.FinishDoEvent = IndexOr(cmbDoEvent, record.FinishDoEvent);
     record.WhenFileExist = IndexOr(cmbFileexist, record.WhenFileExist);
+    record.SimultaneousJobs = SpinEditSimultaneousJobs->value();
+    record.PortableFileNames = chkPortableNames->isChecked();
     if (rdOriginalName->isChecked())
         record.OutputFileMode = 0;
     else if (rdCustomName->isChecked())

@@ -50,9 +50,10 @@ public:
 
     // File list.
     void AddFiles(const std::vector<std::filesystem::path>& paths);
+    // Every file below the folder that a decoder reads, in natural order;
+    // the others are counted in the status pane.
+    void AddFolder(const std::filesystem::path& folder);
     void FilesDropped(const std::vector<std::filesystem::path>& names);
-    static void ListFolderFiles(const std::filesystem::path& folder, bool recursive,
-                                std::vector<std::filesystem::path>& list);
     void UpdateFileCount();
     int EntryCount() const;
     std::filesystem::path EntryPath(int row) const;
@@ -62,6 +63,7 @@ public:
 
     // Handlers.
     void actAddfilesExecute();
+    void actAddfolderExecute();
     void actDelselExecute();
     void actDelallExecute();
     void UpdateActions();
@@ -109,6 +111,7 @@ public:
     QWidget* tsSettings = nullptr;
     appui::SongList* lvSongs = nullptr;
     QPushButton* btnAddFiles = nullptr;
+    QPushButton* btnAddFolder = nullptr;
     QPushButton* btnDelete = nullptr;
     QMenu* PopupMenuDel = nullptr;
     QPushButton* btnEditTag = nullptr;
@@ -124,6 +127,7 @@ public:
     QCheckBox* chkAutoSaveTag = nullptr;
     QCheckBox* chkDelOrig = nullptr;
     QComboBox* cmbthreadPriority = nullptr;
+    QSpinBox* SpinEditSimultaneousJobs = nullptr;
     QCheckBox* chkWhenFinished = nullptr;
     QComboBox* cmbDoEvent = nullptr;
     appui::ColorBox* cmbColor = nullptr;
@@ -131,12 +135,15 @@ public:
     QRadioButton* rdOriginalName = nullptr;
     QRadioButton* rdCustomName = nullptr;
     QComboBox* cmbPrefix = nullptr;
+    QCheckBox* chkPortableNames = nullptr;
     QStatusBar* StatusBar = nullptr;
     QLabel* spPendingfiles = nullptr;
+    QLabel* spSkippedfiles = nullptr;
     QSystemTrayIcon* TrayIcon = nullptr;
 
     // Actions.
     QAction* actAddfiles = nullptr;
+    QAction* actAddfolder = nullptr;
     QAction* actDelsel = nullptr;
     QAction* actDelall = nullptr;
     QAction* actEditTag = nullptr;
@@ -163,6 +170,8 @@ private:
     void ShowRecord(const app::StoredSettings& settings);
     app::StoredSettings TakeRecord() const;
     void AppendEntry(const std::filesystem::path& path, const TAudioProperty& property);
+    // Appends an entry per readable path; returns the paths no decoder opened.
+    std::vector<std::filesystem::path> AddPaths(const std::vector<std::filesystem::path>& paths);
 
     bool shown_ = false;
     bool engineFailed_ = false;

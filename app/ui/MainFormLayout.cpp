@@ -62,6 +62,7 @@ QAction* NamedAction(QObject* owner, const char* name, const QString& caption)
 void TfrmMain::BuildActions()
 {
     actAddfiles = NamedAction(this, "actAddfiles", "Add Files");
+    actAddfolder = NamedAction(this, "actAddfolder", "Add Folder");
     actDelsel = NamedAction(this, "actDelsel", "Delete selected");
     actDelall = NamedAction(this, "actDelall", "Delete all");
     actEditTag = NamedAction(this, "actEditTag", "Edit Tag");
@@ -83,6 +84,7 @@ QWidget* TfrmMain::BuildConverterPage()
 
     auto* buttons = new QHBoxLayout;
     btnAddFiles = ActionButton(page, "btnAddFiles", "Add Files", actAddfiles);
+    btnAddFolder = ActionButton(page, "btnAddFolder", "Add Folder", actAddfolder);
     btnDelete = Named(new QPushButton("Delete", page), "btnDelete");
     PopupMenuDel = Named(new QMenu(btnDelete), "PopupMenuDel");
     PopupMenuDel->addAction(actDelsel);
@@ -97,7 +99,7 @@ QWidget* TfrmMain::BuildConverterPage()
     PopupMenuHelp->addSeparator();
     PopupMenuHelp->addAction(menuAbout);
     RzMenuButton1->setMenu(PopupMenuHelp);
-    for (QPushButton* button : {btnAddFiles, btnDelete, btnEditTag})
+    for (QPushButton* button : {btnAddFiles, btnAddFolder, btnDelete, btnEditTag})
         buttons->addWidget(button);
     buttons->addStretch(1);
     buttons->addWidget(RzMenuButton1);
@@ -153,6 +155,12 @@ QWidget* TfrmMain::BuildGeneralGroup()
     grid->addWidget(new QLabel("Thread Priority", group), 3, 0);
     grid->addWidget(cmbthreadPriority, 3, 1);
 
+    SpinEditSimultaneousJobs = Named(new QSpinBox(group), "SpinEditSimultaneousJobs");
+    SpinEditSimultaneousJobs->setRange(app::MinSimultaneousJobs, app::MaxSimultaneousJobs);
+    SpinEditSimultaneousJobs->setValue(app::DefaultSimultaneousJobs());
+    grid->addWidget(new QLabel("Simultaneous jobs", group), 4, 0);
+    grid->addWidget(SpinEditSimultaneousJobs, 4, 1, Qt::AlignLeft);
+
     chkWhenFinished = Named(new QCheckBox("When conversion finished", group), "chkWhenFinished");
     QFont bold = chkWhenFinished->font();
     bold.setBold(true);
@@ -160,12 +168,12 @@ QWidget* TfrmMain::BuildGeneralGroup()
     cmbDoEvent = DropDownList(group, "cmbDoEvent",
                               {"Close application", "Shutdown Computer", "Create play list", "Open target folder",
                                "Popup prompt dialogbox"});
-    grid->addWidget(chkWhenFinished, 4, 0);
-    grid->addWidget(cmbDoEvent, 4, 1);
+    grid->addWidget(chkWhenFinished, 5, 0);
+    grid->addWidget(cmbDoEvent, 5, 1);
 
     cmbColor = Named(new appui::ColorBox(group), "cmbColor");
-    grid->addWidget(new QLabel("'Result' Font Color", group), 5, 0);
-    grid->addWidget(cmbColor, 5, 1);
+    grid->addWidget(new QLabel("'Result' Font Color", group), 6, 0);
+    grid->addWidget(cmbColor, 6, 1);
     grid->setColumnStretch(2, 1);
     return group;
 }
@@ -186,7 +194,8 @@ QWidget* TfrmMain::BuildOutputGroup()
     rdOriginalName = Named(new QRadioButton("Use original file-name", naming), "rdOriginalName");
     rdCustomName = Named(new QRadioButton("Use custom file-name", naming), "rdCustomName");
     rdOriginalName->setChecked(true);
-    cmbPrefix = DropDownList(naming, "cmbPrefix", {"%TrackNum%", "%Album%", "%Artist%", "%Year%", "%Genre%"});
+    cmbPrefix = DropDownList(naming, "cmbPrefix",
+                             {"%TrackNum%", "%Album%", "%Artist%", "%Year%", "%Genre%", "%Title%", "%AlbumArtist%"});
     cmbPrefix->setEditable(true);
     cmbPrefix->setEnabled(false);
     cmbPrefix->setMinimumWidth(180);
@@ -195,6 +204,9 @@ QWidget* TfrmMain::BuildOutputGroup()
     grid->addWidget(new QLabel("Prefix:", naming), 2, 0);
     grid->addWidget(cmbPrefix, 2, 1);
     grid->addWidget(new QLabel("Sample: \"song.mp3\" change to  \"10_song.mp3\"", naming), 3, 0, 1, 3);
+    chkPortableNames = Named(new QCheckBox("Portable file names", naming), "chkPortableNames");
+    chkPortableNames->setToolTip("Tag values in file names avoid \\ : * ? \" < > |, which USB sticks and phones refuse");
+    grid->addWidget(chkPortableNames, 4, 0, 1, 3);
     grid->setColumnStretch(2, 1);
     column->addWidget(naming);
     return group;

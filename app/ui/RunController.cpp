@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 
 #include "app/BatchRun.h"
 #include "app/Playlist.h"
@@ -76,7 +77,9 @@ void RunController::actConvertionExecute()
     selection.presetName = window_.cmbConfig->currentText().toStdString();
     selection.wma = selection_.CurrentWma;
     selection.priority = window_.GlobaVariant.ThreadPriority;
-    selection.simultaneousJobs = 1;
+    selection.simultaneousJobs = window_.SpinEditSimultaneousJobs->value();
+    selection.normalizePercent =
+        window_.chkAdjustVolume->isChecked() ? window_.SpinEditAdjustVolume->value() : 0;
     WindowFrontEnd frontEnd(window_);
     app::TBatchRun run(frontEnd, programFolder_);
     window_.RunActive = true;
@@ -101,7 +104,7 @@ void RunController::DoFinishEvent()
 {
     if (!window_.chkWhenFinished->isChecked())
         return;
-    const std::string target = window_.edtTargetFolder->text().toStdString();
+    const std::string target = app::ExpandTargetFolder(window_.edtTargetFolder->text().toStdString());
     switch (window_.cmbDoEvent->currentIndex()) {
     case CloseApplication:
         window_.close();  // the close handling saves the settings

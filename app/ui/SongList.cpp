@@ -1,6 +1,7 @@
 #include "app/ui/SongList.h"
 
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QFile>
 #include <QHeaderView>
 #include <QMimeData>
@@ -8,10 +9,13 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "app/FolderFiles.h"
+
 namespace appui {
 namespace {
 
 constexpr int PathRole = Qt::UserRole + 1;
+constexpr int SizeRole = Qt::UserRole + 2;
 
 // lvSongsCustomDrawSubItem: the Result texts take the chosen colour at the
 // moment they are drawn.
@@ -49,6 +53,27 @@ bool HasLocalFiles(const QMimeData* data)
 
 }  // namespace
 
+void SongItem::SetSizeKey(qint64 bytes) { setData(ColSize, SizeRole, bytes); }
+
+QVariant SongItem::data(int column, int role) const
+{
+    if (role == Qt::ToolTipRole && column == ColResult) {
+        const QString detail = QTreeWidgetItem::data(ColResult, ResultDetailRole).toString();
+        if (text(ColResult).trimmed().isEmpty())
+            return QVariant();
+        return detail.isEmpty() ? text(ColResult) : text(ColResult) + "\n" + detail;
+    }
+    return QTreeWidgetItem::data(column, role);
+}
+
+bool SongItem::operator<(const QTreeWidgetItem& other) const
+{
+    const int column = treeWidget() ? treeWidget()->sortColumn() : ColFilename;
+    if (column == ColSize)
+        return data(ColSize, SizeRole).toLongLong() < other.data(ColSize, SizeRole).toLongLong();
+    return app::NaturalLess(text(column).toStdString(), other.text(column).toStdString());
+}
+
 SongList::SongList(QWidget* parent) : QTreeWidget(parent)
 {
     setColumnCount(5);
@@ -64,6 +89,25 @@ SongList::SongList(QWidget* parent) : QTreeWidget(parent)
     setDragDropMode(QAbstractItemView::DropOnly);
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
+    // Sorting is not switched on for good: new entries still go to the end.
+    header()->setSectionsClickable(true);
+    // Once the indicator shows, the header itself flips it on each click.
+    connect(header(), &QHeaderView::sectionClicked, this, [this](int column) {
+        const Qt::SortOrder order =
+            header()->isSortIndicatorShown() ? header()->sortIndicatorOrder() : Qt::AscendingOrder;
+        header()->setSortIndicatorShown(true);
+        sortItems(column, order);
+    });
+}
+
+void SongList::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
+        emit DeletePressed();
+        event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
 }
 
 void SongList::SetResultColor(std::function<QColor()> colorSource)

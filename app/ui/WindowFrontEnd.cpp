@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QSystemTrayIcon>
 #include <QTreeWidgetItem>
 
@@ -31,6 +32,7 @@ app::NamingChoice WindowFrontEnd::Naming()
     naming.targetFolder = window_.edtTargetFolder->text().toStdString();
     naming.customName = window_.rdCustomName->isChecked();
     naming.prefix = window_.cmbPrefix->currentText().toStdString();
+    naming.portableNames = window_.chkPortableNames->isChecked();
     return naming;
 }
 
@@ -50,6 +52,12 @@ std::filesystem::path WindowFrontEnd::EntryPath(int position) { return window_.E
 void WindowFrontEnd::SetResult(int position, const std::string& text)
 {
     window_.Entry(position)->setText(ColResult, QString::fromStdString(text));
+    window_.Entry(position)->setData(ColResult, ResultDetailRole, QVariant());
+}
+
+void WindowFrontEnd::SetResultTip(int position, const std::string& tip)
+{
+    window_.Entry(position)->setData(ColResult, ResultDetailRole, QString::fromStdString(tip));
 }
 
 void WindowFrontEnd::RemoveEntry(int position) { delete window_.Entry(position); }

@@ -25,6 +25,7 @@ public:
     int EntryCount() override;
     std::filesystem::path EntryPath(int position) override;
     void SetResult(int position, const std::string& text) override;
+    void SetResultTip(int position, const std::string& tip) override;
     void RemoveEntry(int position) override;
     void UpdateFileCount() override;
 

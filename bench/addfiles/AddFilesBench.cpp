@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "app/FolderFiles.h"
 #include "app/ui/MainForm.h"
 #include "platform/ui/MessageBox.h"
 
@@ -25,8 +26,7 @@ int main(int argc, char** argv)
     });
     TfrmMain window;
     window.show();
-    std::vector<std::filesystem::path> paths;
-    TfrmMain::ListFolderFiles(argv[1], false, paths);
+    const std::vector<std::filesystem::path> paths = app::ListFolderFiles(argv[1], false);
     QElapsedTimer timer;
     timer.start();
     window.AddFiles(paths);

@@ -3,6 +3,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMimeData>
+#include <QScrollBar>
+#include <QComboBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -10,6 +12,7 @@
 #include <fstream>
 
 #include "MainWindowFixture.h"
+#include "app/FolderFiles.h"
 #include "app/ui/ColorBox.h"
 #include "app/ui/ProgressForm.h"
 #include "app/ui/SongList.h"
@@ -112,6 +115,150 @@ TEST_F(FileListTest, ADroppedFolderAddsItsAudioAndSkipsSubfolders)
     EXPECT_EQ(paths, (std::vector<std::string>{(folder / "a.mp3").string(), (folder / "b.flac").string()}));
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, "Files open failed:\n\n" + (folder / "readme.txt").string());
+}
+
+TEST_F(FileListTest, AddFolderTakesAThreeLevelTreeInNaturalOrderAndCountsWhatItSkips)
+{
+    const fs::path top = home / "Music";
+    fs::create_directories(top / "Band" / "Disc 10");
+    fs::create_directories(top / "Band" / "Disc 2" / "empty");
+    fs::create_directories(top / "band b");
+    fs::copy_file(flac, top / "Band" / "Disc 2" / "track 10.flac");
+    fs::copy_file(mp3, top / "Band" / "Disc 2" / "Track 2.mp3");
+    fs::copy_file(flac, top / "Band" / "Disc 10" / "track 1.flac");
+    fs::copy_file(mp3, top / "Band" / "intro.mp3");
+    fs::copy_file(mp3, top / "band b" / "09.mp3");
+    fs::copy_file(mp3, top / "0.mp3");
+    std::ofstream(top / "Band" / "Disc 2" / "cover.jpg") << "not a picture either";
+    std::ofstream(top / "Band" / "notes.txt") << "text";
+    fs::create_directory_symlink(top, top / "Band" / "loop");
+
+    TfrmMain& w = Open();
+    w.AddFolder(top);
+    EXPECT_EQ(Paths(), (std::vector<std::string>{
+                           (top / "0.mp3").string(),
+                           (top / "Band" / "Disc 2" / "Track 2.mp3").string(),
+                           (top / "Band" / "Disc 2" / "track 10.flac").string(),
+                           (top / "Band" / "Disc 10" / "track 1.flac").string(),
+                           (top / "Band" / "intro.mp3").string(),
+                           (top / "band b" / "09.mp3").string(),
+                       }));
+    EXPECT_TRUE(messages.empty()) << "no message per skipped file";
+    EXPECT_EQ(w.spPendingfiles->text(), "Selected files: 6");
+    EXPECT_EQ(w.spSkippedfiles->text(), "Skipped 2 files no decoder reads");
+
+    w.AddFolder(top / "band b");
+    EXPECT_EQ(w.EntryCount(), 7);
+    EXPECT_EQ(w.spSkippedfiles->text(), "") << "a clean folder clears the note";
+    w.AddFolder(home / "no such folder");
+    EXPECT_EQ(w.EntryCount(), 7);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(FileListTest, ADroppedFolderEntersInNaturalOrder)
+{
+    const fs::path folder = home / "album";
+    fs::create_directory(folder);
+    for (const char* name : {"10 ten.mp3", "9 nine.mp3", "1 one.mp3", "100.mp3"})
+        fs::copy_file(mp3, folder / name);
+    TfrmMain& w = Open();
+    Drop(w.lvSongs->viewport(), {folder});
+    EXPECT_EQ(Paths(), (std::vector<std::string>{(folder / "1 one.mp3").string(), (folder / "9 nine.mp3").string(),
+                                                 (folder / "10 ten.mp3").string(), (folder / "100.mp3").string()}));
+}
+
+TEST_F(FileListTest, DeleteKeyRemovesTheSelectedEntriesOnly)
+{
+    TfrmMain& w = Open();
+    w.AddFiles({mp3, flac, mp3, flac});
+    w.lvSongs->setFocus();
+    QTest::keyClick(w.lvSongs, Qt::Key_Delete);
+    EXPECT_EQ(w.EntryCount(), 4) << "nothing selected, nothing removed";
+    w.Entry(1)->setSelected(true);
+    w.Entry(3)->setSelected(true);
+    QTest::keyClick(w.lvSongs, Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(w.EntryCount(), 4) << "only the plain key deletes";
+    QTest::keyClick(w.lvSongs, Qt::Key_Delete);
+    EXPECT_EQ(Paths(), (std::vector<std::string>{mp3.string(), mp3.string()}));
+    EXPECT_EQ(w.spPendingfiles->text(), "Selected files: 2");
+    EXPECT_FALSE(w.actDelsel->isEnabled());
+}
+
+TEST_F(FileListTest, ClickingAHeaderSortsByThatColumnAndAgainReversesIt)
+{
+    const fs::path folder = home / "sort";
+    fs::create_directory(folder);
+    const fs::path big = folder / "track 10.flac";
+    const fs::path small = folder / "track 9.mp3";
+    const fs::path middle = folder / "Track 1.mp3";
+    fs::copy_file(flac, big);
+    fs::copy_file(mp3, small);
+    // Over a megabyte: "1.2 MB" sorts before "30 KB" as text.
+    testaudio::MakeToneWav(folder / "wave.wav", 44100, 2, 7);
+    fs::copy_file(folder / "wave.wav", middle.string() + ".wav");
+    TfrmMain& w = Open();
+    w.AddFiles({big, small, folder / "Track 1.mp3.wav"});
+    ASSERT_EQ(w.EntryCount(), 3);
+    QHeaderView* header = w.lvSongs->header();
+    const auto click = [&](int column) {
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
+    };
+    click(appui::ColFilename);
+    EXPECT_EQ(Paths(), (std::vector<std::string>{middle.string() + ".wav", small.string(), big.string()}));
+    click(appui::ColFilename);
+    EXPECT_EQ(Paths(), (std::vector<std::string>{big.string(), small.string(), middle.string() + ".wav"}));
+
+    click(appui::ColSize);
+    std::vector<std::uintmax_t> sizes;
+    for (const std::string& path : Paths())
+        sizes.push_back(fs::file_size(path));
+    EXPECT_TRUE(std::is_sorted(sizes.begin(), sizes.end())) << "by bytes, not by the text \"KB\" or \"MB\"";
+    EXPECT_EQ(Paths().back(), middle.string() + ".wav");
+
+    w.AddFiles({mp3});
+    EXPECT_EQ(Paths().back(), mp3.string()) << "a new entry goes to the end";
+}
+
+TEST_F(FileListTest, TheResultColumnIsInViewAtTheFirstSizeAndShowsItsWholeTextAsTooltip)
+{
+    TfrmMain& w = Open();
+    w.AddFiles({mp3});
+    QApplication::processEvents();
+    const QHeaderView* header = w.lvSongs->header();
+    EXPECT_LE(header->sectionPosition(appui::ColResult) + header->sectionSize(appui::ColResult),
+              w.lvSongs->viewport()->width());
+    EXPECT_FALSE(w.lvSongs->horizontalScrollBar()->isVisible());
+
+    EXPECT_FALSE(w.Entry(0)->data(appui::ColResult, Qt::ToolTipRole).isValid()) << "a blank cell has none";
+    const QString text = "Can't write the output: no space left on device, the original was kept";
+    w.Entry(0)->setText(appui::ColResult, text);
+    EXPECT_EQ(w.Entry(0)->toolTip(appui::ColResult), text);
+    EXPECT_EQ(w.Entry(0)->toolTip(appui::ColFilename), "");
+}
+
+TEST_F(FileListTest, ThePrefixListOffersTheSevenPlaceholders)
+{
+    TfrmMain& w = Open();
+    QStringList items;
+    for (int i = 0; i < w.cmbPrefix->count(); ++i)
+        items << w.cmbPrefix->itemText(i);
+    EXPECT_EQ(items, (QStringList{"%TrackNum%", "%Album%", "%Artist%", "%Year%", "%Genre%", "%Title%",
+                                  "%AlbumArtist%"}));
+}
+
+TEST(NaturalOrder, NumbersCompareByValueAndLettersWithoutCase)
+{
+    const std::vector<std::string> sorted = {"", "01", "1", "2", "9", "010", "10", "track", "Track 2", "track 2b",
+                                             "track 10", "track 10.flac", "Track10", "z"};
+    for (std::size_t i = 0; i + 1 < sorted.size(); ++i) {
+        SCOPED_TRACE(sorted[i] + " < " + sorted[i + 1]);
+        EXPECT_TRUE(app::NaturalLess(sorted[i], sorted[i + 1]));
+        EXPECT_FALSE(app::NaturalLess(sorted[i + 1], sorted[i]));
+    }
+    EXPECT_FALSE(app::NaturalLess("same", "same"));
+    EXPECT_TRUE(app::NaturalLess("99999999999999999999999", "100000000000000000000000")) << "no overflow";
+    EXPECT_TRUE(app::NaturalLess("\xC3\xA9", "\xC3\xA9" "a")) << "other bytes compare as they are";
 }
 
 TEST_F(FileListTest, DropsOutsideTheListDoNothing)

@@ -6,6 +6,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QTabWidget>
+#include <QTreeWidgetItem>
+#include <fstream>
 
 #include "MainWindowFixture.h"
 #include "app/ui/AboutForm.h"
@@ -47,6 +49,12 @@ TEST_F(ScreenshotsTest, EveryWindowIsPicturedWithItsCaptionsWhole)
 {
     TfrmMain& w = Open();
     w.AddFiles({testaudio::Get("tone.mp3"), testaudio::Get("tone.flac")});
+    // A folder with a cover beside the audio, so the skip count shows too.
+    fs::create_directories(home / "album");
+    fs::copy_file(testaudio::Get("tone.ogg"), home / "album" / "01 intro.ogg");
+    std::ofstream(home / "album" / "cover.jpg") << "no picture";
+    w.AddFolder(home / "album");
+    w.Entry(0)->setText(4, "Can't write the output file: no space left on device");
     QApplication::processEvents();
     EXPECT_EQ(w.centralWidget()->size().width(), 715);
     Save(w, "main-converter");

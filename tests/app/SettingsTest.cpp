@@ -7,7 +7,9 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTest>
+#include <algorithm>
 #include <fstream>
+#include <thread>
 
 #include "MainWindowFixture.h"
 #include "app/ui/ColorBox.h"
@@ -19,6 +21,8 @@ using SettingsTest = MainWindowTest;
 
 // On the box or circle, where a click always lands whatever the width.
 void Click(QWidget* control) { QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(6, control->height() / 2)); }
+
+int CoreCount() { return std::clamp(int(std::thread::hardware_concurrency()), 1, 16); }
 
 TEST_F(SettingsTest, FirstStartShowsEveryDefaultAndCloseWritesThem)
 {
@@ -41,8 +45,10 @@ TEST_F(SettingsTest, FirstStartShowsEveryDefaultAndCloseWritesThem)
     EXPECT_EQ(w.cmbPrefix->currentText(), "");
     EXPECT_EQ(w.cmbPrefix->itemText(0), "%TrackNum%");
     EXPECT_EQ(w.cmbColor->Selected(), 255);
+    EXPECT_EQ(w.SpinEditSimultaneousJobs->value(), CoreCount());
+    EXPECT_FALSE(w.chkPortableNames->isChecked());
     for (int column = 0; column < 5; ++column)
-        EXPECT_EQ(w.lvSongs->header()->sectionSize(column), 200);
+        EXPECT_EQ(w.lvSongs->header()->sectionSize(column), app::DefaultColumnWidths[column]);
     EXPECT_FALSE(std::filesystem::exists(SettingsPath())) << "nothing is written before the close";
 
     Close();
@@ -53,8 +59,10 @@ TEST_F(SettingsTest, FirstStartShowsEveryDefaultAndCloseWritesThem)
     EXPECT_EQ(ini.ReadInteger("Options", "ThreadPriority", -1), 32);
     EXPECT_EQ(ini.ReadInteger("Options", "AdjustVolumeValue", -1), 95);
     EXPECT_EQ(ini.ReadInteger("Options", "ResultFontColor", -1), 255);
-    EXPECT_EQ(ini.ReadInteger("Options", "Column4", -1), 200);
-    EXPECT_EQ(ini.Keys("Options").size(), 19u);
+    EXPECT_EQ(ini.ReadInteger("Options", "Column4", -1), app::DefaultColumnWidths[4]);
+    EXPECT_EQ(ini.ReadInteger("Options", "SimultaneousJobs", -1), CoreCount());
+    EXPECT_EQ(ini.ReadInteger("Options", "PortableFileNames", -1), 0);
+    EXPECT_EQ(ini.Keys("Options").size(), 21u);
     EXPECT_EQ(ini.Keys("PresetLists").size(), 11u);
 }
 
@@ -90,6 +98,39 @@ TEST_F(SettingsTest, StoredValuesComeBackAndOddNumbersAreTamed)
     EXPECT_EQ(ini.Sections().size(), 2u) << "the lower-case section is rewritten in place";
 }
 
+TEST_F(SettingsTest, JobCountAndPortableNamesGoBothWaysBetweenFileAndControls)
+{
+    std::ofstream(SettingsPath()) << "[Options]\nSimultaneousJobs=3\nPortableFileNames=1\n";
+    TfrmMain& w = Open();
+    EXPECT_EQ(w.SpinEditSimultaneousJobs->value(), 3);
+    EXPECT_EQ(w.SpinEditSimultaneousJobs->minimum(), 1);
+    EXPECT_EQ(w.SpinEditSimultaneousJobs->maximum(), 16);
+    EXPECT_TRUE(w.chkPortableNames->isChecked());
+
+    w.PageControl->setCurrentWidget(w.tsSettings);
+    Click(w.chkPortableNames);
+    w.SpinEditSimultaneousJobs->setValue(16);
+    Close();
+    EXPECT_EQ(Settings().ReadInteger("Options", "SimultaneousJobs", -1), 16);
+    EXPECT_EQ(Settings().ReadInteger("Options", "PortableFileNames", -1), 0);
+    const app::StoredSettings stored = app::ReadSettings(SettingsPath());
+    EXPECT_EQ(stored.Options.SimultaneousJobs, 16);
+    EXPECT_FALSE(stored.Options.PortableFileNames);
+}
+
+TEST_F(SettingsTest, AJobCountNoRunCanUseFallsBackToTheCores)
+{
+    for (const char* stored : {"0", "17", "-2", "many", "0x7FFFFFFF", ""}) {
+        SCOPED_TRACE(stored);
+        std::ofstream(SettingsPath()) << "[Options]\nSimultaneousJobs=" << stored << "\n";
+        EXPECT_EQ(app::ReadSettings(SettingsPath()).Options.SimultaneousJobs, CoreCount());
+        TfrmMain& w = Open();
+        EXPECT_EQ(w.SpinEditSimultaneousJobs->value(), CoreCount());
+        Close();
+        EXPECT_EQ(Settings().ReadInteger("Options", "SimultaneousJobs", -1), CoreCount());
+    }
+}
+
 TEST_F(SettingsTest, ColumnWidthsSurviveARestart)
 {
     Open().lvSongs->header()->resizeSection(0, 321);
@@ -98,7 +139,7 @@ TEST_F(SettingsTest, ColumnWidthsSurviveARestart)
     TfrmMain& again = Open();
     EXPECT_EQ(again.lvSongs->header()->sectionSize(0), 321);
     EXPECT_EQ(again.lvSongs->header()->sectionSize(3), 77);
-    EXPECT_EQ(again.lvSongs->header()->sectionSize(4), 200);
+    EXPECT_EQ(again.lvSongs->header()->sectionSize(4), app::DefaultColumnWidths[4]);
 }
 
 TEST_F(SettingsTest, ChoicesReachTheFileOnlyAtClose)
