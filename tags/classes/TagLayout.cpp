@@ -25,6 +25,11 @@ std::uint64_t ID3v2Size(const std::string& header, std::uint64_t fileSize)
 
 bool HasID3v1(const tagfile::Reader& file)
 {
+    // A file that ends with an APE footer has no ID3v1 tag, even when the
+    // "TAG" of the APE header's "APETAGEX" stands 128 bytes before the end.
+    APEFooter footer;
+    if (ReadAPEFooter(file, file.Size(), footer) && footer.SizeUsable)
+        return false;
     std::string marker;
     return file.Size() >= ID3v1Length && file.ReadAt(file.Size() - ID3v1Length, 3, marker) &&
            marker == "TAG";
@@ -74,13 +79,10 @@ std::uint64_t TTagLayout::AudioEnd() const
     return FileSize - back > ID3v2Size ? FileSize - back : ID3v2Size;
 }
 
-bool ReadTagLayout(const std::filesystem::path& file, TTagLayout& layout)
+void ReadTagLayout(const tagfile::Reader& reader, TTagLayout& layout)
 {
     using namespace taglayout;
     layout = {};
-    tagfile::Reader reader;
-    if (!reader.Open(file))
-        return false;
     layout.FileSize = reader.Size();
     std::string header;
     if (reader.ReadAt(0, 10, header))
@@ -93,6 +95,7 @@ bool ReadTagLayout(const std::filesystem::path& file, TTagLayout& layout)
         if (const std::uint64_t lyrics = Lyrics3SizeBefore(reader, end); lyrics && !layout.Lyrics3Size) {
             layout.Lyrics3Size = lyrics + Lyrics3FooterLength;
             end -= layout.Lyrics3Size;
+            layout.Lyrics3Offset = end;
         } else if (!layout.APESize && ReadAPEFooter(reader, end, footer) && footer.SizeUsable) {
             layout.APEOffset = footer.TagOffset;
             layout.APESize = end - footer.TagOffset;
@@ -101,5 +104,14 @@ bool ReadTagLayout(const std::filesystem::path& file, TTagLayout& layout)
             break;
         }
     }
+}
+
+bool ReadTagLayout(const std::filesystem::path& file, TTagLayout& layout)
+{
+    layout = {};
+    tagfile::Reader reader;
+    if (!reader.Open(file))
+        return false;
+    ReadTagLayout(reader, layout);
     return true;
 }
