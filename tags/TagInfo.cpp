@@ -40,15 +40,17 @@ std::string Extension(const fs::path& file)
 }
 
 // The five formats whose analysers carry ID3v1, ID3v2 and APE tags: a later
-// tag wins field by field.
-void CopyThreeTags(const TTagHolder& analyser, TTAGInfo& info)
+// tag wins field by field. In MP3 files ID3v2 is the main tag and comes last.
+void CopyThreeTags(const TTagHolder& analyser, TTAGInfo& info, bool id3v2Last = false)
 {
     if (analyser.ID3v1.Exists())
         tagsteps::TagInfoFromID3v1(analyser.ID3v1, info);
-    if (analyser.ID3v2.Exists())
+    if (analyser.ID3v2.Exists() && !id3v2Last)
         tagsteps::TagInfoFromID3v2(analyser.ID3v2, info);
     if (analyser.APEtag.Exists())
         tagsteps::TagInfoFromAPE(analyser.APEtag, info);
+    if (analyser.ID3v2.Exists() && id3v2Last)
+        tagsteps::TagInfoFromID3v2(analyser.ID3v2, info);
 }
 
 template <class Analyser>
@@ -68,7 +70,7 @@ void ReadMp3(const fs::path& file, TTAGInfo& info)
         return;
     if (mpeg.Frame.Found)
         mpeg.APEtag.Load(file);
-    CopyThreeTags(mpeg, info);
+    CopyThreeTags(mpeg, info, true);
 }
 
 void ReadOgg(const fs::path& file, TTAGInfo& info)
@@ -133,6 +135,17 @@ void WriteThreeTags(const fs::path& file, const TTAGInfo& info)
     tagsteps::SaveAPETag(file, info);
 }
 
+// Neither format defines ID3v2: one already there is updated, none is added,
+// so other readers never take the file for MP3.
+void WriteTagsWithoutNewID3v2(const fs::path& file, const TTAGInfo& info)
+{
+    TID3v2 existing;
+    tagsteps::SaveID3v1Tag(file, info);
+    if (existing.Load(file) && existing.Exists())
+        tagsteps::SaveID3v2Tag(file, info);
+    tagsteps::SaveAPETag(file, info);
+}
+
 using Reader = std::function<void(const fs::path&, TTAGInfo&)>;
 using Writer = std::function<void(const fs::path&, const TTAGInfo&)>;
 
@@ -158,9 +171,9 @@ const std::map<std::string, Writer>& Writers()
     static const std::map<std::string, Writer> writers = {
         {".aac", WriteThreeTags},
         {".mp3", WriteThreeTags},
-        {".ape", WriteThreeTags},
-        {".mpc", WriteThreeTags},
-        {".ofr", WriteThreeTags},
+        {".ape", WriteTagsWithoutNewID3v2},
+        {".mpc", WriteTagsWithoutNewID3v2},
+        {".ofr", WriteTagsWithoutNewID3v2},
         {".mp4", [](const fs::path& f, const TTAGInfo& i) { tagsteps::SaveMP4Tag(f, i); }},
         {".m4a", [](const fs::path& f, const TTAGInfo& i) { tagsteps::SaveMP4Tag(f, i); }},
         {".ogg", WriteOgg},

@@ -134,7 +134,7 @@ bool SaveID3v1Tag(const fs::path& file, const TTAGInfo& info)
     if (!Exists(file) || !tag.Load(file) || !tag.Exists())
         return false;
     if (!info.Track.empty())
-        tag.SetTrack(std::uint8_t(DecimalOrZero(info.Track) & 0xFF));
+        tag.SetTrackText(info.Track);
     if (!info.Title.empty())
         tag.SetTitle(info.Title);
     if (!info.Artist.empty())
@@ -165,7 +165,7 @@ bool SaveID3v2Tag(const fs::path& file, const TTAGInfo& info)
         {&info.URL, &TID3v2::SetURL},
     }};
     if (!info.Track.empty())
-        tag.SetTrack(std::uint16_t(DecimalOrZero(info.Track) & 0xFFFF));
+        tag.SetTrackText(info.Track);
     for (const auto& [value, setter] : texts)
         if (!value->empty())
             (tag.*setter)(*value);

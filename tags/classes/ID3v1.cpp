@@ -262,6 +262,13 @@ void TID3v1::SetYear(std::string_view text)
     year_ = FirstCharacters(TrimRight(text), 4);
 }
 
+void TID3v1::SetTrackText(std::string_view text)
+{
+    std::uint64_t number = 0;
+    const std::string digits = Trim(text.substr(0, text.find('/')));
+    track_ = !digits.empty() && tagbytes::ParseDigits(digits, number) ? static_cast<std::uint8_t>(number & 0xFF) : 0;
+}
+
 void TID3v1::SetGenre(std::string_view name)
 {
     genreId_ = GenreIndex(TrimRight(name));

@@ -53,6 +53,8 @@ public:
     void SetComment(std::string_view text);
     void SetYear(std::string_view text);  // first 4 characters
     void SetTrack(std::uint8_t track) { track_ = track; }
+    // The low byte of the number before any "/" ("5/12" gives 5); 0 when it is none.
+    void SetTrackText(std::string_view text);
     void SetGenreID(std::uint8_t id) { genreId_ = id; }
     void SetGenre(std::string_view name);  // by GenreIndex of the right-trimmed name
 
