@@ -59,7 +59,9 @@ bool Locate(const tagfile::Reader& reader, Placement& place)
 {
     TTagLayout layout;
     ReadTagLayout(reader, layout);
-    place.end = layout.APESize ? layout.APEOffset + layout.APESize : layout.AudioEnd();
+    // Not the audio's end: an ID3v2 tag that reaches into the back tags must not move the place.
+    place.end = layout.APESize ? layout.APEOffset + layout.APESize
+                               : layout.FileSize - layout.ID3v1Size - layout.Lyrics3Size;
     place.start = layout.APESize ? layout.APEOffset : place.end;
     if (layout.FileSize - layout.ID3v1Size <= taglayout::APEFooterLength)
         return false;

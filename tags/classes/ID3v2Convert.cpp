@@ -79,34 +79,26 @@ bool SplitFields(std::string_view data, std::string_view layout, std::vector<Fie
     return true;
 }
 
-// Text of a version 2.4 frame in an encoding 2.3 knows, several values
-// joined by "/"; the data unchanged when it needs nothing of that.
+// Text of a version 2.4 frame in an encoding 2.3 knows; several values
+// stay apart as they were, each reader taking them as it always does.
 std::string ReencodedData(std::string_view id, const std::string& data)
 {
     const std::string_view layout = TextLayout(id);
     std::vector<Field> fields;
-    if (layout.empty() || data.empty() || !IsKnownEncoding(data[0]) || !SplitFields(data, layout, fields))
+    if (layout.empty() || data.empty() || (data[0] != Utf16BE && data[0] != Utf8) ||
+        !SplitFields(data, layout, fields))
         return data;
     std::vector<std::string> texts;
-    bool severalValues = false;
-    for (Field& field : fields) {
-        if (!field.terminated && field.texts.size() > 1) {
-            severalValues = true;
-            std::string joined = field.texts[0];
-            for (std::size_t i = 1; i < field.texts.size(); ++i)
-                joined += "/" + field.texts[i];
-            field.texts = {joined};
-        }
+    for (const Field& field : fields)
         texts.insert(texts.end(), field.texts.begin(), field.texts.end());
-    }
-    if ((data[0] == Latin1 || data[0] == Utf16) && !severalValues)
-        return data;
     const char encoding = EncodingFor(texts);
     std::string out(1, encoding);
     for (const Field& field : fields) {
         out += field.raw;
-        for (const std::string& text : field.texts)
-            out += EncodeString(text, encoding) + (field.terminated ? Terminator(encoding) : "");
+        for (std::size_t i = 0; i < field.texts.size(); ++i) {
+            const bool last = i + 1 == field.texts.size();
+            out += EncodeString(field.texts[i], encoding) + (field.terminated || !last ? Terminator(encoding) : "");
+        }
     }
     return out;
 }

@@ -176,8 +176,11 @@ std::vector<Frame> ParseFrames(std::string body, std::uint8_t version, std::uint
             else
                 Unwrap24(frame, tagUnsync);
         }
-        if (version < 4)
-            frame.whole = body.substr(pos, headerLength + size);
+        // A frame cut short by the tag's end gets the size it really has, so
+        // that it cannot swallow what follows it in the new tag.
+        if (version == 3)
+            frame.whole = std::string(header.substr(0, 4)) + BigEndianBytes(static_cast<std::uint32_t>(size)) +
+                          std::string(header.substr(8, 2)) + body.substr(pos + headerLength, size);
         frames.push_back(std::move(frame));
         pos += headerLength + size;
     }

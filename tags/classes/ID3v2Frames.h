@@ -21,7 +21,7 @@ struct Frame {
     std::string id;
     std::string data;          // payload without group byte or length indicator, resynchronised, inflated
     bool readable = false;     // data is the content: not encrypted, and inflated when compressed
-    std::string whole;         // the frame as stored (versions 2.3 and 2.2)
+    std::string whole;         // a version 2.3 frame as stored
     std::uint8_t status = 0;   // first flag byte
     std::uint8_t format = 0;   // second flag byte
 };

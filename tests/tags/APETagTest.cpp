@@ -267,3 +267,25 @@ TEST_F(APETagTest, TagWhoseHeaderLooksLikeID3v1)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(APETagTest, ID3v2ReachingIntoTheBackTagsMovesNothing)
+{
+    const std::string id3v1 = ID3v1("Song", "", 0, 3, 17);
+    // The ID3v2 size covers the whole file but the ID3v1 tag.
+    std::string bytes = "ID3\3\0\0" + std::string("\0\0\x03\x7F", 4) + std::string(600, '\0');
+    bytes.resize(bytes.size() - 100);
+    bytes += id3v1;
+    TAPETag tag = LoadBytes(bytes);
+    tag.SetItem("Title", "T");
+    ASSERT_TRUE(tag.Save(file));
+    const std::string saved = ReadFile(file);
+    EXPECT_EQ(saved.substr(saved.size() - 128), id3v1);
+    EXPECT_EQ(saved.substr(0, bytes.size() - 128), bytes.substr(0, bytes.size() - 128));
+    TAPETag again;
+    ASSERT_TRUE(again.Load(file));
+    EXPECT_EQ(again.GetItem("Title"), "T");
+}
+
+}  // namespace

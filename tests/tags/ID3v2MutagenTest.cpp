@@ -108,11 +108,11 @@ TEST_F(ID3v2MutagenTest, Version24InUtf8ReadsAndSurvivesAnEdit)
     tag.SetAlbum("Ålbum");
     ASSERT_TRUE(tag.Save(file));
     const std::vector<std::string> after = Lines(Mutagen(DumpFrames, file));
-    // 2.3 joins several values with "/", and has the time without seconds.
-    EXPECT_EQ(Missing(before, after), (std::vector<std::string>{"TALB TALB=Album", "TDRC TDRC=2004-05-01 10:20",
-                                                                "TPE1 TPE1=One / Б", "version 4"}));
-    EXPECT_EQ(Missing(after, before), (std::vector<std::string>{"TALB TALB=Ålbum", "TDRC TDRC=2004-05-01 10:20:00",
-                                                                "TPE1 TPE1=One/Б", "version 3"}));
+    // 2.3 has the time without seconds.
+    EXPECT_EQ(Missing(before, after),
+              (std::vector<std::string>{"TALB TALB=Album", "TDRC TDRC=2004-05-01 10:20", "version 4"}));
+    EXPECT_EQ(Missing(after, before),
+              (std::vector<std::string>{"TALB TALB=Ålbum", "TDRC TDRC=2004-05-01 10:20:00", "version 3"}));
     EXPECT_EQ(AudioOf(file), ToneBytes());
     // 2.3 has neither UTF-8 nor TDRC.
     for (const std::string& frame : Lines(Mutagen(RawFrames, file))) {

@@ -223,7 +223,7 @@ TEST_F(ID3v2Test, Version24FramesAreCarriedOverInTheirVersion23Form)
     EXPECT_NE(saved.find(Frame23("PRIV", priv)), std::string::npos);
     EXPECT_NE(saved.find(Frame23("TIT1", Latin1("Group"))), std::string::npos);
     EXPECT_NE(saved.find(Frame23("TIT2", Latin1("T\xEFtle"))), std::string::npos);
-    EXPECT_NE(saved.find(Frame23("TPE1", Latin1("A/B"))), std::string::npos);
+    EXPECT_NE(saved.find(Frame23("TPE1", Latin1(std::string("A\0B", 3)))), std::string::npos);
     EXPECT_NE(saved.find(Frame23("TXXX", std::string("\0k\0v", 4))), std::string::npos);
     EXPECT_EQ(saved.find("GRP1"), std::string::npos);
     EXPECT_EQ(saved.substr(saved.size() - Audio.size()), Audio);
@@ -386,6 +386,29 @@ TEST_F(ID3v2Test, MalformedInputNeverReadsPastTheTag)
             EXPECT_EQ(ReadFile(file).substr(ReadFile(file).size() - Audio.size()), Audio);
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ID3v2Test, FrameCutShortByTheTagEndKeepsItsValueThroughSaves)
+{
+    // The last frame says it is far longer than the tag.
+    const std::string body = Frame23("TIT2", Latin1("Song")) + std::string("TCON\xFF\xFF\xFF\xFC\0\0", 10) +
+                             Latin1("(17)Live") + std::string(30, '\0');
+    TID3v2 tag = LoadBytes(ID3v2(3, body) + Audio);
+    EXPECT_EQ(tag.Genre(), "Live");
+    tag.SetTitle("New");
+    ASSERT_TRUE(tag.Save(file));
+    TID3v2 again;
+    ASSERT_TRUE(again.Load(file));
+    EXPECT_EQ(again.Genre(), "Live");
+    EXPECT_EQ(again.Title(), "New");
+    const std::string once = ReadFile(file);
+    ASSERT_TRUE(again.Save(file));
+    EXPECT_EQ(ReadFile(file), once);
+    EXPECT_EQ(once.substr(once.size() - Audio.size()), Audio);
 }
 
 }  // namespace
