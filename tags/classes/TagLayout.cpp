@@ -9,6 +9,7 @@ namespace taglayout {
 namespace {
 
 constexpr std::uint32_t APEHasHeader = 0x80000000u;
+constexpr std::uint32_t APEIsHeader = 0x20000000u;
 
 }  // namespace
 
@@ -28,7 +29,7 @@ bool HasID3v1(const tagfile::Reader& file)
     // A file that ends with an APE footer has no ID3v1 tag, even when the
     // "TAG" of the APE header's "APETAGEX" stands 128 bytes before the end.
     APEFooter footer;
-    if (ReadAPEFooter(file, file.Size(), footer) && footer.SizeUsable)
+    if (ReadAPEFooter(file, file.Size(), footer) && footer.SizeUsable && footer.WellFormed)
         return false;
     std::string marker;
     return file.Size() >= ID3v1Length && file.ReadAt(file.Size() - ID3v1Length, 3, marker) &&
@@ -59,6 +60,9 @@ bool ReadAPEFooter(const tagfile::Reader& file, std::uint64_t end, APEFooter& fo
     footer.Count = Le32(bytes, 16);
     footer.Flags = Le32(bytes, 20);
     footer.SizeUsable = footer.Size >= APEFooterLength && footer.Size <= end;
+    constexpr std::uint32_t ShortestItem = 11;  // lengths, a 2-letter key and its zero byte
+    footer.WellFormed = bytes.compare(24, 8, std::string(8, '\0')) == 0 && !(footer.Flags & APEIsHeader) &&
+                        footer.Size >= APEFooterLength && footer.Count <= (footer.Size - APEFooterLength) / ShortestItem;
     if (!footer.SizeUsable)
         return true;
     footer.ItemsOffset = end - footer.Size;

@@ -55,6 +55,9 @@ struct APEFooter {
     std::uint64_t ItemsOffset = 0;
     std::uint64_t TagOffset = 0;  // header when there is one, else the items
     bool SizeUsable = false;      // the items fit in the file before the footer
+    // As a writer makes it: reserved bytes zero, not marked as a header, and
+    // no more items than the size can hold.
+    bool WellFormed = false;
 };
 
 // An APE footer whose last byte is at end - 1; false when there is none.
