@@ -218,6 +218,7 @@ void TID3v2::SetURL(std::string_view text) { Set(FURL, url_, text); }
 
 void TID3v2::SetTrackText(std::string_view text)
 {
-    Set(FTrack, trackText_, text);
-    track_ = ParseTrack(trackText_);
+    // Without a track number ("0", "abc") there is no frame.
+    track_ = ParseTrack(Trim(text));
+    Set(FTrack, trackText_, track_ ? text : std::string_view());
 }

@@ -49,7 +49,8 @@ public:
     void SetArtist(std::string_view text);
     void SetAlbum(std::string_view text);
     void SetTrack(std::uint16_t track);         // 0 for none
-    void SetTrackText(std::string_view text);  // as it is to be stored, e.g. "5/12"
+    // As it is to be stored, e.g. "5/12"; empty unless a number 1 to 65535 leads.
+    void SetTrackText(std::string_view text);
     void SetYear(std::string_view text);
     void SetGenre(std::string_view text);
     void SetComment(std::string_view text);

@@ -330,6 +330,14 @@ TEST_F(ID3v2Test, SaveRewritesOnlyFramesWhoseSetterWasCalled)
     EXPECT_NE(last.find(picture), std::string::npos);
     EXPECT_NE(last.find(genre), std::string::npos);
     EXPECT_EQ(last.substr(last.size() - Audio.size()), Audio);
+
+    // A track text without a number stores no frame.
+    for (const char* none : {"0", "0/12", "abc", ""}) {
+        ASSERT_TRUE(again.Load(file));
+        again.SetTrackText(none);
+        EXPECT_EQ(again.Track(), 0) << none;
+        EXPECT_EQ(again.TrackText(), "") << none;
+    }
 }
 
 TEST_F(ID3v2Test, CompressedFramesReadAndStay)
