@@ -41,15 +41,17 @@ std::string Extension(const fs::path& file)
 }
 
 // The five formats whose analysers carry ID3v1, ID3v2 and APE tags: a later
-// tag wins field by field.
-void CopyThreeTags(const TTagHolder& analyser, TTAGInfo& info)
+// tag wins field by field. In MP3 files ID3v2 is the main tag and comes last.
+void CopyThreeTags(const TTagHolder& analyser, TTAGInfo& info, bool id3v2Last = false)
 {
     if (analyser.ID3v1.Exists())
         tagsteps::TagInfoFromID3v1(analyser.ID3v1, info);
-    if (analyser.ID3v2.Exists())
+    if (analyser.ID3v2.Exists() && !id3v2Last)
         tagsteps::TagInfoFromID3v2(analyser.ID3v2, info);
     if (analyser.APEtag.Exists())
         tagsteps::TagInfoFromAPE(analyser.APEtag, info);
+    if (analyser.ID3v2.Exists() && id3v2Last)
+        tagsteps::TagInfoFromID3v2(analyser.ID3v2, info);
 }
 
 template <class Analyser>
@@ -69,7 +71,7 @@ void ReadMp3(const fs::path& file, TTAGInfo& info)
         return;
     if (mpeg.Frame.Found)
         mpeg.APEtag.Load(file);
-    CopyThreeTags(mpeg, info);
+    CopyThreeTags(mpeg, info, true);
 }
 
 void ReadOgg(const fs::path& file, TTAGInfo& info)
@@ -146,7 +148,7 @@ std::string WriteFlac(const fs::path& file, const TTagEdit& edit)
     return {};
 }
 
-std::string WriteThreeTags(const fs::path& file, const TTagEdit& edit)
+std::string WriteTags(const fs::path& file, const TTagEdit& edit, bool newID3v2)
 {
     const std::array<std::pair<bool (*)(const fs::path&, const TTagEdit&), const char*>, 3> steps = {{
         {tagsteps::SaveID3v1Tag, "ID3v1"},
@@ -154,10 +156,26 @@ std::string WriteThreeTags(const fs::path& file, const TTagEdit& edit)
         {tagsteps::SaveAPETag, "APE"},
     }};
     std::string failed;
-    for (const auto& [save, name] : steps)
+    for (const auto& [save, name] : steps) {
+        TID3v2 existing;
+        if (save == tagsteps::SaveID3v2Tag && !newID3v2 && !(existing.Load(file) && existing.Exists()))
+            continue;
         if (!save(file, edit))
             failed += std::string(failed.empty() ? "" : ", ") + name;
+    }
     return failed.empty() ? std::string() : "its " + failed + " tag could not be saved";
+}
+
+std::string WriteThreeTags(const fs::path& file, const TTagEdit& edit)
+{
+    return WriteTags(file, edit, true);
+}
+
+// Neither format defines ID3v2: one already there is updated, none is added,
+// so other readers never take the file for MP3.
+std::string WriteTagsWithoutNewID3v2(const fs::path& file, const TTagEdit& edit)
+{
+    return WriteTags(file, edit, false);
 }
 
 std::string WriteMp4(const fs::path& file, const TTagEdit& edit)
@@ -172,6 +190,7 @@ std::string WriteWma(const fs::path& file, const TTagEdit& edit)
 {
     return tagsteps::SaveWMATag(file, edit) ? std::string() : "its WMA attributes could not be saved";
 }
+
 
 using Reader = std::function<void(const fs::path&, TTAGInfo&)>;
 // Empty on success, else why the file's tags were not written.
@@ -209,8 +228,8 @@ const std::map<std::string, TagWriter>& Writers()
 {
     static const std::map<std::string, TagWriter> writers = {
         {".aac", {WriteThreeTags, AllFields}},  {".mp3", {WriteThreeTags, AllFields}},
-        {".ape", {WriteThreeTags, AllFields}},  {".mpc", {WriteThreeTags, AllFields}},
-        {".ofr", {WriteThreeTags, AllFields}},  {".mp4", {WriteMp4, FirstSeven}},
+        {".ape", {WriteTagsWithoutNewID3v2, AllFields}},  {".mpc", {WriteTagsWithoutNewID3v2, AllFields}},
+        {".ofr", {WriteTagsWithoutNewID3v2, AllFields}},  {".mp4", {WriteMp4, FirstSeven}},
         {".m4a", {WriteMp4, FirstSeven}},       {".ogg", {WriteOgg, FirstSeven}},
         {".flac", {WriteFlac, AllFields}},      {".wma", {WriteWma, AllButLanguage}},
     };

@@ -175,7 +175,7 @@ bool SaveID3v1Tag(const fs::path& file, const TTagEdit& edit)
     if (!tag.Exists())
         return true;
     if (track)
-        tag.SetTrack(std::uint8_t(DecimalOrZero(edit.values.Track) & 0xFF));
+        tag.SetTrackText(edit.values.Track);
     SetFilled(edit, ID3v1Texts, tag);
     return tag.Save(file);
 }
@@ -189,7 +189,7 @@ bool SaveID3v2Tag(const fs::path& file, const TTagEdit& edit)
     if (!Exists(file) || !tag.Load(file))
         return false;
     if (track)
-        tag.SetTrack(std::uint16_t(DecimalOrZero(edit.values.Track) & 0xFFFF));
+        tag.SetTrackText(edit.values.Track);
     SetFilled(edit, ID3v2Texts, tag);
     return tag.Save(file);
 }

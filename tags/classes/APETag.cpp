@@ -42,12 +42,14 @@ AField ParseItems(std::string_view region, std::uint32_t count)
     return fields;
 }
 
-// Where the file's APE tag sits: the tag occupies [start, end) and end is
-// followed only by the ID3v1 tag, if any. start equals end without a tag.
+// Where the file's APE tag sits: [start, end), found by the layout that
+// every reader uses, so a Lyrics3 block on either side stays where it is.
+// Without a tag, start equals end: in front of any Lyrics3 block and
+// ID3v1 tag, after a footer whose size cannot be right (left alone rather
+// than guessed around).
 struct Placement {
     std::uint64_t start = 0;
     std::uint64_t end = 0;
-    bool hasID3v1 = false;
     taglayout::APEFooter footer;
     bool found = false;
 };
@@ -55,15 +57,15 @@ struct Placement {
 // False when the file is too short to hold a footer.
 bool Locate(const tagfile::Reader& reader, Placement& place)
 {
-    place.hasID3v1 = reader.Size() > taglayout::ID3v1Length && taglayout::HasID3v1(reader);
-    place.end = reader.Size() - (place.hasID3v1 ? taglayout::ID3v1Length : 0);
-    place.start = place.end;
-    if (place.end <= taglayout::APEFooterLength)
+    TTagLayout layout;
+    ReadTagLayout(reader, layout);
+    // Not the audio's end: an ID3v2 tag that reaches into the back tags must not move the place.
+    place.end = layout.APESize ? layout.APEOffset + layout.APESize
+                               : layout.FileSize - layout.ID3v1Size - layout.Lyrics3Size;
+    place.start = layout.APESize ? layout.APEOffset : place.end;
+    if (layout.FileSize - layout.ID3v1Size <= taglayout::APEFooterLength)
         return false;
     place.found = taglayout::ReadAPEFooter(reader, place.end, place.footer);
-    // A footer whose size cannot be right is left alone rather than guessed around.
-    if (place.found && place.footer.SizeUsable)
-        place.start = place.footer.TagOffset;
     return true;
 }
 
@@ -76,10 +78,8 @@ bool ReplaceTag(const std::filesystem::path& file, const std::string& tag)
     Locate(reader, place);
     if (tag.empty() && place.start == place.end)
         return true;
-    std::vector<tagfile::Piece> pieces{tagfile::Piece::Range(0, place.start), tagfile::Piece::Bytes(tag)};
-    if (place.hasID3v1)
-        pieces.push_back(tagfile::Piece::Range(place.end, taglayout::ID3v1Length));
-    return tagfile::Rewrite(file, pieces);
+    return tagfile::Rewrite(file, {tagfile::Piece::Range(0, place.start), tagfile::Piece::Bytes(tag),
+                                   tagfile::Piece::Range(place.end, reader.Size() - place.end)});
 }
 
 }  // namespace

@@ -58,28 +58,22 @@ void TID3v1::Clear()
 bool TID3v1::Load(const std::filesystem::path& file)
 {
     Clear();
-    return ReadTags(file, true);
-}
-
-bool TID3v1::ReadTags(const std::filesystem::path& file, bool withFields)
-{
     tagfile::Reader reader;
     if (!reader.Open(file))
         return false;
-    std::string tag;
-    if (taglayout::HasID3v1(reader)) {
-        exists_ = true;
-        if (withFields && !reader.ReadAt(reader.Size() - taglayout::ID3v1Length, taglayout::ID3v1Length, tag))
+    TTagLayout layout;
+    ReadTagLayout(reader, layout);
+    exists_ = layout.ID3v1Size > 0;
+    std::string tag, block;
+    if (exists_) {
+        if (!reader.ReadAt(reader.Size() - taglayout::ID3v1Length, taglayout::ID3v1Length, tag))
             return false;
-    }
-    if (!tag.empty())
         ReadFields(tag);
-    const std::uint64_t end = reader.Size() - (exists_ ? taglayout::ID3v1Length : 0);
-    lyrics3Size_ = static_cast<std::int32_t>(taglayout::Lyrics3SizeBefore(reader, end));
-    lyrics3Exists_ = lyrics3Size_ > 0;
-    std::string block;
-    if (withFields && lyrics3Exists_) {
-        if (!reader.ReadAt(end - Lyrics3TotalSize(), lyrics3Size_, block))
+    }
+    lyrics3Exists_ = layout.Lyrics3Size > 0;
+    lyrics3Size_ = lyrics3Exists_ ? static_cast<std::int32_t>(layout.Lyrics3Size - taglayout::Lyrics3FooterLength) : 0;
+    if (lyrics3Exists_) {
+        if (!reader.ReadAt(layout.Lyrics3Offset, static_cast<std::uint64_t>(lyrics3Size_), block))
             return false;
         ReadLyrics3Fields(block);
     }
@@ -132,22 +126,31 @@ void TID3v1::ReadLyrics3Fields(const std::string& block)
     }
 }
 
-std::uint64_t TID3v1::KeptLength(std::uint64_t fileSize) const
+bool TID3v1::Replace(const std::filesystem::path& file, std::string tags)
 {
-    return fileSize - (exists_ ? taglayout::ID3v1Length : 0) - static_cast<std::uint64_t>(Lyrics3TotalSize());
+    tagfile::Reader reader;
+    if (!reader.Open(file))
+        return false;
+    TTagLayout layout;
+    ReadTagLayout(reader, layout);
+    if (tags.empty() && !layout.ID3v1Size && !layout.Lyrics3Size)
+        return true;
+    // What stands between a Lyrics3 block and the ID3v1 tag (an APE tag) stays.
+    const std::uint64_t end = layout.FileSize - layout.ID3v1Size;
+    const std::uint64_t lyricsEnd = layout.Lyrics3Offset + layout.Lyrics3Size;
+    std::vector<tagfile::Piece> pieces;
+    if (layout.Lyrics3Size)
+        pieces = {tagfile::Piece::Range(0, layout.Lyrics3Offset), tagfile::Piece::Range(lyricsEnd, end - lyricsEnd)};
+    else
+        pieces = {tagfile::Piece::Range(0, end)};
+    pieces.push_back(tagfile::Piece::Bytes(std::move(tags)));
+    return tagfile::Rewrite(file, pieces);
 }
 
 bool TID3v1::Strip(const std::filesystem::path& file)
 {
-    TID3v1 found;
-    if (!found.ReadTags(file, false))
+    if (!Replace(file, {}))
         return false;
-    if (found.exists_ || found.lyrics3Exists_) {
-        tagfile::Reader reader;
-        if (!reader.Open(file) ||
-            !tagfile::Rewrite(file, {tagfile::Piece::Range(0, found.KeptLength(reader.Size()))}))
-            return false;
-    }
     exists_ = false;
     lyrics3Exists_ = false;
     lyrics3Size_ = 0;
@@ -156,13 +159,8 @@ bool TID3v1::Strip(const std::filesystem::path& file)
 
 bool TID3v1::Save(const std::filesystem::path& file)
 {
-    TID3v1 found;
-    tagfile::Reader reader;
-    if (!found.ReadTags(file, false) || !reader.Open(file))
-        return false;
     const std::string lyrics3 = BuildLyrics3();
-    const std::uint64_t kept = found.KeptLength(reader.Size());
-    if (!tagfile::Rewrite(file, {tagfile::Piece::Range(0, kept), tagfile::Piece::Bytes(lyrics3 + BuildTag())}))
+    if (!Replace(file, lyrics3 + BuildTag()))
         return false;
     exists_ = true;
     lyrics3Exists_ = !lyrics3.empty();
@@ -262,6 +260,13 @@ void TID3v1::SetComment(std::string_view text)
 void TID3v1::SetYear(std::string_view text)
 {
     year_ = FirstCharacters(TrimRight(text), 4);
+}
+
+void TID3v1::SetTrackText(std::string_view text)
+{
+    std::uint64_t number = 0;
+    const std::string digits = Trim(text.substr(0, text.find('/')));
+    track_ = !digits.empty() && tagbytes::ParseDigits(digits, number) ? static_cast<std::uint8_t>(number & 0xFF) : 0;
 }
 
 void TID3v1::SetGenre(std::string_view name)

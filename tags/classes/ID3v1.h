@@ -53,6 +53,8 @@ public:
     void SetComment(std::string_view text);
     void SetYear(std::string_view text);  // first 4 characters
     void SetTrack(std::uint8_t track) { track_ = track; }
+    // The low byte of the number before any "/" ("5/12" gives 5); 0 when it is none.
+    void SetTrackText(std::string_view text);
     void SetGenreID(std::uint8_t id) { genreId_ = id; }
     void SetGenre(std::string_view name);  // by GenreIndex of the right-trimmed name
 
@@ -72,13 +74,12 @@ public:
     void SetLyrics(std::string_view text) { lyrics_ = text; }
 
 private:
-    bool ReadTags(const std::filesystem::path& file, bool withFields);
     void ReadFields(const std::string& tag);
     void ReadLyrics3Fields(const std::string& block);
     std::string BuildLyrics3() const;
     std::string BuildTag() const;
-    // Bytes before the ID3v1 tag and its Lyrics3 block.
-    std::uint64_t KeptLength(std::uint64_t fileSize) const;
+    // Puts tags in place of the file's ID3v1 tag and Lyrics3 block.
+    static bool Replace(const std::filesystem::path& file, std::string tags);
 
     bool exists_ = false;
     std::uint8_t version_ = 1;

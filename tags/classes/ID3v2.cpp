@@ -1,6 +1,8 @@
 #include "tags/classes/ID3v2.h"
 
+#include "tags/classes/ID3v2Convert.h"
 #include "tags/classes/ID3v2Frames.h"
+#include "tags/classes/ID3v2Text.h"
 #include "tags/classes/TagFile.h"
 #include "tags/classes/TagLayout.h"
 #include "tags/classes/TagText.h"
@@ -32,6 +34,23 @@ std::uint16_t ParseTrack(std::string_view text)
             return 0;
     }
     return static_cast<std::uint16_t>(value);
+}
+
+// Date frames that hold part of the recording time beside the year.
+bool IsDatePart(std::string_view id)
+{
+    return id == "TDRC" || id == "TDAT" || id == "TIME" || id == "TDA" || id == "TIM";
+}
+
+bool IsDecodable(const id3v2::Frame& frame)
+{
+    return frame.readable && !frame.data.empty() && id3v2::IsKnownEncoding(frame.data[0]);
+}
+
+// A frame of the original artist's web page: a plain ISO-8859-1 link.
+bool IsArtistLink(std::string_view id)
+{
+    return id == "WOAR" || id == "WAR";
 }
 
 std::string FirstOf(const std::string& primary, const std::string& fallback)
@@ -72,20 +91,35 @@ bool TID3v2::Load(const std::filesystem::path& file)
 void TID3v2::ReadFrames(std::string body, std::uint8_t flags)
 {
     std::vector<std::string> known(id3v2::FrameCount + 1);
+    std::vector<int> source(id3v2::FrameCount + 1, -1);  // the frame each value comes from
+    std::string artistLink;
     for (id3v2::Frame& frame : id3v2::ParseFrames(std::move(body), version_, flags)) {
         const int index = id3v2::FrameIndex(frame.id, version_);
-        const bool decoded = index > 0 && frame.readable && id3v2::HasReadableEncoding(frame.data);
-        if (decoded)
+        std::string description;
+        if (index == FComment && IsDecodable(frame))
+            id3v2::DecodeComment(frame.data, &description);
+        // The comment is the first one without a description, the link the
+        // first one; any other value comes from the last of its frames.
+        const bool chosen = index == FComment ? description.empty() && source[index] < 0
+                            : index == FURL   ? source[index] < 0
+                                              : true;
+        const int position = static_cast<int>(frames_.size());
+        frames_.push_back({0, IsDatePart(frame.id), id3v2::ToV23(frame, version_)});
+        if (index > 0 && IsDecodable(frame) && chosen) {
             known[index] = std::move(frame.data);
-        const bool owned = index > 0 && index <= id3v2::OwnedCount;
-        // The fallback frames are never written from the values, so they stay too.
-        if (version_ > 2 && !frame.asV23.empty() && (!owned || !decoded))
-            keptFrames_.push_back({owned ? index : 0, std::move(frame.asV23)});
+            source[index] = position;
+        } else if (IsArtistLink(frame.id) && frame.readable && artistLink.empty()) {
+            artistLink = Trim(tagtext::Latin1ToUtf8(frame.data.substr(0, frame.data.find('\0'))));
+        }
     }
-    Decode(known);
+    for (int index = 1; index <= id3v2::OwnedCount; ++index) {
+        if (source[index] >= 0)
+            frames_[source[index]].owner = index;
+    }
+    Decode(known, artistLink);
 }
 
-void TID3v2::Decode(const std::vector<std::string>& frames)
+void TID3v2::Decode(const std::vector<std::string>& frames, const std::string& fallbackLink)
 {
     const auto text = [&](int index) { return id3v2::DecodeText(frames[index]); };
     title_ = FirstOf(text(FTitle), text(FContentGroup));
@@ -94,36 +128,46 @@ void TID3v2::Decode(const std::vector<std::string>& frames)
     trackText_ = text(FTrack);
     track_ = ParseTrack(trackText_);
     year_ = FirstOf(text(FYear), tagtext::FirstCharacters(text(FOriginalYear), 4));
-    genre_ = text(FGenre);
-    if (const std::size_t close = genre_.rfind(')'); close != std::string::npos)
-        genre_ = Trim(genre_.substr(close + 1));
+    genre_ = id3v2::GenreName(text(FGenre));
     comment_ = id3v2::DecodeComment(frames[FComment]);
     composer_ = text(FComposer);
     encodedBy_ = text(FEncodedBy);
     copyright_ = text(FCopyright);
     language_ = text(FLanguage);
-    url_ = id3v2::DecodeLink(frames[FURL]);
+    url_ = FirstOf(id3v2::DecodeLink(frames[FURL]), fallbackLink);
+}
+
+std::string TID3v2::NewFrame(int index) const
+{
+    const std::string* values[id3v2::OwnedCount + 1] = {nullptr,     &title_,     &artist_,    &album_,
+                                                        &trackText_, &year_,      &genre_,     &comment_,
+                                                        &composer_,  &encodedBy_, &copyright_, &language_,
+                                                        &url_};
+    const std::string& value = *values[index];
+    if (value.empty())
+        return {};
+    return index == FComment ? id3v2::CommentFrame(value)
+           : index == FURL   ? id3v2::LinkFrame(value)
+                             : id3v2::TextFrame(id3v2::FrameID(index), value);
 }
 
 std::string TID3v2::BuildFrames() const
 {
-    const std::string trackDigits = track_ ? std::to_string(track_) : std::string();
-    const std::string* values[id3v2::OwnedCount + 1] = {nullptr,     &title_,     &artist_,    &album_,
-                                                        &trackDigits, &year_,     &genre_,     &comment_,
-                                                        &composer_,  &encodedBy_, &copyright_, &language_,
-                                                        &url_};
+    std::array<bool, id3v2::OwnedCount + 1> written{};
     std::string frames;
-    for (int index = 1; index <= id3v2::OwnedCount; ++index) {
-        const std::string& value = *values[index];
-        if (value.empty())
-            continue;
-        frames += index == FComment ? id3v2::CommentFrame(value)
-                  : index == FURL   ? id3v2::LinkFrame(value)
-                                   : id3v2::TextFrame(id3v2::FrameID(index), value);
+    for (const StoredFrame& stored : frames_) {
+        if (stored.owner && changed_[stored.owner]) {
+            // The new value takes the place of the frame it was read from.
+            if (!written[stored.owner])
+                frames += NewFrame(stored.owner);
+            written[stored.owner] = true;
+        } else if (!(stored.datePart && changed_[FYear])) {
+            frames += stored.bytes;
+        }
     }
-    for (const KeptFrame& kept : keptFrames_) {
-        if (kept.owner == 0 || values[kept.owner]->empty())
-            frames += kept.bytes;
+    for (int index = 1; index <= id3v2::OwnedCount; ++index) {
+        if (changed_[index] && !written[index])
+            frames += NewFrame(index);
     }
     return frames;
 }
@@ -153,14 +197,28 @@ bool TID3v2::Save(const std::filesystem::path& file)
     return true;
 }
 
-void TID3v2::SetTitle(std::string_view text) { title_ = Trim(text); }
-void TID3v2::SetArtist(std::string_view text) { artist_ = Trim(text); }
-void TID3v2::SetAlbum(std::string_view text) { album_ = Trim(text); }
-void TID3v2::SetYear(std::string_view text) { year_ = Trim(text); }
-void TID3v2::SetGenre(std::string_view text) { genre_ = Trim(text); }
-void TID3v2::SetComment(std::string_view text) { comment_ = Trim(text); }
-void TID3v2::SetComposer(std::string_view text) { composer_ = Trim(text); }
-void TID3v2::SetEncodedBy(std::string_view text) { encodedBy_ = Trim(text); }
-void TID3v2::SetCopyright(std::string_view text) { copyright_ = Trim(text); }
-void TID3v2::SetLanguage(std::string_view text) { language_ = Trim(text); }
-void TID3v2::SetURL(std::string_view text) { url_ = Trim(text); }
+void TID3v2::Set(int index, std::string& value, std::string_view text)
+{
+    value = Trim(text);
+    changed_[index] = true;
+}
+
+void TID3v2::SetTitle(std::string_view text) { Set(FTitle, title_, text); }
+void TID3v2::SetArtist(std::string_view text) { Set(FArtist, artist_, text); }
+void TID3v2::SetAlbum(std::string_view text) { Set(FAlbum, album_, text); }
+void TID3v2::SetTrack(std::uint16_t track) { SetTrackText(track ? std::to_string(track) : std::string()); }
+void TID3v2::SetYear(std::string_view text) { Set(FYear, year_, text); }
+void TID3v2::SetGenre(std::string_view text) { Set(FGenre, genre_, text); }
+void TID3v2::SetComment(std::string_view text) { Set(FComment, comment_, text); }
+void TID3v2::SetComposer(std::string_view text) { Set(FComposer, composer_, text); }
+void TID3v2::SetEncodedBy(std::string_view text) { Set(FEncodedBy, encodedBy_, text); }
+void TID3v2::SetCopyright(std::string_view text) { Set(FCopyright, copyright_, text); }
+void TID3v2::SetLanguage(std::string_view text) { Set(FLanguage, language_, text); }
+void TID3v2::SetURL(std::string_view text) { Set(FURL, url_, text); }
+
+void TID3v2::SetTrackText(std::string_view text)
+{
+    // Without a track number ("0", "abc") there is no frame.
+    track_ = ParseTrack(Trim(text));
+    Set(FTrack, trackText_, track_ ? text : std::string_view());
+}

@@ -1,10 +1,11 @@
 #pragma once
 
 // The ID3v2 tag at the start of a file: versions 2.2, 2.3 and 2.4 are read,
-// 2.3 is written. Twelve text frames are owned by this class; every other
-// frame of a 2.3 or 2.4 tag (pictures, lyrics, private data, the fallback
-// frames) is kept through a save. Texts are UTF-8 in memory.
+// 2.3 is written. Twelve values are read from their frames; a save rewrites
+// only the frames whose setter was called and keeps every other frame as it
+// was (a 2.2 or 2.4 frame in its 2.3 form). Texts are UTF-8 in memory.
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -42,11 +43,14 @@ public:
     const std::string& Language() const { return language_; }
     const std::string& URL() const { return url_; }
 
-    // Each stores the text trimmed at both ends.
+    // Each stores the text trimmed at both ends; its frame is rewritten
+    // by the next save, and removed when the text is empty.
     void SetTitle(std::string_view text);
     void SetArtist(std::string_view text);
     void SetAlbum(std::string_view text);
-    void SetTrack(std::uint16_t track) { track_ = track; }
+    void SetTrack(std::uint16_t track);         // 0 for none
+    // As it is to be stored, e.g. "5/12"; empty unless a number 1 to 65535 leads.
+    void SetTrackText(std::string_view text);
     void SetYear(std::string_view text);
     void SetGenre(std::string_view text);
     void SetComment(std::string_view text);
@@ -57,13 +61,16 @@ public:
     void SetURL(std::string_view text);
 
 private:
-    struct KeptFrame {
-        int owner = 0;      // index of the owned frame it stands in for, 0 for none
-        std::string bytes;  // a whole ID3v2.3 frame, header and data
+    struct StoredFrame {
+        int owner = 0;            // index of the value read from it, 0 for none
+        bool datePart = false;    // a date frame that a new year makes stale
+        std::string bytes;        // the ID3v2.3 frame(s), header and data; empty when not kept
     };
 
     void ReadFrames(std::string body, std::uint8_t flags);
-    void Decode(const std::vector<std::string>& frames);
+    void Decode(const std::vector<std::string>& frames, const std::string& fallbackLink);
+    void Set(int index, std::string& value, std::string_view text);
+    std::string NewFrame(int index) const;
     std::string BuildFrames() const;
 
     bool exists_ = false;
@@ -73,7 +80,7 @@ private:
     std::uint16_t track_ = 0;
     std::string trackText_, year_, genre_, comment_, composer_, encodedBy_, copyright_,
         language_, url_;
-    // Frames written back as they were: those not owned here, and owned
-    // ones that could not be decoded (used while the value stays empty).
-    std::vector<KeptFrame> keptFrames_;
+    // Every frame of the tag as read, in order.
+    std::vector<StoredFrame> frames_;
+    std::array<bool, 13> changed_{};  // setter called, by owned index 1 to 12
 };

@@ -1,5 +1,10 @@
 #include "tags/classes/ID3v2Frames.h"
 
+#include <algorithm>
+
+#include <zlib.h>
+
+#include "tags/classes/ID3v2Text.h"
 #include "tags/classes/TagText.h"
 
 namespace id3v2 {
@@ -53,54 +58,77 @@ std::size_t ExtendedHeaderLength(std::string_view body, std::uint8_t version, st
     return version == 3 ? 4 + std::size_t{BigEndian(body, 4, 8)} : BigEndian(body, 4, 7);
 }
 
-std::string Header23(std::string_view id, std::size_t size, std::uint8_t status)
+// A zlib stream, refused when it is broken or grows past its declared
+// size (or MaxInflated when the size is not given).
+bool Inflate(std::string_view packed, std::size_t declared, std::string& out)
 {
-    return std::string(id) + BigEndianBytes(static_cast<std::uint32_t>(size)) + static_cast<char>(status) + '\0';
+    constexpr std::size_t MaxInflated = 1u << 26;
+    const std::size_t limit = declared ? std::min(declared, MaxInflated) : MaxInflated;
+    z_stream stream{};
+    if (inflateInit(&stream) != Z_OK)
+        return false;
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
+    stream.avail_in = static_cast<uInt>(packed.size());
+    out.clear();
+    char chunk[16384];
+    int result = Z_OK;
+    while (result == Z_OK && out.size() <= limit) {
+        stream.next_out = reinterpret_cast<Bytef*>(chunk);
+        stream.avail_out = sizeof chunk;
+        result = inflate(&stream, Z_NO_FLUSH);
+        out.append(chunk, sizeof chunk - stream.avail_out);
+        if (result == Z_BUF_ERROR && stream.avail_in == 0)
+            break;
+    }
+    inflateEnd(&stream);
+    return result == Z_STREAM_END && out.size() <= limit;
 }
 
-void Unwrap23(Frame& frame, std::uint8_t format, std::string_view whole)
+void Unwrap23(Frame& frame)
 {
-    frame.readable = !(format & (V3Compressed | V3Encrypted));
-    if ((format & V3Grouped) && !frame.data.empty())
-        frame.data.erase(0, 1);
-    frame.asV23 = whole;
-}
-
-void Unwrap24(Frame& frame, std::uint8_t status, std::uint8_t format, bool tagUnsync)
-{
-    frame.readable = !(format & (V4Compressed | V4Encrypted));
-    if (!frame.readable)
+    std::size_t skip = 0, inflated = 0;
+    if (frame.format & V3Compressed) {
+        if (frame.data.size() < 4)
+            return;
+        inflated = BigEndian(frame.data, 4, 8);
+        skip = 4;
+    }
+    if (frame.format & V3Encrypted)
         return;
-    if (format & V4Grouped && !frame.data.empty())
+    if (frame.format & V3Grouped)
+        ++skip;
+    if (skip > frame.data.size())
+        return;
+    frame.data.erase(0, skip);
+    frame.readable = true;
+    if (frame.format & V3Compressed) {
+        std::string plain;
+        frame.readable = Inflate(frame.data, inflated, plain);
+        frame.data = std::move(plain);
+    }
+}
+
+void Unwrap24(Frame& frame, bool tagUnsync)
+{
+    if (frame.format & V4Encrypted)
+        return;
+    std::size_t inflated = 0;
+    if (frame.format & V4Grouped && !frame.data.empty())
         frame.data.erase(0, 1);
-    if (format & V4LengthIndicator)
+    if (frame.format & V4LengthIndicator) {
+        if (frame.data.size() < 4)
+            return;
+        inflated = BigEndian(frame.data, 4, 7);
         frame.data.erase(0, 4);
-    if ((format & V4Unsynchronised) || tagUnsync)
+    }
+    if ((frame.format & V4Unsynchronised) || tagUnsync)
         frame.data = Resync(frame.data);
-    if (format & V4Grouped)
-        return;
-    // Status flags move one bit up from 2.4 to 2.3.
-    frame.asV23 = Header23(frame.id, frame.data.size(), (status << 1) & 0xE0) + frame.data;
-}
-
-// End of a string that starts at from: the first 0 (one byte) or the first
-// aligned 00 00 (UTF-16); npos when there is none.
-std::size_t TerminatorEnd(std::string_view data, std::size_t from, bool wide)
-{
-    if (!wide) {
-        const std::size_t at = data.find('\0', from);
-        return at == std::string_view::npos ? at : at + 1;
+    frame.readable = true;
+    if (frame.format & V4Compressed) {
+        std::string plain;
+        frame.readable = Inflate(frame.data, inflated, plain);
+        frame.data = std::move(plain);
     }
-    for (std::size_t i = from; i + 1 < data.size(); i += 2) {
-        if (data[i] == 0 && data[i + 1] == 0)
-            return i + 2;
-    }
-    return std::string_view::npos;
-}
-
-std::string EncodedText(std::string_view text, bool wide)
-{
-    return wide ? std::string("\xFF\xFE") + tagtext::Utf8ToUtf16LE(text) : tagtext::Utf8ToLatin1(text);
 }
 
 }  // namespace
@@ -138,74 +166,50 @@ std::vector<Frame> ParseFrames(std::string body, std::uint8_t version, std::uint
         Frame frame;
         frame.id = header.substr(0, idLength);
         frame.data = body.substr(pos + headerLength, size);
-        if (version == 2)
+        if (version == 2) {
             frame.readable = true;
-        else if (version == 3)
-            Unwrap23(frame, header[9], std::string_view(body).substr(pos, headerLength + size));
-        else
-            Unwrap24(frame, header[8], header[9], tagUnsync);
+        } else {
+            frame.status = static_cast<std::uint8_t>(header[8]);
+            frame.format = static_cast<std::uint8_t>(header[9]);
+            if (version == 3)
+                Unwrap23(frame);
+            else
+                Unwrap24(frame, tagUnsync);
+        }
+        // A frame cut short by the tag's end gets the size it really has, so
+        // that it cannot swallow what follows it in the new tag.
+        if (version == 3)
+            frame.whole = std::string(header.substr(0, 4)) + BigEndianBytes(static_cast<std::uint32_t>(size)) +
+                          std::string(header.substr(8, 2)) + body.substr(pos + headerLength, size);
         frames.push_back(std::move(frame));
         pos += headerLength + size;
     }
     return frames;
 }
 
-bool HasReadableEncoding(std::string_view data)
+std::string Frame23(std::string_view id, std::string_view data, std::uint8_t status)
 {
-    return !data.empty() && (data[0] == 0 || data[0] == 1);
-}
-
-std::string DecodeText(std::string_view data)
-{
-    if (data.empty())
-        return {};
-    std::string_view text = data.substr(1);
-    if (data[0] != 1)
-        return tagtext::Trim(tagtext::Latin1ToUtf8(text.substr(0, text.find('\0'))));
-    bool bigEndian = false;
-    if (text.size() >= 2 && ((text[0] == '\xFF' && text[1] == '\xFE') || (text[0] == '\xFE' && text[1] == '\xFF'))) {
-        bigEndian = text[0] == '\xFE';
-        text.remove_prefix(2);
-    }
-    return tagtext::Trim(tagtext::Utf16ToUtf8(text, bigEndian));
-}
-
-std::string DecodeComment(std::string_view data)
-{
-    if (data.size() < 4)
-        return {};
-    const std::size_t end = TerminatorEnd(data, 4, data[0] == 1);
-    return end == std::string_view::npos ? std::string() : DecodeText(std::string(1, data[0]) + std::string(data.substr(end)));
-}
-
-std::string DecodeLink(std::string_view data)
-{
-    if (data.empty())
-        return {};
-    const std::size_t end = TerminatorEnd(data, 1, data[0] == 1);
-    return end == std::string_view::npos ? std::string() : DecodeText(std::string(1, '\0') + std::string(data.substr(end)));
+    return std::string(id) + BigEndianBytes(static_cast<std::uint32_t>(data.size())) + static_cast<char>(status) +
+           '\0' + std::string(data);
 }
 
 std::string TextFrame(const char* id, std::string_view text)
 {
-    const bool wide = !tagtext::FitsLatin1(text);
-    const std::string data = std::string(1, wide ? '\1' : '\0') + EncodedText(text, wide);
-    return Header23(id, data.size(), 0) + data;
+    const char encoding = EncodingFor({std::string(text)});
+    return Frame23(id, encoding + EncodeString(text, encoding));
 }
 
 std::string CommentFrame(std::string_view text)
 {
-    const bool wide = !tagtext::FitsLatin1(text);
-    const std::string description = wide ? std::string("\xFF\xFE\0\0", 4) : std::string(1, '\0');
-    const std::string data = std::string(1, wide ? '\1' : '\0') + "eng" + description + EncodedText(text, wide);
-    return Header23("COMM", data.size(), 0) + data;
+    const char encoding = EncodingFor({std::string(text)});
+    const std::string description = EncodeString("", encoding) + Terminator(encoding);
+    return Frame23("COMM", encoding + std::string("eng") + description + EncodeString(text, encoding));
 }
 
 std::string LinkFrame(std::string_view url)
 {
     // A link is always ISO-8859-1, whatever the description's encoding.
-    const std::string data = std::string(2, '\0') + tagtext::Utf8ToLatin1(url);
-    return Header23("WXXX", data.size(), 0) + data;
+    return Frame23("WXXX", std::string(2, '\0') + tagtext::Utf8ToLatin1(url));
 }
 
 }  // namespace id3v2

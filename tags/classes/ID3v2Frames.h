@@ -1,7 +1,7 @@
 #pragma once
 
-// Frames of an ID3v2 tag: parsing the frames of versions 2.2 to 2.4,
-// decoding their texts, and building ID3v2.3 frames.
+// Frames of an ID3v2 tag: parsing the frames of versions 2.2 to 2.4 and
+// building ID3v2.3 frames.
 
 #include <cstdint>
 #include <string>
@@ -19,26 +19,26 @@ const char* FrameID(int index);  // ID3v2.3 ID of a known frame
 
 struct Frame {
     std::string id;
-    std::string data;      // payload without group byte or length indicator, resynchronised
-    bool readable = false; // not compressed nor encrypted
-    std::string asV23;     // the whole frame as ID3v2.3, empty when it cannot be carried over
+    std::string data;          // payload without group byte or length indicator, resynchronised, inflated
+    bool readable = false;     // data is the content: not encrypted, and inflated when compressed
+    std::string whole;         // a version 2.3 frame as stored
+    std::uint8_t status = 0;   // first flag byte
+    std::uint8_t format = 0;   // second flag byte
 };
 
 // Frames of a tag body (the bytes after the 10-byte header).
 std::vector<Frame> ParseFrames(std::string body, std::uint8_t version, std::uint8_t flags);
 
-// True for text encodings this class decodes: ISO-8859-1 and UTF-16 with BOM.
-bool HasReadableEncoding(std::string_view data);
-// Plain text of a frame (encoding byte first).
-std::string DecodeText(std::string_view data);
-// Comment text after language and description.
-std::string DecodeComment(std::string_view data);
-// Link of a user link frame after its description.
-std::string DecodeLink(std::string_view data);
+// A whole ID3v2.3 frame.
+std::string Frame23(std::string_view id, std::string_view data, std::uint8_t status = 0);
 
 // ID3v2.3 frames, ISO-8859-1 when the text fits, else UTF-16 with BOM.
 std::string TextFrame(const char* id, std::string_view text);
 std::string CommentFrame(std::string_view text);
 std::string LinkFrame(std::string_view url);
+
+// Genre name of a TCON text: "(17)", "(17)Rock" and "17" read as "Rock",
+// "(RX)" and "(CR)" as "Remix" and "Cover"; a refinement after the numbers wins.
+std::string GenreName(std::string_view text);
 
 }  // namespace id3v2

@@ -9,6 +9,24 @@ namespace taglayout {
 namespace {
 
 constexpr std::uint32_t APEHasHeader = 0x80000000u;
+constexpr std::uint32_t APEIsHeader = 0x20000000u;
+
+// The footer's items, one after another, end exactly at the footer: text
+// of an ID3v1 tag that happens to spell a footer does not.
+bool ItemsFillTag(const tagfile::Reader& file, const APEFooter& footer)
+{
+    std::string region;
+    if (!file.ReadAt(footer.ItemsOffset, footer.Size - APEFooterLength, region))
+        return false;
+    std::size_t pos = 0;
+    for (std::uint32_t i = 0; i < footer.Count; ++i) {
+        const std::size_t keyEnd = region.size() - pos >= 8 ? region.find('\0', pos + 8) : std::string::npos;
+        if (keyEnd == std::string::npos || Le32(region, pos) > region.size() - keyEnd - 1)
+            return false;
+        pos = keyEnd + 1 + Le32(region, pos);
+    }
+    return pos == region.size();
+}
 
 }  // namespace
 
@@ -25,6 +43,12 @@ std::uint64_t ID3v2Size(const std::string& header, std::uint64_t fileSize)
 
 bool HasID3v1(const tagfile::Reader& file)
 {
+    // A file that ends with an APE footer has no ID3v1 tag, even when the
+    // "TAG" of the APE header's "APETAGEX" stands 128 bytes before the end.
+    APEFooter footer;
+    if (ReadAPEFooter(file, file.Size(), footer) && footer.SizeUsable && footer.WellFormed &&
+        ItemsFillTag(file, footer))
+        return false;
     std::string marker;
     return file.Size() >= ID3v1Length && file.ReadAt(file.Size() - ID3v1Length, 3, marker) &&
            marker == "TAG";
@@ -54,6 +78,9 @@ bool ReadAPEFooter(const tagfile::Reader& file, std::uint64_t end, APEFooter& fo
     footer.Count = Le32(bytes, 16);
     footer.Flags = Le32(bytes, 20);
     footer.SizeUsable = footer.Size >= APEFooterLength && footer.Size <= end;
+    constexpr std::uint32_t ShortestItem = 9;  // the two lengths and the key's zero byte
+    footer.WellFormed = bytes.compare(24, 8, std::string(8, '\0')) == 0 && !(footer.Flags & APEIsHeader) &&
+                        footer.Size >= APEFooterLength && footer.Count <= (footer.Size - APEFooterLength) / ShortestItem;
     if (!footer.SizeUsable)
         return true;
     footer.ItemsOffset = end - footer.Size;
@@ -74,13 +101,10 @@ std::uint64_t TTagLayout::AudioEnd() const
     return FileSize - back > ID3v2Size ? FileSize - back : ID3v2Size;
 }
 
-bool ReadTagLayout(const std::filesystem::path& file, TTagLayout& layout)
+void ReadTagLayout(const tagfile::Reader& reader, TTagLayout& layout)
 {
     using namespace taglayout;
     layout = {};
-    tagfile::Reader reader;
-    if (!reader.Open(file))
-        return false;
     layout.FileSize = reader.Size();
     std::string header;
     if (reader.ReadAt(0, 10, header))
@@ -93,6 +117,7 @@ bool ReadTagLayout(const std::filesystem::path& file, TTagLayout& layout)
         if (const std::uint64_t lyrics = Lyrics3SizeBefore(reader, end); lyrics && !layout.Lyrics3Size) {
             layout.Lyrics3Size = lyrics + Lyrics3FooterLength;
             end -= layout.Lyrics3Size;
+            layout.Lyrics3Offset = end;
         } else if (!layout.APESize && ReadAPEFooter(reader, end, footer) && footer.SizeUsable) {
             layout.APEOffset = footer.TagOffset;
             layout.APESize = end - footer.TagOffset;
@@ -101,5 +126,14 @@ bool ReadTagLayout(const std::filesystem::path& file, TTagLayout& layout)
             break;
         }
     }
+}
+
+bool ReadTagLayout(const std::filesystem::path& file, TTagLayout& layout)
+{
+    layout = {};
+    tagfile::Reader reader;
+    if (!reader.Open(file))
+        return false;
+    ReadTagLayout(reader, layout);
     return true;
 }

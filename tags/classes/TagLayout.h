@@ -12,7 +12,8 @@ struct TTagLayout {
     std::uint64_t FileSize = 0;
     std::uint64_t ID3v2Size = 0;    // whole tag, 0 when none or unusable
     std::uint64_t ID3v1Size = 0;    // 128 or 0
-    std::uint64_t Lyrics3Size = 0;  // whole block, size digits and marker included
+    std::uint64_t Lyrics3Offset = 0;  // first byte of the Lyrics3 block ("LYRICSBEGIN")
+    std::uint64_t Lyrics3Size = 0;    // whole block, size digits and marker included
     std::uint64_t APEOffset = 0;    // first byte of the APE tag (header when present)
     std::uint64_t APESize = 0;      // whole tag, header included; 0 when none
 
@@ -21,12 +22,13 @@ struct TTagLayout {
     std::uint64_t AudioEnd() const;
 };
 
-// False when the file cannot be opened or read.
-bool ReadTagLayout(const std::filesystem::path& file, TTagLayout& layout);
-
 namespace tagfile {
 class Reader;
 }
+
+// False when the file cannot be opened or read.
+bool ReadTagLayout(const std::filesystem::path& file, TTagLayout& layout);
+void ReadTagLayout(const tagfile::Reader& file, TTagLayout& layout);
 
 // The probes behind ReadTagLayout, for the tag classes.
 namespace taglayout {
@@ -53,6 +55,9 @@ struct APEFooter {
     std::uint64_t ItemsOffset = 0;
     std::uint64_t TagOffset = 0;  // header when there is one, else the items
     bool SizeUsable = false;      // the items fit in the file before the footer
+    // As a writer makes it: reserved bytes zero, not marked as a header, and
+    // no more items than the size can hold.
+    bool WellFormed = false;
 };
 
 // An APE footer whose last byte is at end - 1; false when there is none.

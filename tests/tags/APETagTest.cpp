@@ -2,6 +2,7 @@
 
 #include "TagTestFiles.h"
 #include "tags/classes/APETag.h"
+#include "tags/classes/ID3v1.h"
 #include "tags/classes/TagLayout.h"
 
 using namespace tagtest;
@@ -161,6 +162,152 @@ TEST_F(APETagTest, MalformedFootersNeverCutAudio)
         TAPETag again;
         ASSERT_TRUE(again.Load(file));
         EXPECT_EQ(again.GetItem("Title"), "New");
+    }
+}
+
+}  // namespace
+
+namespace {
+
+const std::string Lyrics = std::string("LYRICSBEGIN" "IND0000200" "AUT00003Bob") + "000032LYRICS200";
+
+std::size_t Count(const std::string& text, const std::string& part)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+// Every writer, one after another, on a file with Lyrics3 and APE in the
+// given order before ID3v1: each tag is updated where it stands.
+TEST_F(APETagTest, LyricsAndApeInEitherOrderStayWhole)
+{
+    const std::string id3v1 = ID3v1("Song", "", 0, 3, 17);
+    const std::string ape = Tag(Item("Title", "Old"), 1, true);
+    for (const bool apeFirst : {true, false}) {
+        const std::string back = apeFirst ? ape + Lyrics : Lyrics + ape;
+        TAPETag tag = LoadBytes(Audio + back + id3v1);
+        EXPECT_EQ(tag.GetItem("Title"), "Old") << apeFirst;
+        tag.SetItem("Title", "New");
+        ASSERT_TRUE(tag.Save(file));
+        const std::string newApe = Tag(Item("Title", "New"), 1, true);
+        EXPECT_EQ(ReadFile(file), Audio + (apeFirst ? newApe + Lyrics : Lyrics + newApe) + id3v1) << apeFirst;
+
+        TID3v1 v1;
+        ASSERT_TRUE(v1.Load(file));
+        EXPECT_EQ(v1.Author(), "Bob") << apeFirst;
+        v1.SetTitle("Other");
+        ASSERT_TRUE(v1.Save(file));
+        const std::string saved = ReadFile(file);
+        EXPECT_EQ(Count(saved, "APETAGEX"), 2u) << apeFirst;
+        EXPECT_EQ(Count(saved, "LYRICSBEGIN"), 1u) << apeFirst;
+        EXPECT_EQ(saved.substr(0, Audio.size() + newApe.size()), Audio + newApe) << apeFirst;
+        TAPETag again;
+        ASSERT_TRUE(again.Load(file));
+        EXPECT_EQ(again.GetItem("Title"), "New") << apeFirst;
+    }
+}
+
+TEST_F(APETagTest, NewTagGoesInFrontOfLyricsAndID3v1)
+{
+    const std::string id3v1 = ID3v1("Song", "", 0, 3, 17);
+    WriteFile(file, Audio + Lyrics + id3v1);
+    TAPETag tag;
+    ASSERT_TRUE(tag.Load(file));
+    EXPECT_FALSE(tag.Exists());
+    tag.SetItem("Title", "T");
+    ASSERT_TRUE(tag.Save(file));
+    EXPECT_EQ(ReadFile(file), Audio + Tag(Item("Title", "T"), 1, true) + Lyrics + id3v1);
+    ASSERT_TRUE(tag.RemoveFromFile(file));
+    EXPECT_EQ(ReadFile(file), Audio + Lyrics + id3v1);
+}
+
+// A 131-byte tag puts the "TAG" of its header's "APETAGEX" 128 bytes before
+// the end; mutagen writes such tags for ordinary values.
+TEST_F(APETagTest, TagWhoseHeaderLooksLikeID3v1)
+{
+    const std::string items = Item("Title", std::string(53, 't'));
+    ASSERT_EQ(items.size(), 67u);
+    const std::string tag131 = Tag(items, 1, true);
+    ASSERT_EQ(tag131.size(), 131u);
+    TAPETag tag = LoadBytes(Audio + tag131);
+    EXPECT_EQ(tag.GetItem("Title"), std::string(53, 't'));
+    TID3v1 v1;
+    ASSERT_TRUE(v1.Load(file));
+    EXPECT_FALSE(v1.Exists());
+    tag.SetItem("Artist", "A");
+    ASSERT_TRUE(tag.Save(file));
+    TAPETag again;
+    ASSERT_TRUE(again.Load(file));
+    EXPECT_EQ(again.GetItem("Title"), std::string(53, 't'));
+    EXPECT_EQ(again.GetItem("Artist"), "A");
+    EXPECT_EQ(ReadFile(file).substr(0, Audio.size() + 1), Audio + "A");
+
+    // The same with mutagen's own writer, read back by mutagen after our save.
+    const std::filesystem::path mp3 = CopyTone(folder);
+    std::string out;
+    ASSERT_EQ(RunProgram({"/usr/bin/python3", "-c",
+                          "import sys, mutagen.apev2 as a\nt = a.APEv2(); t['Title'] = 'x' * 53; t.save(sys.argv[1])",
+                          mp3.string()}),
+              0);
+    ASSERT_EQ(ReadFile(mp3).size(), ToneBytes().size() + 131);
+    TAPETag ours;
+    ASSERT_TRUE(ours.Load(mp3));
+    ours.SetItem("Album", "B");
+    ASSERT_TRUE(ours.Save(mp3));
+    ASSERT_EQ(RunProgram({"/usr/bin/python3", "-c",
+                          "import sys, mutagen.apev2 as a\nt = a.APEv2(sys.argv[1])\n"
+                          "print(str(t['Title']), str(t['Album']), len(t.keys()))",
+                          mp3.string()},
+                         &out),
+              0);
+    EXPECT_EQ(out, std::string(53, 'x') + " B 2\n");
+    EXPECT_EQ(ReadFile(mp3).substr(0, ToneBytes().size()), ToneBytes());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(APETagTest, ID3v2ReachingIntoTheBackTagsMovesNothing)
+{
+    const std::string id3v1 = ID3v1("Song", "", 0, 3, 17);
+    // The ID3v2 size covers the whole file but the ID3v1 tag.
+    std::string bytes = "ID3\3\0\0" + std::string("\0\0\x03\x7F", 4) + std::string(600, '\0');
+    bytes.resize(bytes.size() - 100);
+    bytes += id3v1;
+    TAPETag tag = LoadBytes(bytes);
+    tag.SetItem("Title", "T");
+    ASSERT_TRUE(tag.Save(file));
+    const std::string saved = ReadFile(file);
+    EXPECT_EQ(saved.substr(saved.size() - 128), id3v1);
+    EXPECT_EQ(saved.substr(0, bytes.size() - 128), bytes.substr(0, bytes.size() - 128));
+    TAPETag again;
+    ASSERT_TRUE(again.Load(file));
+    EXPECT_EQ(again.GetItem("Title"), "T");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(APETagTest, ID3v1EndingInFooterLikeBytesStaysID3v1)
+{
+    // The comment and genre bytes spell a footer, but not as any writer makes
+    // one: reserved bytes in use, or items that do not fill the tag.
+    for (const std::string& lookalike : {Footer(2000, 40, 1, 0x80000000).substr(0, 24) + "reserved",
+                                         Footer(2000, 40, 1, 0x80000000)}) {
+        std::string id3v1 = ID3v1("Song", "", 0, 3, 17);
+        id3v1.replace(96, 32, lookalike);
+        TAPETag tag = LoadBytes(Audio + id3v1);
+        EXPECT_FALSE(tag.Exists());
+        TID3v1 v1;
+        ASSERT_TRUE(v1.Load(file));
+        EXPECT_TRUE(v1.Exists());
+        tag.SetItem("Title", "T");
+        ASSERT_TRUE(tag.Save(file));
+        EXPECT_EQ(ReadFile(file), Audio + Tag(Item("Title", "T"), 1, true) + id3v1);
     }
 }
 
