@@ -195,8 +195,7 @@ bool SaveWMATag(const fs::path& file, const TTAGInfo& info)
         const bool wide = attribute == &TTagsData::Description;
         data.*attribute = wide ? info.*field : tagtext::FirstCharacters(info.*field, WmaShortTextLength);
     }
-    WriteWmaTags(data);
-    return true;
+    return WriteWmaTags(data);
 }
 
 bool SaveMP4Tag(const fs::path& file, const TTAGInfo& info)
