@@ -16,4 +16,9 @@ namespace analysis {
 // TagLib's to copy as it stands.
 std::optional<std::uint64_t> SoundAsfHeaderSize(const std::filesystem::path& path);
 
+// In the file open as fd: texts of the content description that hold only
+// their terminator are stored with length 0, so other readers see no empty
+// attribute (TagLib writes all five texts). False when a write fails.
+bool DropEmptyDescriptionTexts(int fd);
+
 }  // namespace analysis

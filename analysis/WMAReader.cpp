@@ -200,7 +200,7 @@ void WriteAttribute(TagLib::ASF::Tag& tag, const AttributeField& attribute, cons
 }
 
 // Edits the copy; a field equal to what the file holds keeps its stored form.
-bool WriteAttributes(int copy, const TTagsData& data)
+bool EditAttributes(int copy, const TTagsData& data)
 {
     const int descriptor = ::dup(copy);
     if (descriptor < 0)
@@ -214,6 +214,11 @@ bool WriteAttributes(int copy, const TTagsData& data)
         if (before.*attribute.field != data.*attribute.field)
             WriteAttribute(*file.tag(), attribute, data.*attribute.field);
     return file.save();
+}
+
+bool WriteAttributes(int copy, const TTagsData& data)
+{
+    return EditAttributes(copy, data) && analysis::DropEmptyDescriptionTexts(copy);
 }
 
 // The new file has a sound header holding exactly the new record, and after

@@ -62,21 +62,6 @@ private:
     int fd_;
 };
 
-// Exactly length bytes at offset, or false.
-bool ReadFully(int fd, std::uint8_t* data, std::size_t length, std::uint64_t offset)
-{
-    std::size_t done = 0;
-    while (done < length) {
-        const ssize_t n = ::pread(fd, data + done, length - done, off_t(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += std::size_t(n);
-    }
-    return true;
-}
-
 bool WriteFully(int fd, const std::uint8_t* data, std::size_t length)
 {
     while (length > 0) {
@@ -235,7 +220,7 @@ bool RewriteOutput::CopyOriginal(std::uint64_t offset, std::uint64_t length)
     std::vector<std::uint8_t> chunk(ChunkSize);
     while (length > 0) {
         const std::size_t part = std::size_t(std::min<std::uint64_t>(length, ChunkSize));
-        if (!ReadFully(original_, chunk.data(), part, offset))
+        if (!ReadAt(original_, chunk.data(), part, offset))
             return FailWithErrno("cannot read the file", errno);
         if (!Write(std::span(chunk.data(), part)))
             return false;
@@ -271,15 +256,8 @@ bool OverwriteInPlace(const fs::path& path, std::uint64_t offset, std::span<cons
     Descriptor fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0)
         return FailWithErrno("cannot open the file for writing", errno);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::pwrite(fd.get(), bytes.data() + done, bytes.size() - done, off_t(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return FailWithErrno("cannot write the file", n < 0 ? errno : EIO);
-        done += std::size_t(n);
-    }
+    if (!WriteAt(fd.get(), bytes.data(), bytes.size(), offset))
+        return FailWithErrno("cannot write the file", errno);
     if (::fsync(fd.get()) != 0)
         return FailWithErrno("cannot flush the file to disk", errno);
     return fd.Close() || FailWithErrno("cannot close the file", errno);
@@ -295,11 +273,41 @@ bool SameBytes(const fs::path& a, std::uint64_t aOffset, const fs::path& b, std:
     std::vector<std::uint8_t> left(ChunkSize), right(ChunkSize);
     for (std::uint64_t done = 0; done < length;) {
         const std::size_t part = std::size_t(std::min<std::uint64_t>(length - done, ChunkSize));
-        if (!ReadFully(first.get(), left.data(), part, aOffset + done) ||
-            !ReadFully(second.get(), right.data(), part, bOffset + done) ||
+        if (!ReadAt(first.get(), left.data(), part, aOffset + done) ||
+            !ReadAt(second.get(), right.data(), part, bOffset + done) ||
             std::memcmp(left.data(), right.data(), part) != 0)
             return false;
         done += part;
+    }
+    return true;
+}
+
+bool ReadAt(int fd, void* data, std::size_t length, std::uint64_t offset)
+{
+    auto* bytes = static_cast<std::uint8_t*>(data);
+    for (std::size_t done = 0; done < length;) {
+        const ssize_t n = ::pread(fd, bytes + done, length - done, off_t(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += std::size_t(n);
+    }
+    return true;
+}
+
+bool WriteAt(int fd, const void* data, std::size_t length, std::uint64_t offset)
+{
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    for (std::size_t done = 0; done < length;) {
+        const ssize_t n = ::pwrite(fd, bytes + done, length - done, off_t(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            errno = n < 0 ? errno : EIO;
+            return false;
+        }
+        done += std::size_t(n);
     }
     return true;
 }

@@ -62,6 +62,11 @@ bool EditThroughCopy(const std::filesystem::path& path, const std::function<bool
 bool OverwriteInPlace(const std::filesystem::path& path, std::uint64_t offset,
                       std::span<const std::uint8_t> bytes);
 
+// Exactly length bytes at offset of the open file, or false.
+bool ReadAt(int fd, void* data, std::size_t length, std::uint64_t offset);
+// All length bytes written at offset of the open file, or false.
+bool WriteAt(int fd, const void* data, std::size_t length, std::uint64_t offset);
+
 // True when length bytes at aOffset of a equal those at bOffset of b.
 bool SameBytes(const std::filesystem::path& a, std::uint64_t aOffset, const std::filesystem::path& b,
                std::uint64_t bOffset, std::uint64_t length);

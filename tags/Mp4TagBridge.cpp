@@ -9,7 +9,6 @@
 
 #include "platform/SafeRewrite.h"
 #include "tags/Mp4Boxes.h"
-#include "tags/classes/ID3v1.h"
 
 namespace fs = std::filesystem;
 
@@ -63,19 +62,9 @@ bool ParseTrack(const std::string& text, int& number, int& total)
     return number > 0;
 }
 
-// A numeric genre ("gnre") holds the ID3v1 genre number plus one.
-std::string NumericGenre(const TagLib::MP4::Tag& tag)
-{
-    const TagLib::MP4::Item item = tag.item("gnre");
-    const int number = item.isValid() ? item.toInt() - 1 : -1;
-    return number >= 0 && number < int(GenreNames.size()) ? std::string(GenreNames[std::size_t(number)]) : std::string();
-}
-
 std::string ReadItem(const TagLib::MP4::Tag& tag, const KeyItem& entry)
 {
     const TagLib::MP4::Item item = tag.item(entry.item);
-    if (std::string(entry.key) == "GENRE" && !item.isValid())
-        return NumericGenre(tag);
     if (!item.isValid())
         return {};
     if (std::string(entry.key) == "TRACK")
@@ -122,8 +111,6 @@ void WriteItem(TagLib::MP4::Tag& tag, const std::string& key, const std::string&
         tag.setItem(item, TagLib::StringList(TagLib::String(value, TagLib::String::UTF8)));
     else
         tag.removeItem(item);
-    if (key == "GENRE")
-        tag.removeItem("gnre");  // the text genre replaces a numeric one
 }
 
 // Edits the copy; a size-0 last box gets its real size first, so TagLib's
