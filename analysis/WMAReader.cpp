@@ -189,13 +189,17 @@ void SetAttribute(TagLib::ASF::Tag& tag, const TagLib::String& stored, const std
 
 // A described value lives in the content description, and some writers
 // repeat it as an attribute of the same name: both get the new value.
+// A text too long for the content description's 16-bit length goes into an
+// attribute of the same name instead, which can hold it.
 void WriteAttribute(TagLib::ASF::Tag& tag, const AttributeField& attribute, const std::string& value)
 {
+    constexpr std::size_t DescribedUnits = 0x7FFF - 1;  // UTF-16 units beside the terminator
     const TagLib::String stored = StoredName(tag, attribute.name);
     const Described which = DescribedAs(Upper(attribute.name));
+    const bool fits = Wide(value).data(TagLib::String::UTF16LE).size() / 2 <= DescribedUnits;
     if (which != Described::None)
-        SetDescribed(tag, which, Wide(value));
-    if (which == Described::None || !stored.isEmpty())
+        SetDescribed(tag, which, fits ? Wide(value) : TagLib::String());
+    if (which == Described::None || !stored.isEmpty() || !fits)
         SetAttribute(tag, stored, attribute.name, value);
 }
 
