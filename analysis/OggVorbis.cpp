@@ -225,11 +225,23 @@ std::vector<std::string> TOggVorbis::CommentItems(const std::vector<std::string>
 {
     const std::array<std::string, OwnedFields> values = {
         Title, Artist, Album, Track > 0 ? std::to_string(Track) : std::string(), Date, Genre, Comment};
+    const auto read = FieldValues(old);
+    // A field that still holds what was read keeps its comments as stored
+    // (several ARTIST values, a track "5/12").
+    const auto unchanged = [&](std::size_t i) {
+        return i == Field::TrackNumber ? TrackNumberOf(read[i]) == Track && (Track > 0 || read[i].empty())
+                                       : TrimControls(values[i]) == read[i];
+    };
     std::vector<std::string> items;
     for (std::size_t i = 0; i < OwnedFields; ++i) {
         const std::string_view value = TrimControls(values[i]);
-        if (!value.empty())
+        if (unchanged(i)) {
+            for (const std::string& item : old)
+                if (const auto split = SplitCommentItem(item); split && split->name == FieldNames[i])
+                    items.push_back(item);
+        } else if (!value.empty()) {
             items.push_back(JoinCommentItem(FieldNames[i], value));
+        }
     }
     for (const std::string& item : old) {
         const auto split = SplitCommentItem(item);

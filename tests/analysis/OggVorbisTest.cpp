@@ -205,3 +205,46 @@ TEST(OggVorbis, ReleaseNamesOfKnownVendors)
     EXPECT_EQ(VorbisReleaseName("AO; aoTuV b3 [20041120] (based on Xiph.Org's libVorbis)"), "1.1 aoTuV beta 3");
     EXPECT_EQ(VorbisReleaseName("xiph.org libVorbis I 20040629"), "xiph.org libVorbis I 20040629");
 }
+
+// Mutagen lays a long comment header (lyrics, cover art) over several pages
+// of about 4 KB; an edit keeps every other comment and the audio.
+TEST(OggVorbis, MutagenMultiPageHeaderIsEditedFaithfully)
+{
+    testsupport::TempFolder folder;
+    const fs::path path = CopyAudio(folder, "tone.ogg", "mutagen.ogg");
+    const std::string python = "/usr/bin/python3";
+    Tool({python, "-c",
+          "import sys, base64\n"
+          "from mutagen.oggvorbis import OggVorbis\n"
+          "from mutagen.flac import Picture\n"
+          "f = OggVorbis(sys.argv[1])\n"
+          "p = Picture(); p.type = 3; p.mime = 'image/png'; p.data = bytes(range(256)) * 120\n"
+          "f['METADATA_BLOCK_PICTURE'] = [base64.b64encode(p.write()).decode()]\n"
+          "f['LYRICS'] = ['la ' * 7000]\n"
+          "f['TITLE'] = ['Old']\n"
+          "f['ARTIST'] = ['A', 'B']\n"
+          "f.save()\n",
+          path.string()});
+    const std::string pages = Tool({python, "-c",
+                                    "import sys\nfrom mutagen.ogg import OggPage\n"
+                                    "f = open(sys.argv[1], 'rb'); OggPage(f); print(OggPage(f).complete)\n",
+                                    path.string()});
+    ASSERT_EQ(pages, "False\n") << "the comment header should go on past its first page";
+    const std::string dump = "import sys\nfrom mutagen.oggvorbis import OggVorbis\n"
+                             "for k, v in sorted(OggVorbis(sys.argv[1]).tags.as_dict().items()):\n"
+                             "    print(k, v if k != 'title' else '')\n";
+    const std::string before = Tool({python, "-c", dump, path.string()});
+    const std::vector<std::string> digest = {"ffmpeg", "-v", "quiet", "-i", path.string(), "-map", "0:a", "-f", "md5", "-"};
+    const std::string audio = Tool(digest);
+
+    TOggVorbis ogg;
+    ASSERT_TRUE(ogg.Load(path));
+    EXPECT_EQ(ogg.Title, "Old");
+    ogg.Title = "New";
+    ASSERT_TRUE(ogg.Save(path));
+
+    EXPECT_TRUE(Tool({python, "-c", dump, path.string()}) == before) << "a comment other than TITLE changed";
+    EXPECT_TRUE(Contains(Comments(path), "TITLE=New"));
+    EXPECT_EQ(Tool(digest), audio);
+    EXPECT_EQ(Tool({"ogginfo", path.string()}).find("WARNING"), std::string::npos);
+}
