@@ -74,7 +74,7 @@ bool TFLACfile::Save(const fs::path& path, bool commonOnly)
 {
     std::error_code ec;
     if (!fs::exists(path, ec) || !ReadFile(path, false))
-        return false;
+        return platform::RefuseRewrite("not a FLAC stream");
     if (Vendor.empty())
         Vendor = DefaultVendor;
     const Bytes comments = BuildCommentData(commonOnly);
@@ -85,7 +85,9 @@ bool TFLACfile::Save(const fs::path& path, bool commonOnly)
 
 bool TFLACfile::Rewrite(const fs::path& path, const Bytes& comments)
 {
-    if (!platform::MakeWritable(path) || comments.size() > flac::MaxBlockLength)
+    if (comments.size() > flac::MaxBlockLength)
+        return platform::RefuseRewrite("the comments do not fit in one FLAC block");
+    if (!platform::MakeWritable(path))
         return false;
     const std::int64_t n = std::int64_t(comments.size());
     const bool hasRoom = CommentIndex > 0 && std::int64_t(PaddingSize) > n - std::int64_t(CommentSize);

@@ -258,8 +258,10 @@ bool TOggVorbis::Save(const fs::path& path)
         return false;
     const FileReader file(path);
     Layout layout;
-    if (!ReadLayout(file, layout) || !Rebuildable(layout))
-        return false;
+    if (!ReadLayout(file, layout))
+        return platform::RefuseRewrite("not an Ogg Vorbis stream");
+    if (!Rebuildable(layout))
+        return platform::RefuseRewrite("the comment header is missing or damaged");
     const std::vector<OggPacket> packets = NewHeaderPackets(layout, CommentItems(layout.comments.items));
     const bool endOfStream = layout.run.pages.back().Flags() & OggEndOfStream;
     const std::vector<OggPage> pages = PaginatePackets(packets, *layout.second, endOfStream);

@@ -312,6 +312,11 @@ bool WriteAt(int fd, const void* data, std::size_t length, std::uint64_t offset)
     return true;
 }
 
+bool RefuseRewrite(const std::string& why)
+{
+    return Fail(why);
+}
+
 const std::string& LastRewriteError()
 {
     return lastError;

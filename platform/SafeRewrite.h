@@ -71,6 +71,9 @@ bool WriteAt(int fd, const void* data, std::size_t length, std::uint64_t offset)
 bool SameBytes(const std::filesystem::path& a, std::uint64_t aOffset, const std::filesystem::path& b,
                std::uint64_t bOffset, std::uint64_t length);
 
+// For a writer that refuses before rewriting: records why; returns false.
+bool RefuseRewrite(const std::string& why);
+
 // Why the latest failed rewrite of this thread left its file alone; for the
 // message that names the file.
 const std::string& LastRewriteError();

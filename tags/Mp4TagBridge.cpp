@@ -165,7 +165,7 @@ bool TMp4TagBridge::SetValue(const std::string& key, const std::string& value)
 bool TMp4TagBridge::Write()
 {
     if (file_.empty() || changes_.empty())
-        return false;
+        return platform::RefuseRewrite("no MP4 file loaded or nothing set");
     // Only values that differ from the file's are written, so an unchanged
     // item keeps its stored form (a numeric genre, a track total).
     std::map<std::string, std::string> expected = values_, changes;
@@ -184,14 +184,14 @@ bool TMp4TagBridge::Write()
     if (changes.empty())
         return true;
     const auto boxes = mp4boxes::TopLevelBoxes(file_);
-    const bool written =
-        boxes && platform::EditThroughCopy(
-                     file_, [&](int copy) { return EditCopy(copy, *boxes, changes); },
-                     [&](const fs::path& copy) {
-                         const auto newBoxes = mp4boxes::TopLevelBoxes(copy);
-                         return newBoxes && ReadValues(copy) == expected &&
-                                mp4boxes::SameMediaData(file_, *boxes, copy, *newBoxes);
-                     });
+    if (!boxes)
+        return platform::RefuseRewrite("the MP4 boxes do not add up to the file");
+    const bool written = platform::EditThroughCopy(
+        file_, [&](int copy) { return EditCopy(copy, *boxes, changes); },
+        [&](const fs::path& copy) {
+            const auto newBoxes = mp4boxes::TopLevelBoxes(copy);
+            return newBoxes && ReadValues(copy) == expected && mp4boxes::SameMediaData(file_, *boxes, copy, *newBoxes);
+        });
     if (written)
         values_ = std::move(expected);
     return written;

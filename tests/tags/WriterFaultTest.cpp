@@ -175,8 +175,9 @@ TEST(WriterFaults, LinkModeAndOwnerSurviveTheRewrite)
         const fs::path link = folder / (std::string("link-") + writer.name);
         fs::create_symlink(file, link);
         ASSERT_EQ(::chmod(file.c_str(), 0440), 0);
-        if (root)
+        if (root) {
             ASSERT_EQ(::chown(file.c_str(), 65534, 65534), 0);
+        }
         const std::string audio = AudioDigest(file);
         EXPECT_TRUE(writer.write(link));
         EXPECT_TRUE(fs::is_symlink(link));
