@@ -137,10 +137,10 @@ bool KeepOwnerAndMode(int fd, const struct stat& original)
 
 bool Flush(Descriptor& fd, const struct stat& original)
 {
-    if (::fsync(fd.get()) != 0)
-        return FailWithErrno("cannot flush the new file to disk", errno);
     if (!KeepOwnerAndMode(fd.get(), original))
         return false;
+    if (::fsync(fd.get()) != 0)
+        return FailWithErrno("cannot flush the new file to disk", errno);
     if (!fd.Close())
         return FailWithErrno("cannot close the new file", errno);
     return true;
