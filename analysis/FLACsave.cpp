@@ -3,11 +3,8 @@
 #include "analysis/CommentText.h"
 #include "analysis/FLACfields.h"
 #include "analysis/FileReader.h"
-#include "analysis/FileRewrite.h"
 #include "analysis/VorbisComments.h"
 #include "platform/SafeRewrite.h"
-
-#include <ostream>
 
 namespace fs = std::filesystem;
 using namespace analysis;
@@ -44,11 +41,17 @@ Bytes CollectOtherBlocks(const std::vector<TMetaDataBlock>& blocks)
     return out;
 }
 
-// A rebuilt file must read back as a valid stream with its comment block.
-bool ReadsBack(const fs::path& path)
+// A rebuilt file must read back as a valid stream holding the new comment
+// block, and its audio frames must be the old ones byte for byte.
+bool ReadsBack(const fs::path& path, const Bytes& comments, const fs::path& original, const TFLACfile& old)
 {
     TFLACfile check;
-    return check.Load(path) && check.CommentIndex > 0;
+    if (!check.Load(path) || check.CommentIndex == 0 || check.CommentSize != comments.size() ||
+        check.FileSize - check.AudioOffset != old.FileSize - old.AudioOffset)
+        return false;
+    const FileReader file(path);
+    return file.Read(check.CommentOffset, check.CommentSize) == comments &&
+           platform::SameBytes(original, old.AudioOffset, path, check.AudioOffset, old.FileSize - old.AudioOffset);
 }
 
 }  // namespace
@@ -71,7 +74,7 @@ bool TFLACfile::Save(const fs::path& path, bool commonOnly)
 {
     std::error_code ec;
     if (!fs::exists(path, ec) || !ReadFile(path, false))
-        return false;
+        return platform::RefuseRewrite("not a FLAC stream");
     if (Vendor.empty())
         Vendor = DefaultVendor;
     const Bytes comments = BuildCommentData(commonOnly);
@@ -82,7 +85,9 @@ bool TFLACfile::Save(const fs::path& path, bool commonOnly)
 
 bool TFLACfile::Rewrite(const fs::path& path, const Bytes& comments)
 {
-    if (!platform::MakeWritable(path) || comments.size() > flac::MaxBlockLength)
+    if (comments.size() > flac::MaxBlockLength)
+        return platform::RefuseRewrite("the comments do not fit in one FLAC block");
+    if (!platform::MakeWritable(path))
         return false;
     const std::int64_t n = std::int64_t(comments.size());
     const bool hasRoom = CommentIndex > 0 && std::int64_t(PaddingSize) > n - std::int64_t(CommentSize);
@@ -99,21 +104,20 @@ bool TFLACfile::Rewrite(const fs::path& path, const Bytes& comments)
         AppendBlockHeader(area, flac::VorbisComment, std::uint32_t(n));
         area.insert(area.end(), comments.begin(), comments.end());
         AppendPadding(area, PaddingLast || !reuse, std::uint32_t(padding));
-        return WriteInPlace(path, areaStart, area);
+        return platform::OverwriteInPlace(path, areaStart, area);
     }
 
-    const FileReader file(path);
     Bytes head(StreamHeader.begin(), StreamHeader.end());
     head[4] &= std::uint8_t(~flac::LastBlock);
     head.insert(head.end(), others.begin(), others.end());
     AppendBlockHeader(head, flac::VorbisComment, std::uint32_t(n));
     head.insert(head.end(), comments.begin(), comments.end());
     AppendPadding(head, true, RebuiltPadding);
-    return ReplaceThroughTemporary(
+    return platform::RewriteFile(
         path,
-        [&](std::ostream& out) {
-            return file.CopyTo(out, 0, StreamOffset) && WriteBytes(out, head) &&
-                   file.CopyTo(out, AudioOffset, FileSize - AudioOffset);
+        [&](platform::RewriteOutput& out) {
+            return out.CopyOriginal(0, StreamOffset) && out.Write(head) &&
+                   out.CopyOriginal(AudioOffset, FileSize - AudioOffset);
         },
-        ReadsBack);
+        [&](const fs::path& written) { return ReadsBack(written, comments, path, *this); });
 }

@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <ostream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -59,20 +58,6 @@ Bytes FileReader::Read(std::uint64_t offset, std::size_t count) const
     }
     bytes.resize(done);
     return bytes;
-}
-
-bool FileReader::CopyTo(std::ostream& out, std::uint64_t offset, std::uint64_t count) const
-{
-    constexpr std::size_t chunk = 1 << 16;
-    while (count > 0) {
-        const Bytes bytes = Read(offset, std::size_t(std::min<std::uint64_t>(count, chunk)));
-        if (bytes.empty())
-            return false;
-        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-        offset += bytes.size();
-        count -= bytes.size();
-    }
-    return bool(out);
 }
 
 }  // namespace analysis

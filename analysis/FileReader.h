@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <iosfwd>
 
 namespace analysis {
 
@@ -25,9 +24,6 @@ public:
     // Up to count bytes at offset; fewer at the end of the file, none past it.
     // Throws TagError when the read fails.
     Bytes Read(std::uint64_t offset, std::size_t count) const;
-
-    // Copies count bytes from offset to out; false when the file ends first.
-    bool CopyTo(std::ostream& out, std::uint64_t offset, std::uint64_t count) const;
 
 private:
     std::filesystem::path path_;

@@ -1,7 +1,6 @@
 #include "analysis/OggVorbis.h"
 
 #include "analysis/CommentText.h"
-#include "analysis/FileRewrite.h"
 #include "analysis/OggPage.h"
 #include "analysis/VorbisComments.h"
 #include "analysis/VorbisVendor.h"
@@ -11,7 +10,6 @@
 #include <array>
 #include <charconv>
 #include <optional>
-#include <ostream>
 
 namespace fs = std::filesystem;
 using namespace analysis;
@@ -19,7 +17,6 @@ using namespace analysis;
 namespace {
 
 constexpr std::size_t PacketIdSize = 7;  // packet type and "vorbis"
-constexpr std::size_t MaxSegments = 255;
 // Bound for following a comment packet (cover art) across pages.
 constexpr std::size_t MaxCommentPacket = std::size_t(64) << 20;
 
@@ -30,11 +27,13 @@ constexpr std::array<const char*, 9> FieldNames = {
 constexpr std::size_t OwnedFields = 7;
 
 struct Layout {
-    std::optional<OggPage> second;    // the page where the comment packet starts
-    Bytes packet;                     // the comment packet, empty when there is none
-    std::size_t packetSegments = 0;   // its lacing values in that page; 0: it goes on past it
+    std::optional<OggPage> second;  // the page where the comment packet starts
+    OggPacketRun run;               // the header pages from there on
+    Bytes packet;                   // the comment packet, empty when there is none
     VorbisCommentList comments;
     std::uint32_t id3v2Size = 0;
+
+    std::uint64_t HeaderEnd() const { return run.pages.back().End(); }
 };
 
 bool ReadLayout(const FileReader& file, Layout& layout)
@@ -46,7 +45,9 @@ bool ReadLayout(const FileReader& file, Layout& layout)
         return false;
     layout.second = ReadOggPage(file, first->End());
     if (layout.second && StartsWith(layout.second->body, "\x03vorbis")) {
-        layout.packet = FirstPacket(file, *layout.second, layout.packetSegments, MaxCommentPacket);
+        layout.run = ReadPacketRun(file, *layout.second, MaxCommentPacket);
+        // A file cut short still shows what its comment packet holds.
+        layout.packet = layout.run.packets.empty() ? layout.run.unfinished : layout.run.packets.front().data;
         if (layout.packet.size() < PacketIdSize) {
             layout.packet.clear();  // lacing that cuts the packet id short: no comment header
             return true;
@@ -56,10 +57,10 @@ bool ReadLayout(const FileReader& file, Layout& layout)
     return true;
 }
 
-// A layout whose comment packet Save can rebuild within the second page.
+// A layout whose header pages Save can lay out anew.
 bool Rebuildable(const Layout& layout)
 {
-    return !layout.packet.empty() && layout.packetSegments > 0 && layout.comments.complete;
+    return !layout.packet.empty() && layout.run.complete && layout.comments.complete;
 }
 
 std::optional<std::size_t> OwnedIndex(const std::string& name)
@@ -93,44 +94,104 @@ std::uint16_t TrackNumberOf(const std::string& text)
     return std::uint16_t(number & 0xFF);
 }
 
-std::optional<OggPage> RebuildSecondPage(const Layout& layout, const std::vector<std::string>& items)
+// The header packets with the comment packet rebuilt around the new items.
+std::vector<OggPacket> NewHeaderPackets(const Layout& layout, const std::vector<std::string>& items)
 {
-    const OggPage& old = *layout.second;
-    Bytes packet(layout.packet.begin(), layout.packet.begin() + PacketIdSize);
+    std::vector<OggPacket> packets = layout.run.packets;
+    Bytes& packet = packets.front().data;
+    packet.assign(layout.packet.begin(), layout.packet.begin() + PacketIdSize);
     const Bytes list = BuildVorbisComments(layout.comments.vendor, items);
     packet.insert(packet.end(), list.begin(), list.end());
     // Whatever followed the list in the old packet (its framing bit) stays.
     packet.insert(packet.end(), layout.packet.begin() + std::ptrdiff_t(PacketIdSize + layout.comments.end),
                   layout.packet.end());
-
-    const std::size_t kept = old.SegmentCount() - layout.packetSegments;
-    const std::size_t segments = packet.size() / 255 + 1 + kept;
-    if (segments > MaxSegments)
-        return std::nullopt;
-    OggPage page;
-    page.offset = old.offset;
-    page.header.assign(old.header.begin(), old.header.begin() + OggPage::FixedHeaderSize);
-    page.header[26] = std::uint8_t(segments);
-    page.header.insert(page.header.end(), packet.size() / 255, std::uint8_t(255));
-    page.header.push_back(std::uint8_t(packet.size() % 255));
-    page.header.insert(page.header.end(), old.header.end() - std::ptrdiff_t(kept), old.header.end());
-    page.body = std::move(packet);
-    page.body.insert(page.body.end(), old.body.begin() + std::ptrdiff_t(layout.packet.size()), old.body.end());
-    StampOggChecksum(page);
-    return page;
+    return packets;
 }
 
-// The rewritten file must read as Ogg Vorbis with a sound comment page.
-bool ReadsBack(const fs::path& path)
+// The pages behind the header pages, renumbered by delta up to the end of
+// their stream; other streams' pages pass unchanged.
+class FollowingPages {
+public:
+    FollowingPages(const FileReader& file, std::uint64_t offset, std::uint32_t serial, std::int64_t delta)
+        : file_(file), offset_(offset), serial_(serial), delta_(std::uint32_t(delta)) {}
+
+    std::optional<OggPage> Next()
+    {
+        std::optional<OggPage> page = ReadOggPage(file_, offset_);
+        if (!page)
+            return page;
+        offset_ = page->End();
+        if (page->Serial() == serial_ && !ended_) {
+            page->SetSequence(page->Sequence() + delta_);
+            StampOggChecksum(*page);
+            ended_ = page->Flags() & OggEndOfStream;
+        }
+        return page;
+    }
+
+    // Where the bytes that are no page begin, once Next gave nothing.
+    std::uint64_t Offset() const { return offset_; }
+
+private:
+    const FileReader& file_;
+    std::uint64_t offset_;
+    std::uint32_t serial_;
+    std::uint32_t delta_;
+    bool ended_ = false;
+};
+
+bool WritePage(platform::RewriteOutput& out, const OggPage& page)
+{
+    return out.Write(page.header) && out.Write(page.body);
+}
+
+bool CopyFollowingPages(const FileReader& file, platform::RewriteOutput& out, const Layout& layout,
+                        std::int64_t delta)
+{
+    FollowingPages pages(file, layout.HeaderEnd(), layout.second->Serial(), delta);
+    if (delta != 0)
+        while (const auto page = pages.Next())
+            if (!WritePage(out, *page))
+                return false;
+    return out.CopyOriginal(pages.Offset(), file.Size() - pages.Offset());
+}
+
+// Past the header pages the new file holds the old pages, renumbered and
+// nothing else changed, so every audio packet is the old one.
+bool SameFollowingPages(const fs::path& oldPath, const FileReader& old, const Layout& oldLayout,
+                        const fs::path& path, const FileReader& file, const Layout& layout, std::int64_t delta)
+{
+    FollowingPages expected(old, oldLayout.HeaderEnd(), oldLayout.second->Serial(), delta);
+    std::uint64_t offset = layout.HeaderEnd();
+    if (delta != 0)
+        for (auto page = expected.Next(); page; page = expected.Next()) {
+            const auto written = ReadOggPage(file, offset);
+            if (!written || written->header != page->header || written->body != page->body)
+                return false;
+            offset = written->End();
+        }
+    const std::uint64_t tail = old.Size() - expected.Offset();
+    return file.Size() - offset == tail && platform::SameBytes(oldPath, expected.Offset(), path, offset, tail);
+}
+
+// The rewritten file must read as Ogg Vorbis holding the new comments in
+// sound header pages, followed by the old audio pages.
+bool ReadsBack(const fs::path& oldPath, const FileReader& old, const Layout& oldLayout, const fs::path& path,
+               const std::vector<OggPacket>& packets, std::int64_t delta)
 {
     const FileReader file(path);
     Layout layout;
-    if (!ReadLayout(file, layout) || !Rebuildable(layout))
+    if (!ReadLayout(file, layout) || !Rebuildable(layout) || layout.run.packets.size() != packets.size())
         return false;
-    OggPage page = *layout.second;
-    const Bytes stored(page.header.begin() + 22, page.header.begin() + 26);
-    StampOggChecksum(page);
-    return std::equal(stored.begin(), stored.end(), page.header.begin() + 22);
+    for (std::size_t i = 0; i < packets.size(); ++i)
+        if (layout.run.packets[i].data != packets[i].data)
+            return false;
+    for (const OggPage& page : layout.run.pages)
+        if (!OggChecksumValid(page))
+            return false;
+    return layout.second->offset == oldLayout.second->offset &&
+           platform::SameBytes(oldPath, 0, path, 0, layout.second->offset) &&
+           SameFollowingPages(oldPath, old, oldLayout, path, file, layout, delta);
 }
 
 }  // namespace
@@ -164,11 +225,23 @@ std::vector<std::string> TOggVorbis::CommentItems(const std::vector<std::string>
 {
     const std::array<std::string, OwnedFields> values = {
         Title, Artist, Album, Track > 0 ? std::to_string(Track) : std::string(), Date, Genre, Comment};
+    const auto read = FieldValues(old);
+    // A field that still holds what was read keeps its comments as stored
+    // (several ARTIST values, a track "5/12").
+    const auto unchanged = [&](std::size_t i) {
+        return i == Field::TrackNumber ? TrackNumberOf(read[i]) == Track && (Track > 0 || read[i].empty())
+                                       : TrimControls(values[i]) == read[i];
+    };
     std::vector<std::string> items;
     for (std::size_t i = 0; i < OwnedFields; ++i) {
         const std::string_view value = TrimControls(values[i]);
-        if (!value.empty())
+        if (unchanged(i)) {
+            for (const std::string& item : old)
+                if (const auto split = SplitCommentItem(item); split && split->name == FieldNames[i])
+                    items.push_back(item);
+        } else if (!value.empty()) {
             items.push_back(JoinCommentItem(FieldNames[i], value));
+        }
     }
     for (const std::string& item : old) {
         const auto split = SplitCommentItem(item);
@@ -185,19 +258,25 @@ bool TOggVorbis::Save(const fs::path& path)
         return false;
     const FileReader file(path);
     Layout layout;
-    if (!ReadLayout(file, layout) || !Rebuildable(layout))
-        return false;
-    const auto page = RebuildSecondPage(layout, CommentItems(layout.comments.items));
-    if (!page)
-        return false;
-    const std::uint64_t rest = layout.second->End();
-    return ReplaceThroughTemporary(
+    if (!ReadLayout(file, layout))
+        return platform::RefuseRewrite("not an Ogg Vorbis stream");
+    if (!Rebuildable(layout))
+        return platform::RefuseRewrite("the comment header is missing or damaged");
+    const std::vector<OggPacket> packets = NewHeaderPackets(layout, CommentItems(layout.comments.items));
+    const bool endOfStream = layout.run.pages.back().Flags() & OggEndOfStream;
+    const std::vector<OggPage> pages = PaginatePackets(packets, *layout.second, endOfStream);
+    const std::int64_t delta = std::int64_t(pages.size()) - std::int64_t(layout.run.pages.size());
+    return platform::RewriteFile(
         path,
-        [&](std::ostream& out) {
-            return file.CopyTo(out, 0, page->offset) && WriteBytes(out, page->header) &&
-                   WriteBytes(out, page->body) && file.CopyTo(out, rest, file.Size() - rest);
+        [&](platform::RewriteOutput& out) {
+            if (!out.CopyOriginal(0, layout.second->offset))
+                return false;
+            for (const OggPage& page : pages)
+                if (!WritePage(out, page))
+                    return false;
+            return CopyFollowingPages(file, out, layout, delta);
         },
-        ReadsBack);
+        [&](const fs::path& written) { return ReadsBack(path, file, layout, written, packets, delta); });
 }
 
 std::string TOggVorbis::EncoderName() const

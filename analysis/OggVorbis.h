@@ -33,6 +33,7 @@ public:
     std::string Vendor;
 
 private:
-    // The comments to write: the owned fields, then the others as they were.
+    // The comments to write: the owned fields, then the others as they were;
+    // an owned field whose value did not change keeps its stored comments.
     std::vector<std::string> CommentItems(const std::vector<std::string>& old) const;
 };

@@ -1,7 +1,8 @@
 #pragma once
 
-// Descriptive attributes of a ".wma" (ASF) file. Only string attributes are
-// read or written; every other attribute stays as it is.
+// Descriptive attributes of a ".wma" (ASF) file. String attributes are read
+// (a track number stored as a number too) and written; every other
+// attribute, and every field whose value did not change, stays as it is.
 
 #include <filesystem>
 #include <string>
@@ -19,6 +20,8 @@ struct TTagsData {
     std::string Copyright;
     std::string Description;  // not cut
     std::string Lyrics;       // not cut
+
+    bool operator==(const TTagsData&) const = default;
 };
 
 // Short texts are cut to this many characters when read.
@@ -30,6 +33,7 @@ constexpr std::size_t WmaShortTextLength = 255;
 void ReadWmaTags(const std::filesystem::path& path, TTagsData& data);
 
 // Writes the record into the file last read; reports "Could not save Tags!"
-// when it cannot. Throws TagError when the file is missing or not readable
-// as WMA; the file is then unchanged.
-void WriteWmaTags(const TTagsData& data);
+// and returns false when it cannot (platform::LastRewriteError says why).
+// Throws TagError when the file is missing or not readable as WMA. The file
+// is unchanged whenever the write does not succeed.
+bool WriteWmaTags(const TTagsData& data);

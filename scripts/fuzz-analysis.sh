@@ -7,7 +7,7 @@ set -e
 cd "$(dirname "$0")/.."
 dir=${1:-build-fuzz}
 seconds=${2:-60}
-targets="mpeg ogg flac monkey musepack optimfrog aac comments"
+targets="mpeg ogg oggpages flac monkey musepack optimfrog aac comments"
 
 CXX=clang++ cmake -S tests/analysis/fuzz -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$dir" -j2
@@ -30,10 +30,16 @@ if [ ! -f "$seeds/done" ]; then
   printf 'TITLE=caf\303\251 \360\235\204\236' > "$seeds/comment.txt"
   touch "$seeds/done"
 fi
+# A comment header over several pages, laid out the way mutagen does it.
+if [ ! -f "$seeds/pages.ogg" ]; then
+  cp "$seeds/tone.ogg" "$seeds/pages.ogg"
+  /usr/bin/python3 -c "import sys; from mutagen.oggvorbis import OggVorbis as O; f = O(sys.argv[1]); f['LYRICS'] = ['la ' * 3000]; f.save()" \
+    "$seeds/pages.ogg"
+fi
 
 seed_of() {
   case $1 in
-    mpeg) echo tone.mp3 ;; ogg) echo tone.ogg ;; flac) echo tone.flac ;; monkey) echo tone.ape ;;
+    mpeg) echo tone.mp3 ;; ogg) echo tone.ogg ;; oggpages) echo pages.ogg ;; flac) echo tone.flac ;; monkey) echo tone.ape ;;
     musepack) echo tone.mpc ;; optimfrog) echo tone.ofr ;; aac) echo tone.aac ;; comments) echo comment.txt ;;
   esac
 }

@@ -1,10 +1,14 @@
 #include "tags/Mp4TagBridge.h"
 
 #include <array>
+#include <optional>
 #include <taglib/mp4file.h>
 #include <taglib/mp4tag.h>
+#include <taglib/tfilestream.h>
+#include <unistd.h>
 
 #include "platform/SafeRewrite.h"
+#include "tags/Mp4Boxes.h"
 
 namespace fs = std::filesystem;
 
@@ -68,6 +72,35 @@ std::string ReadItem(const TagLib::MP4::Tag& tag, const KeyItem& entry)
     return item.toStringList().toString(", ").to8Bit(true);
 }
 
+// The value as it reads back once written.
+std::string AsWritten(const std::string& key, const std::string& value)
+{
+    int number = 0, total = 0;
+    if (key != "TRACK")
+        return value;
+    return ParseTrack(value, number, total) ? TrackText({number, total}) : std::string();
+}
+
+// The values a file holds for every key, or nothing when it is no MP4 file.
+std::optional<std::map<std::string, std::string>> ReadValues(TagLib::MP4::File& mp4)
+{
+    if (!mp4.isValid() || !mp4.tag())
+        return std::nullopt;
+    std::map<std::string, std::string> values;
+    for (const auto& entry : Keys)
+        if (std::string value = ReadItem(*mp4.tag(), entry); !value.empty())
+            values[entry.key] = value;
+    return values;
+}
+
+std::optional<std::map<std::string, std::string>> ReadValues(const fs::path& file)
+{
+    if (!mp4boxes::TopLevelBoxes(file))
+        return std::nullopt;
+    TagLib::MP4::File mp4(file.c_str(), false);
+    return ReadValues(mp4);
+}
+
 void WriteItem(TagLib::MP4::Tag& tag, const std::string& key, const std::string& value)
 {
     const char* item = ItemOfKey(key);
@@ -80,18 +113,35 @@ void WriteItem(TagLib::MP4::Tag& tag, const std::string& key, const std::string&
         tag.removeItem(item);
 }
 
+// Edits the copy; a size-0 last box gets its real size first, so TagLib's
+// change of the sizes around the tag cannot break it.
+bool EditCopy(int copy, const std::vector<mp4boxes::Box>& boxes, const std::map<std::string, std::string>& changes)
+{
+    const int descriptor = ::dup(copy);
+    if (descriptor < 0 || !mp4boxes::StoreEndBoxSize(copy, boxes)) {
+        if (descriptor >= 0)
+            ::close(descriptor);
+        return false;
+    }
+    TagLib::FileStream stream(descriptor, false);
+    TagLib::MP4::File mp4(&stream, false);
+    if (!mp4.isValid() || !mp4.tag())
+        return false;
+    for (const auto& [key, value] : changes)
+        WriteItem(*mp4.tag(), key, value);
+    return mp4.save();
+}
+
 }  // namespace
 
 bool TMp4TagBridge::Load(const fs::path& file)
 {
     Unload();
-    TagLib::MP4::File mp4(file.c_str(), false);
-    if (!mp4.isValid() || !mp4.tag())
+    auto values = ReadValues(file);
+    if (!values)
         return false;
     file_ = file;
-    for (const auto& entry : Keys)
-        if (std::string value = ReadItem(*mp4.tag(), entry); !value.empty())
-            values_[entry.key] = value;
+    values_ = std::move(*values);
     return true;
 }
 
@@ -115,19 +165,35 @@ bool TMp4TagBridge::SetValue(const std::string& key, const std::string& value)
 bool TMp4TagBridge::Write()
 {
     if (file_.empty() || changes_.empty())
-        return false;
-    const bool written = platform::EditThroughCopy(file_, [this](const fs::path& copy) {
-        TagLib::MP4::File mp4(copy.c_str(), false);
-        if (!mp4.isValid() || !mp4.tag())
-            return false;
-        for (const auto& [key, value] : changes_)
-            WriteItem(*mp4.tag(), key, value);
-        return mp4.save();
-    });
-    if (written)
-        for (const auto& [key, value] : changes_)
-            values_[key] = value;
+        return platform::RefuseRewrite("no MP4 file loaded or nothing set");
+    // Only values that differ from the file's are written, so an unchanged
+    // item keeps its stored form (a numeric genre, a track total).
+    std::map<std::string, std::string> expected = values_, changes;
+    for (const auto& [key, value] : changes_) {
+        const std::string stored = AsWritten(key, value);
+        const auto found = values_.find(key);
+        if (stored == (found == values_.end() ? std::string() : found->second))
+            continue;
+        changes[key] = value;
+        if (stored.empty())
+            expected.erase(key);
+        else
+            expected[key] = stored;
+    }
     changes_.clear();
+    if (changes.empty())
+        return true;
+    const auto boxes = mp4boxes::TopLevelBoxes(file_);
+    if (!boxes)
+        return platform::RefuseRewrite("the MP4 boxes do not add up to the file");
+    const bool written = platform::EditThroughCopy(
+        file_, [&](int copy) { return EditCopy(copy, *boxes, changes); },
+        [&](const fs::path& copy) {
+            const auto newBoxes = mp4boxes::TopLevelBoxes(copy);
+            return newBoxes && ReadValues(copy) == expected && mp4boxes::SameMediaData(file_, *boxes, copy, *newBoxes);
+        });
+    if (written)
+        values_ = std::move(expected);
     return written;
 }
 

@@ -221,8 +221,7 @@ bool SaveWMATag(const fs::path& file, const TTagEdit& edit)
         const bool wide = attribute == &TTagsData::Description;
         data.*attribute = wide ? edit.values.*field : tagtext::FirstCharacters(edit.values.*field, WmaShortTextLength);
     }
-    WriteWmaTags(data);
-    return true;
+    return WriteWmaTags(data);
 }
 
 // An MP4 item whose value was cleared is removed.

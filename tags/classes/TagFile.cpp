@@ -5,65 +5,32 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/SafeRewrite.h"
-
 namespace fs = std::filesystem;
 
 namespace tagfile {
 namespace {
 
-constexpr std::uint64_t ChunkSize = 1 << 20;
-
-bool WriteAll(int fd, const char* data, std::size_t length)
-{
-    while (length > 0) {
-        const ssize_t written = ::write(fd, data, length);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        length -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
-bool CopyRange(const Reader& source, std::uint64_t offset, std::uint64_t length, int target)
-{
-    std::string chunk;
-    while (length > 0) {
-        const std::uint64_t part = length < ChunkSize ? length : ChunkSize;
-        if (!source.ReadAt(offset, part, chunk) || !WriteAll(target, chunk.data(), chunk.size()))
-            return false;
-        offset += part;
-        length -= part;
-    }
-    return true;
-}
-
-bool WritePieces(const Reader& source, const std::vector<Piece>& pieces, int target)
+bool WritePieces(platform::RewriteOutput& output, const std::vector<Piece>& pieces)
 {
     for (const Piece& piece : pieces) {
-        const bool ok = piece.fromFile ? CopyRange(source, piece.offset, piece.length, target)
-                                       : WriteAll(target, piece.bytes.data(), piece.bytes.size());
+        const bool ok = piece.fromFile ? output.CopyOriginal(piece.offset, piece.length) : output.Write(piece.bytes);
         if (!ok)
             return false;
     }
     return true;
 }
 
-// A fresh twin: an old one is removed first, so a link there is never followed.
-int CreateTwin(const fs::path& twin, mode_t mode)
+// The ranges kept from the old file stand unchanged in the new one.
+bool KeptRangesAreIntact(const fs::path& original, const fs::path& written, const std::vector<Piece>& pieces)
 {
-    if (::unlink(twin.c_str()) != 0 && errno != ENOENT)
-        return -1;
-    const int fd = ::open(twin.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd >= 0 && ::fchmod(fd, mode) != 0) {
-        ::close(fd);
-        ::unlink(twin.c_str());
-        return -1;
+    std::uint64_t at = 0;
+    for (const Piece& piece : pieces) {
+        if (piece.fromFile && !platform::SameBytes(original, piece.offset, written, at, piece.length))
+            return false;
+        at += piece.fromFile ? piece.length : piece.bytes.size();
     }
-    return fd;
+    std::error_code ec;
+    return fs::file_size(written, ec) == at && !ec;
 }
 
 }  // namespace
@@ -111,26 +78,15 @@ bool Reader::ReadAt(std::uint64_t offset, std::uint64_t length, std::string& out
     return true;
 }
 
-bool Rewrite(const fs::path& link, const std::vector<Piece>& pieces)
+bool Rewrite(const fs::path& path, const std::vector<Piece>& pieces, const platform::RewriteCheck& check)
 {
-    // A link is left a link: its target is what gets rewritten.
     std::error_code ec;
-    const fs::path path = fs::canonical(link, ec);
-    Reader source;
-    struct stat info {};
-    if (ec || !platform::MakeWritable(path) || !source.Open(path) || ::fstat(source.Descriptor(), &info) != 0)
-        return false;
-    const fs::path twin = path.string() + "~";
-    const int target = CreateTwin(twin, (info.st_mode & 07777) | S_IWUSR);
-    if (target < 0)
-        return false;
-    const bool written = WritePieces(source, pieces, target);
-    const bool closed = ::close(target) == 0;
-    if (!written || !closed) {
-        ::unlink(twin.c_str());
-        return false;
-    }
-    return platform::ReplaceWith(twin, path);
+    const fs::path original = fs::canonical(path, ec);
+    return platform::RewriteFile(
+        path, [&](platform::RewriteOutput& output) { return WritePieces(output, pieces); },
+        [&](const fs::path& written) {
+            return KeptRangesAreIntact(original, written, pieces) && (!check || check(written));
+        });
 }
 
 }  // namespace tagfile

@@ -1,14 +1,15 @@
 #pragma once
 
 // File access of the tag classes: reads at given offsets that never go past
-// the end, and rewrites that go through the file's "~" twin so the original
-// stays whole until the new content is complete and on disk.
+// the end, and rewrites through the one safe rewrite of the platform layer.
 
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "platform/SafeRewrite.h"
 
 namespace tagfile {
 
@@ -42,7 +43,10 @@ struct Piece {
     static Piece Range(std::uint64_t offset, std::uint64_t length) { return {{}, offset, length, true}; }
 };
 
-// Replaces the file's content with the pieces, in order.
-bool Rewrite(const std::filesystem::path& path, const std::vector<Piece>& pieces);
+// Replaces the file's content with the pieces, in order. Before the new file
+// replaces the old one, the kept ranges are compared with the old file and
+// check, when given, reads it back (it parses, it holds the new values).
+bool Rewrite(const std::filesystem::path& path, const std::vector<Piece>& pieces,
+             const platform::RewriteCheck& check = {});
 
 }  // namespace tagfile
