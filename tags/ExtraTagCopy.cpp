@@ -67,8 +67,9 @@ std::vector<std::string> CopyExtraTags(const fs::path& input, const fs::path& ou
         // Stays true unless the output turns out to need no change: a copy
         // that cannot be made, opened or saved loses everything.
         bool failed = true;
-        const bool written = platform::EditThroughCopy(output, [&](const fs::path& copy) {
-            const auto tags = OpenOutputTags(copy, output);
+        const bool written = platform::EditThroughCopy(output, [&](int copy) {
+            // TagLib opens the copy by the name of the descriptor: the same file.
+            const auto tags = OpenOutputTags("/proc/self/fd/" + std::to_string(copy), output);
             if (!tags)
                 return false;
             std::vector<std::string> losses;
@@ -80,7 +81,9 @@ std::vector<std::string> CopyExtraTags(const fs::path& input, const fs::path& ou
                 return false;
             lost = std::move(losses);
             return true;
-        });
+        },
+            // The rewritten copy must still open as its kind.
+            [&](const fs::path& copy) { return OpenOutputTags(copy, output) != nullptr; });
         if (!written && failed)
             AddAllLosses(source, lost);
     }
