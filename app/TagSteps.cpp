@@ -79,9 +79,15 @@ std::vector<std::string> CopyTags(const std::filesystem::path& input, const std:
 {
     TTAGInfo info;
     ReadTagInfo(input, info);
-    // The run reports a failed record write; the output stays as encoded.
-    if (const std::string problem = WriteTagInfo(output, info); !problem.empty())
-        throw TagError(problem);
+    bool holdsTags = false;
+    for (std::size_t i = 0; i < TagFieldNames.size(); ++i)
+        holdsTags = holdsTags || TagFieldWritable(output, i);
+    // A kind without tags (WAV) is no failure: the values not copied say it.
+    // A failed write of a tagged kind is reported; the output stays as encoded.
+    if (holdsTags) {
+        if (const std::string problem = WriteTagInfo(output, info); !problem.empty())
+            throw TagError(problem);
+    }
     return extratags::CopyExtraTags(input, output);
 }
 

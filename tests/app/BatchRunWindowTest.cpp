@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTimer>
 #include <QTreeWidgetItem>
 #include <fstream>
@@ -59,6 +60,8 @@ protected:
         Open();
         controller = std::make_unique<appui::RunController>(*window, home.path());
         window->edtTargetFolder->setText(QString::fromStdString(target.string()));
+        // One job at a time unless a test asks for more.
+        window->SpinEditSimultaneousJobs->setValue(1);
     }
 
     void TearDown() override

@@ -211,7 +211,7 @@ TEST(RunEncoder, RealEncodersReportIntermediateProgress)
     const fs::path shortWav = folder / "short tone.wav";
     const fs::path longWav = folder / "long tone.wav";
     testaudio::MakeToneWav(shortWav, 44100, 2, 24.0);
-    testaudio::MakeToneWav(longWav, 44100, 2, 60.0);
+    testaudio::MakeToneWav(longWav, 44100, 2, 300.0);
     struct Case {
         std::uint8_t format;
         const char* program;
