@@ -4,6 +4,8 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <system_error>
@@ -56,6 +58,16 @@ std::string InputProblem(const fs::path& input)
 }
 
 }  // namespace
+
+std::string SummaryText(const RunSummary& summary)
+{
+    const std::int64_t seconds = summary.milliseconds / 1000;
+    char time[32];
+    std::snprintf(time, sizeof time, "%02lld:%02lld", static_cast<long long>(seconds / 60),
+                  static_cast<long long>(seconds % 60));
+    return "Converted " + std::to_string(summary.converted) + ", skipped " + std::to_string(summary.skipped) +
+           ", failed " + std::to_string(summary.failed) + " in " + time;
+}
 
 TBatchRun::TBatchRun(BatchFrontEnd& frontEnd, fs::path programFolder)
     : frontEnd_(frontEnd), programFolder_(std::move(programFolder))
@@ -152,6 +164,8 @@ bool TBatchRun::SetUp(const BatchSelection& selection)
 
 TBatchRun::Outcome TBatchRun::Loop()
 {
+    const auto start = std::chrono::steady_clock::now();
+    summary_ = RunSummary{};
     head_ = 0;
     finished_ = 0;
     total_ = frontEnd_.EntryCount();
@@ -171,6 +185,8 @@ TBatchRun::Outcome TBatchRun::Loop()
             continue;
         PollOnce();
     }
+    summary_.milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                std::chrono::steady_clock::now() - start).count();
     return stopped ? Outcome::Aborted : Outcome::Completed;
 }
 
@@ -334,12 +350,15 @@ void TBatchRun::FinishReadyEntries()
 void TBatchRun::FinishEntry(Entry& entry)
 {
     if (entry.skipped) {
+        ++summary_.skipped;
         frontEnd_.Skipped(entry.input, entry.output);
         ++head_;
         return;
     }
     const std::string failure = entry.job ? (entry.job->Succeeded ? "" : entry.job->ErrorText) : entry.failure;
     if (!failure.empty()) {
+        ++summary_.failed;
+        summary_.failures.push_back(entry.input.string() + ": " + failure);
         frontEnd_.SetResult(head_, failure);
         frontEnd_.Failed(entry.input, failure);
         ++head_;
@@ -355,6 +374,7 @@ void TBatchRun::FinishConverted(const Entry& entry)
     std::vector<std::string> notCopied;
     const Kept kept = AfterConversion(entry, notCopied);
     convertedFiles_.push_back(entry.output);
+    ++summary_.converted;
     if (!kept.note.empty()) {
         frontEnd_.ConvertedWithProblem(entry.input, entry.output, kept.note);
         frontEnd_.SetResult(head_, kept.result);

@@ -91,6 +91,18 @@ public:
     virtual void Log(const std::filesystem::path&, const std::string&) {}
 };
 
+// What a run did, for the status pane and the closing message.
+struct RunSummary {
+    int converted = 0;
+    int skipped = 0;
+    int failed = 0;
+    std::vector<std::string> failures;  // "input: reason", in list order
+    std::int64_t milliseconds = 0;
+};
+
+// "Converted N, skipped M, failed K in mm:ss".
+std::string SummaryText(const RunSummary& summary);
+
 class TBatchRun {
 public:
     TBatchRun(BatchFrontEnd& frontEnd, std::filesystem::path programFolder);
@@ -108,6 +120,7 @@ public:
 
     const std::vector<std::string>& ConvertedFiles() const { return convertedFiles_; }
     const std::string& StopText() const { return stopText_; }
+    const RunSummary& Summary() const { return summary_; }
 
 private:
     // An entry from the moment its fate is decided until it is handled in
@@ -154,6 +167,7 @@ private:
     int simultaneous_ = 1;
     std::vector<std::string> convertedFiles_;
     std::string stopText_;
+    RunSummary summary_;
 
     std::deque<Entry> entries_;  // from list position head_ on
     int head_ = 0;

@@ -107,6 +107,9 @@ TfrmMain::TfrmMain()
     spSkippedfiles = new QLabel(StatusBar);
     spSkippedfiles->setObjectName("spSkippedfiles");
     StatusBar->addWidget(spSkippedfiles, 1);
+    spRunSummary = new QLabel(StatusBar);
+    spRunSummary->setObjectName("spRunSummary");
+    StatusBar->addPermanentWidget(spRunSummary);
 
     TrayIcon = new QSystemTrayIcon(windowIcon(), this);
     TrayIcon->setObjectName("TrayIcon");

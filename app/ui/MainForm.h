@@ -138,6 +138,7 @@ public:
     QCheckBox* chkPortableNames = nullptr;
     QStatusBar* StatusBar = nullptr;
     QLabel* spPendingfiles = nullptr;
+    QLabel* spRunSummary = nullptr;
     QLabel* spSkippedfiles = nullptr;
     QSystemTrayIcon* TrayIcon = nullptr;
 

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -20,6 +21,18 @@ namespace appui {
 namespace {
 
 enum FinishAction { CloseApplication, ShutdownComputer, CreatePlayList, OpenTargetFolder, PopupPrompt };
+
+// The closing message; a run with failures lists them in the same box.
+std::string CompletionText(const app::RunSummary& summary)
+{
+    std::string text = "Conversion complete! ";
+    if (summary.failed == 0)
+        return text;
+    text += "\n\n" + app::SummaryText(summary) + ":";
+    for (const std::string& failure : summary.failures)
+        text += "\n" + failure;
+    return text;
+}
 
 }  // namespace
 
@@ -86,6 +99,8 @@ void RunController::actConvertionExecute()
     const auto outcome = run.Execute(selection);
     window_.RunActive = false;
     window_.ConvertedFiles.assign(run.ConvertedFiles().begin(), run.ConvertedFiles().end());
+    if (outcome == app::TBatchRun::Outcome::Completed || outcome == app::TBatchRun::Outcome::Aborted)
+        window_.spRunSummary->setText(QString::fromStdString(app::SummaryText(run.Summary())));
     if (window_.CloseRequested) {
         // Closing the window ended the run: now it closes for real.
         window_.close();
@@ -95,12 +110,12 @@ void RunController::actConvertionExecute()
         ShowUncaughtError(&window_, run.StopText());
     if (outcome != app::TBatchRun::Outcome::Completed)
         return;
-    DoFinishEvent();
+    DoFinishEvent(run.Summary());
     window_.UpdateFileCount();
     window_.UpdateActions();
 }
 
-void RunController::DoFinishEvent()
+void RunController::DoFinishEvent(const app::RunSummary& summary)
 {
     if (!window_.chkWhenFinished->isChecked())
         return;
@@ -124,7 +139,7 @@ void RunController::DoFinishEvent()
         OpenFolder(target);
         break;
     case PopupPrompt:
-        platform::ShowMessage(&window_, "Conversion complete! ", ApplicationTitle, platform::BoxIcon::Information);
+        platform::ShowMessage(&window_, CompletionText(summary), ApplicationTitle, platform::BoxIcon::Information);
         break;
     default:
         break;

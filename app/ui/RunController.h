@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "app/BatchRun.h"
 #include "presets/PresetSelection.h"
 
 class PresetSelector;
@@ -22,7 +23,7 @@ public:
     ~RunController();
 
     void actConvertionExecute();
-    void DoFinishEvent();
+    void DoFinishEvent(const app::RunSummary& summary);
 
 private:
     PresetSelector& Selector();

@@ -11,6 +11,7 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <QTreeWidgetItem>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sys/stat.h>
@@ -21,6 +22,7 @@
 #include "app/ui/RunController.h"
 #include "app/ui/SongList.h"
 #include "platform/Shutdown.h"
+#include "support/TempFolder.h"
 #include "support/TestAudio.h"
 
 namespace fs = std::filesystem;
@@ -330,3 +332,98 @@ TEST_F(BatchRunWindowTest, ProgressWindowPictureMidRun)
 }
 
 }  // namespace
+
+TEST_F(BatchRunWindowTest, ARunWithAFailureEndsWithItsSummaryAndTheFailureInTheMessage)
+{
+    Choose(Wav, "Keep as is");
+    WhenFinished(PopupPrompt);
+    const std::vector<fs::path> inputs = AddTones({"one.flac", "gone.flac"});
+    fs::remove(inputs[1]);
+
+    window->actConvertion->trigger();
+
+    EXPECT_EQ(window->spRunSummary->text().left(35).toStdString(), "Converted 1, skipped 0, failed 1 in");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text.rfind("Conversion complete! ", 0), 0u) << messages[0].text;
+    EXPECT_NE(messages[0].text.find(inputs[1].string() + ": The file \"" + inputs[1].string() + "\" does not exist"),
+              std::string::npos)
+        << messages[0].text;
+}
+
+TEST_F(BatchRunWindowTest, ClosingTheWindowMidRunEndsTheRunAndThenTheWindow)
+{
+    const testsupport::TempFolder tmp;
+    const char* oldTmp = std::getenv("TMPDIR");
+    const std::string savedTmp = oldTmp ? oldTmp : "";
+    ::setenv("TMPDIR", tmp.path().c_str(), 1);
+    const fs::path longTone = sources / "two.wav";
+    testaudio::MakeToneWav(longTone, 44100, 2, 60);
+    Choose("MP3", "CBR 128 kbps");
+    WhenFinished(PopupPrompt);
+    AddTones({"one.flac"});
+    window->AddFiles({longTone});
+    AddTones({"three.flac"});
+
+    bool closed = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* progress = Progress();
+        if (!closed && progress && progress->lblTips->text().contains("two.wav")) {
+            closed = true;
+            window->close();
+        }
+    });
+    watch.start(1);
+    window->actConvertion->trigger();
+    watch.stop();
+    if (oldTmp)
+        ::setenv("TMPDIR", savedTmp.c_str(), 1);
+    else
+        ::unsetenv("TMPDIR");
+
+    ASSERT_TRUE(closed);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(messages.empty());  // no after-run action
+    ASSERT_EQ(window->EntryCount(), 2);
+    EXPECT_EQ(window->Entry(0)->text(appui::ColResult).toStdString(), "Operation is cancelled");
+    EXPECT_EQ(fs::exists(target / "one.mp3"), true);
+    EXPECT_EQ(fs::exists(target / "two.mp3"), false);
+    for (const auto& entry : fs::directory_iterator(target))
+        EXPECT_NE(entry.path().filename().string().front(), '.') << entry.path();
+    EXPECT_TRUE(fs::is_empty(tmp.path()));
+    EXPECT_TRUE(fs::exists(SettingsPath()));
+}
+
+TEST_F(BatchRunWindowTest, SeveralJobsShowALineEachAndKeepTheListOrder)
+{
+    window->SpinEditSimultaneousJobs->setValue(3);
+    Choose("MP3", "CBR 128 kbps");
+    std::vector<fs::path> inputs;
+    for (const char* name : {"1 a.wav", "2 b.wav", "3 c.wav", "4 d.wav"}) {
+        inputs.push_back(sources / name);
+        testaudio::MakeToneWav(inputs.back(), 44100, 2, 20);
+    }
+    window->AddFiles(inputs);
+    int mostLines = 0;
+    bool saved = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* progress = Progress();
+        if (!progress || !progress->lblJobs->isVisible())
+            return;
+        const int lines = int(progress->lblJobs->text().count('\n')) + 1;
+        if (lines > mostLines && lines >= 2)
+            saved = progress->grab().save(QString(TREMOLIX_SCREENSHOT_DIR) + "/batch-progress-jobs.png");
+        mostLines = std::max(mostLines, lines);
+    });
+    watch.start(5);
+    window->actConvertion->trigger();
+    watch.stop();
+
+    EXPECT_GE(mostLines, 2);
+    EXPECT_TRUE(saved);
+    ASSERT_EQ(window->ConvertedFiles.size(), 4u);
+    for (std::size_t i = 0; i < inputs.size(); ++i)
+        EXPECT_EQ(window->ConvertedFiles[i], target / (inputs[i].stem().string() + ".mp3"));
+    EXPECT_EQ(window->EntryCount(), 0);
+}
