@@ -1,10 +1,15 @@
 #!/bin/sh
-# Times a whole batch run: 20 three-minute FLAC files to MP3 at 128 kbit/s
-# through tremolix-cli, against a shell loop of ffmpeg over the same files,
-# in the same run.
+# Times whole batch runs of 20 tracks of real music (Debian's fb-music-high,
+# installed here) made into FLAC, to MP3 CBR 128 and to Ogg, in one run and
+# alternating: tremolix-cli with one job and with one job per core, a
+# sequential ffmpeg loop at the same encoder quality, xargs -P over ffmpeg,
+# and soundconverter's batch mode at its default.
 #   bench/batch.sh [BUILD_DIR]   (default build; tremolix-cli and
 #                                 encoder_archive must be built there)
-# Target: batch/ffmpeg at most 1.15.
+# RUNS (default 1) repeats each command and keeps its best figures; FILES
+# (default 20) sets the track count; FORMATS (default "mp3 ogg") the outputs.
+# Targets on 2 cores: N=cores at most 0.55x of N=1 and 0.6x of the ffmpeg
+# loop, below soundconverter.
 set -e
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -13,37 +18,64 @@ cli="$build/bin/tremolix-cli"
   echo "build tremolix-cli and encoder_archive in $build first" >&2
   exit 1
 }
+# What the comparison needs; never part of the project's own set-up.
+need=""
+for p in fb-music-high soundconverter gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly time bc; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need="$need $p"
+done
+[ -z "$need" ] || { apt-get update -qq && apt-get install -y --no-install-recommends $need >/dev/null; }
+
 work=$(mktemp -d "${TMPDIR:-/tmp}/tremolix-bench-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 runs=${RUNS:-1}
 count=${FILES:-20}
+formats=${FORMATS:-"mp3 ogg"}
+cores=$(nproc)
 . bench/common.sh
 
-ffmpeg -nostdin -v error -y -f lavfi -i "sine=frequency=440:sample_rate=44100:duration=180" \
-  -ac 2 -c:a flac "$work/3min.flac"
-mkdir "$work/in" "$work/cli" "$work/ffmpeg"
-i=1
-while [ $i -le "$count" ]; do
-  cp "$work/3min.flac" "$work/in/file $i.flac"
+mkdir "$work/in" "$work/out" "$work/tmp"
+i=0
+for track in $(find /usr/share/games/fb-music-high -name '*.ogg' | sort); do
+  [ $i -lt "$count" ] || break
   i=$((i + 1))
+  ffmpeg -nostdin -v error -y -i "$track" -ac 2 -ar 44100 -c:a flac "$work/in/track $i.flac"
 done
+[ $i -gt 0 ] || { echo "no music found" >&2; exit 1; }
+minutes=$(for f in "$work"/in/*.flac; do ffprobe -v error -show_entries format=duration -of csv=p=0 "$f"; done |
+  awk '{s += $1} END {printf "%.1f", s / 60}')
 
-# Each run starts from an empty target so nothing is skipped as existing.
-measure sh -c 'rm -f "$1"/cli/*; TMPDIR="$1" "$2" convert --format MP3 --preset "CBR 128 kbps" \
-  --target "$1/cli" "$1"/in/*.flac' sh "$work" "$cli"
-b_wall=$best_wall b_cpu=$best_cpu
-made=$(ls "$work/cli" | grep -c '\.mp3$' || true)
-[ "$made" = "$count" ] || { echo "tremolix-cli made $made of $count files" >&2; exit 1; }
-# The preset asks lame for its high quality (-h, lame's -q 2); ffmpeg's
-# default is -q 3, so it is told the same to do the same work.
-measure sh -c 'for f in "$1"/in/*.flac; do
-  ffmpeg -nostdin -v error -y -i "$f" -c:a libmp3lame -b:a 128k -compression_level 2 "$1/ffmpeg/$(basename "$f" .flac).mp3" || exit 1
-done' sh "$work"
-f_wall=$best_wall f_cpu=$best_cpu
+row() { printf '%-30s %8s %8s %8s\n' "$1" "$2" "$3" "$4"; }
 
-printf '%s three-minute files, FLAC to MP3 at 128 kbit/s, best of %s\n' "$count" "$runs"
-printf '%-24s %8s %8s\n' "" "wall s" "cpu s"
-printf '%-24s %8s %8s\n' "tremolix-cli convert" "$b_wall" "$b_cpu"
-printf '%-24s %8s %8s\n' "ffmpeg loop" "$f_wall" "$f_cpu"
-printf 'ratio batch/ffmpeg: wall %s, cpu %s (target at most 1.15)\n' \
-  "$(ratio "$b_wall" "$f_wall")" "$(ratio "$b_cpu" "$f_cpu")"
+for format in $formats; do
+  case $format in
+  mp3) name=MP3 preset="CBR 128 kbps" ff="-c:a libmp3lame -b:a 128k -compression_level 2" sc="-f mp3 -m cbr -q 128" ;;
+  ogg) name="Ogg vorbis" preset="Quality 4 (about 128 kbps)" ff="-c:a libvorbis -q:a 4" sc="-f ogg -q 0.4" ;;
+  esac
+  # Each command starts from an empty target, so nothing is skipped.
+  cli_run='rm -rf "$1"/out/*; TMPDIR="$1/tmp" "$2" convert --format "$3" --preset "$4" --jobs "$5" --target "$1/out" "$1/in"'
+  measure sh -c "$cli_run" sh "$work" "$cli" "$name" "$preset" 1
+  n1_wall=$best_wall n1_cpu=$best_cpu n1_rss=$best_rss
+  measure sh -c "$cli_run" sh "$work" "$cli" "$name" "$preset" "$cores"
+  nc_wall=$best_wall nc_cpu=$best_cpu nc_rss=$best_rss
+  measure sh -c 'rm -rf "$1"/out/*; for f in "$1"/in/*.flac; do
+    ffmpeg -nostdin -v error -y -i "$f" '"$ff"' "$1/out/$(basename "$f" .flac).'"$format"'" || exit 1; done' sh "$work"
+  ff_wall=$best_wall ff_cpu=$best_cpu
+  measure sh -c 'rm -rf "$1"/out/*; ls "$1"/in/*.flac | tr "\n" "\0" | xargs -0 -P "$2" -I{} sh -c '"'"'
+    ffmpeg -nostdin -v error -y -i "$1" '"$ff"' "$2/out/$(basename "$1" .flac).'"$format"'"'"'"' _ {} "$1"' \
+    sh "$work" "$cores"
+  fx_wall=$best_wall fx_cpu=$best_cpu
+  sc_wall="-" sc_cpu="-"
+  if command -v soundconverter >/dev/null; then
+    measure sh -c 'rm -rf "$1"/out/*; soundconverter -b '"$sc"' -e overwrite -o "$1/out" "$1"/in/*.flac' sh "$work"
+    sc_wall=$best_wall sc_cpu=$best_cpu
+  fi
+  printf '\n%s tracks (%s min of music), FLAC to %s, best of %s, %s cores\n' "$i" "$minutes" "$format" "$runs" "$cores"
+  row "" "wall s" "cpu s" "peak kB"
+  row "tremolix-cli --jobs 1" "$n1_wall" "$n1_cpu" "$n1_rss"
+  row "tremolix-cli --jobs $cores" "$nc_wall" "$nc_cpu" "$nc_rss"
+  row "ffmpeg loop" "$ff_wall" "$ff_cpu" ""
+  row "xargs -P $cores ffmpeg" "$fx_wall" "$fx_cpu" ""
+  row "soundconverter -b" "$sc_wall" "$sc_cpu" ""
+  printf 'wall: jobs %s / jobs 1 %s (target 0.55), / ffmpeg loop %s (target 0.6)\n' "$cores" \
+    "$(ratio "$nc_wall" "$n1_wall")" "$(ratio "$nc_wall" "$ff_wall")"
+done
