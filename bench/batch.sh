@@ -1,5 +1,5 @@
 #!/bin/sh
-# Times whole batch runs of 20 tracks of real music (Debian's fb-music-high,
+# Times whole batch runs of 20 tracks of real music (Debian's wesnoth-1.16-music,
 # installed here) made into FLAC, to MP3 CBR 128 and to Ogg, in one run and
 # alternating: tremolix-cli with one job and with one job per core, a
 # sequential ffmpeg loop at the same encoder quality, xargs -P over ffmpeg,
@@ -20,7 +20,7 @@ cli="$build/bin/tremolix-cli"
 }
 # What the comparison needs; never part of the project's own set-up.
 need=""
-for p in fb-music-high soundconverter gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly time bc; do
+for p in wesnoth-1.16-music soundconverter gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly time bc; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need="$need $p"
 done
 [ -z "$need" ] || { apt-get update -qq && apt-get install -y --no-install-recommends $need >/dev/null; }
@@ -34,13 +34,13 @@ cores=$(nproc)
 . bench/common.sh
 
 mkdir "$work/in" "$work/out" "$work/tmp"
-i=0
-for track in $(find /usr/share/games/fb-music-high -name '*.ogg' | sort); do
-  [ $i -lt "$count" ] || break
-  i=$((i + 1))
-  ffmpeg -nostdin -v error -y -i "$track" -ac 2 -ar 44100 -c:a flac "$work/in/track $i.flac"
+tracks=0
+for track in $(find /usr/share/games/wesnoth/1.16/data/core/music -name '*.ogg' | sort); do
+  [ $tracks -lt "$count" ] || break
+  tracks=$((tracks + 1))
+  ffmpeg -nostdin -v error -y -i "$track" -ac 2 -ar 44100 -c:a flac "$work/in/track $tracks.flac"
 done
-[ $i -gt 0 ] || { echo "no music found" >&2; exit 1; }
+[ $tracks -gt 0 ] || { echo "no music found" >&2; exit 1; }
 minutes=$(for f in "$work"/in/*.flac; do ffprobe -v error -show_entries format=duration -of csv=p=0 "$f"; done |
   awk '{s += $1} END {printf "%.1f", s / 60}')
 
@@ -69,7 +69,7 @@ for format in $formats; do
     measure sh -c 'rm -rf "$1"/out/*; soundconverter -b '"$sc"' -e overwrite -o "$1/out" "$1"/in/*.flac' sh "$work"
     sc_wall=$best_wall sc_cpu=$best_cpu
   fi
-  printf '\n%s tracks (%s min of music), FLAC to %s, best of %s, %s cores\n' "$i" "$minutes" "$format" "$runs" "$cores"
+  printf '\n%s tracks (%s min of music), FLAC to %s, best of %s, %s cores\n' "$tracks" "$minutes" "$format" "$runs" "$cores"
   row "" "wall s" "cpu s" "peak kB"
   row "tremolix-cli --jobs 1" "$n1_wall" "$n1_cpu" "$n1_rss"
   row "tremolix-cli --jobs $cores" "$nc_wall" "$nc_cpu" "$nc_rss"
