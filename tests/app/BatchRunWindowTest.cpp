@@ -9,6 +9,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QTreeWidgetItem>
 #include <cstdlib>
@@ -426,4 +427,33 @@ TEST_F(BatchRunWindowTest, SeveralJobsShowALineEachAndKeepTheListOrder)
     for (std::size_t i = 0; i < inputs.size(); ++i)
         EXPECT_EQ(window->ConvertedFiles[i], target / (inputs[i].stem().string() + ".mp3"));
     EXPECT_EQ(window->EntryCount(), 0);
+}
+
+TEST_F(BatchRunWindowTest, MinimizeWithoutANotificationAreaRestoresTheWindowAtTheEnd)
+{
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        GTEST_SKIP() << "this desktop has a notification area";
+    const fs::path longTone = sources / "long.wav";
+    testaudio::MakeToneWav(longTone, 44100, 2, 20);
+    Choose("MP3", "CBR 128 kbps");
+    window->AddFiles({longTone});
+    bool pressed = false;
+    bool minimized = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* progress = Progress();
+        if (progress && progress->isVisible() && !pressed) {
+            pressed = true;
+            progress->btnMinimize->click();
+        }
+        minimized = minimized || window->isMinimized();
+    });
+    watch.start(5);
+    window->actConvertion->trigger();
+    watch.stop();
+
+    ASSERT_TRUE(pressed);
+    EXPECT_TRUE(minimized);
+    EXPECT_FALSE(window->isMinimized());
+    EXPECT_EQ(window->ConvertedFiles.size(), 1u);
 }
