@@ -197,7 +197,7 @@ bool TBatchRun::StartEntry(int position)
     Entry entry;
     entry.input = frontEnd_.EntryPath(position);
     entry.failure = PrepareEntry(entry);
-    if (entry.failure.empty() && !entry.skipped && OutputRunning(PathKey(entry.output)))
+    if (entry.failure.empty() && !entry.skipped && OutputRunning(entry.key))
         return false;  // waits until the job writing that output has ended
     if (entry.failure.empty() && !entry.skipped) {
         entry.job = std::make_unique<TConversionJob>();
@@ -228,10 +228,11 @@ std::string TBatchRun::PrepareEntry(Entry& entry)
     frontEnd_.SetTips("Process: from " + entry.input.string() + " to " + entry.output);
     if (SamePath(entry.input, entry.output))
         return SameFileText;
-    if (const auto earlier = written_.find(PathKey(entry.output)); earlier != written_.end())
+    entry.key = PathKey(entry.output);
+    if (const auto earlier = written_.find(entry.key); earlier != written_.end())
         return "The output file was already written in this run from \"" + earlier->second.string() +
                "\"; the original is kept";
-    if (OutputRunning(PathKey(entry.output)))
+    if (OutputRunning(entry.key))
         return {};
     if (!MayWriteOutput(entry.output)) {
         entry.skipped = true;
@@ -266,7 +267,7 @@ bool TBatchRun::MayWriteOutput(const std::string& output)
 bool TBatchRun::OutputRunning(const std::string& key) const
 {
     for (const Entry& entry : entries_)
-        if (entry.job && !entry.job->Done && PathKey(entry.output) == key)
+        if (entry.job && !entry.job->Done && entry.key == key)
             return true;
     return false;
 }
@@ -364,7 +365,7 @@ void TBatchRun::FinishEntry(Entry& entry)
         ++head_;
         return;
     }
-    written_[PathKey(entry.output)] = entry.input;
+    written_[entry.key] = entry.input;
     FinishConverted(entry);
 }
 

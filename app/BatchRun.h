@@ -128,6 +128,7 @@ private:
     struct Entry {
         std::filesystem::path input;
         std::string output;
+        std::string key;  // the output's canonical path, to tell outputs apart
         std::unique_ptr<TConversionJob> job;
         bool skipped = false;
         std::string failure;

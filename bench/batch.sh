@@ -13,11 +13,8 @@
 set -e
 cd "$(dirname "$0")/.."
 build=${1:-build}
-cli="$build/bin/tremolix-cli"
-[ -x "$cli" ] && [ -f "$build/bin/EncodeDLL.dll" ] || {
-  echo "build tremolix-cli and encoder_archive in $build first" >&2
-  exit 1
-}
+. bench/common.sh
+find_cli "$build"
 # What the comparison needs; never part of the project's own set-up.
 need=""
 for p in wesnoth-1.16-music soundconverter gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly time bc; do
@@ -25,14 +22,11 @@ for p in wesnoth-1.16-music soundconverter gstreamer1.0-plugins-good gstreamer1.
 done
 [ -z "$need" ] || { apt-get update -qq && apt-get install -y --no-install-recommends $need >/dev/null; }
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/tremolix-bench-XXXXXX")
-trap 'rm -rf "$work"' EXIT
+make_work
 runs=${RUNS:-1}
 count=${FILES:-20}
 formats=${FORMATS:-"mp3 ogg"}
 cores=$(nproc)
-. bench/common.sh
-
 mkdir "$work/in" "$work/out" "$work/tmp"
 tracks=0
 for track in $(find /usr/share/games/wesnoth/1.16/data/core/music -name '*.ogg' | sort); do

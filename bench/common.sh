@@ -37,3 +37,18 @@ measure() {
 }
 
 ratio() { echo "scale=2; $1 / $2" | bc; }
+
+# A scratch folder in $work, removed when the script ends.
+make_work() {
+  work=$(mktemp -d "${TMPDIR:-/tmp}/tremolix-bench-XXXXXX")
+  trap 'rm -rf "$work"' EXIT
+}
+
+# $cli: the build tree's tremolix-cli, which needs its encoder archive.
+find_cli() { # build dir
+  cli="$1/bin/tremolix-cli"
+  [ -x "$cli" ] && [ -f "$1/bin/EncodeDLL.dll" ] || {
+    echo "build tremolix-cli and encoder_archive in $1 first" >&2
+    exit 1
+  }
+}

@@ -12,10 +12,9 @@ build=${1:-build}
 cmake --build "$build" --target tremolix-convert-bench encoder_archive -j2 >/dev/null
 bench="$build/bench-bin/tremolix-convert-bench"
 archive="$build/bin/EncodeDLL.dll"
-work=$(mktemp -d "${TMPDIR:-/tmp}/tremolix-bench-XXXXXX")
-trap 'rm -rf "$work"' EXIT
 runs=${RUNS:-3}
 . bench/common.sh
+make_work
 
 make_minute "$work/minute.wav"
 make_source 5 "$work/source.wav"

@@ -11,11 +11,10 @@ build=${1:-build}
 [ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" --target tremolix-normalize-bench tremolix-decode-bench -j2 >/dev/null
 bench="$build/bench-bin/tremolix-normalize-bench"
-work=$(mktemp -d "${TMPDIR:-/tmp}/tremolix-bench-XXXXXX")
-trap 'rm -rf "$work"' EXIT
 runs=${RUNS:-3}
 
 . bench/common.sh
+make_work
 
 make_minute "$work/minute.wav"
 make_source 3 "$work/source.wav"

@@ -8,17 +8,11 @@
 set -e
 cd "$(dirname "$0")/.."
 build=${1:-build}
-cli="$build/bin/tremolix-cli"
-[ -x "$cli" ] && [ -f "$build/bin/EncodeDLL.dll" ] || {
-  echo "build tremolix-cli and encoder_archive in $build first" >&2
-  exit 1
-}
-work=$(mktemp -d "${TMPDIR:-/tmp}/tremolix-bench-XXXXXX")
-trap 'rm -rf "$work"' EXIT
+. bench/common.sh
+find_cli "$build"
+make_work
 pairs=${RUNS:-3}
 runs=1
-. bench/common.sh
-
 ffmpeg -nostdin -v error -y -f lavfi -i "sine=frequency=440:sample_rate=44100:duration=180" \
   -ac 2 -c:a flac "$work/song.flac"
 # Noise does not compress: the cover stays about 500 KB.

@@ -41,15 +41,7 @@ TConversionJob::~TConversionJob() = default;
 
 void TConversionJob::Apply(const TJobSettings& settings)
 {
-    OutputFormat = settings.OutputFormat;
-    Options = settings.Options;
-    ProgramPath = settings.ProgramPath;
-    Priority = settings.Priority;
-    WmaSampleRate = settings.WmaSampleRate;
-    WmaChannels = settings.WmaChannels;
-    WmaBitrate = settings.WmaBitrate;
-    WmaVbr = settings.WmaVbr;
-    NormalizePercent = settings.NormalizePercent;
+    static_cast<TJobSettings&>(*this) = settings;
 }
 
 void TConversionJob::WaitForDone(int milliseconds)

@@ -36,7 +36,8 @@ struct TJobSettings {
     int NormalizePercent = 0;  // peak as a share of full scale; 0 keeps the level
 };
 
-class TConversionJob : public QObject {
+// The settings are the job's own fields, set before Start.
+class TConversionJob : public QObject, public TJobSettings {
     Q_OBJECT
 public:
     TConversionJob() = default;
@@ -72,15 +73,6 @@ public:
     // Set before Start.
     std::filesystem::path InputFile;
     std::filesystem::path OutputFile;
-    std::uint8_t OutputFormat = engine::NoFormat;
-    std::string Options;
-    std::filesystem::path ProgramPath;
-    std::int32_t Priority = PriorityNormal;
-    std::int32_t WmaSampleRate = 44100;
-    std::int32_t WmaChannels = 2;
-    std::int32_t WmaBitrate = 128;
-    bool WmaVbr = false;
-    int NormalizePercent = 0;
 
     // Shared between the window's thread and the worker.
     std::atomic<bool> Cancelled{false};

@@ -14,6 +14,7 @@
 #include "engine/PcmFeed.h"
 #include "engine/Unzipfile.h"
 #include "engine/WavHeader.h"
+#include "platform/SafeRewrite.h"
 
 namespace {
 
@@ -27,17 +28,8 @@ public:
 // The whole buffer at offset, or throws: a short write is a full disk.
 void WriteAt(int file, const void* data, std::size_t bytes, off_t offset)
 {
-    const auto* from = static_cast<const std::uint8_t*>(data);
-    while (bytes > 0) {
-        const ssize_t written = pwrite(file, from, bytes, offset);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            throw WriteError();
-        from += written;
-        bytes -= std::size_t(written);
-        offset += written;
-    }
+    if (!platform::WriteAt(file, data, bytes, std::uint64_t(offset)))
+        throw WriteError();
 }
 
 class WavFile {

@@ -51,12 +51,6 @@ struct Dump {
     std::vector<std::string> pictures;  // "type|mime|description|md5", in file order
 };
 
-std::string ReadBytes(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 void Python(const char* script, const std::vector<std::string>& arguments, std::string* output = nullptr)
 {
     std::vector<std::string> argv = {"/usr/bin/python3", "-c", script};
@@ -260,7 +254,7 @@ TEST_F(TagCopy, UntaggedOutputKindListsEverythingBeyondTheRecord)
 
     const std::vector<std::string> lost = app::CopyTags(input, output);
 
-    EXPECT_EQ(ReadBytes(output), ReadBytes(wav_));
+    EXPECT_EQ(testaudio::ReadBytes(output), testaudio::ReadBytes(wav_));
     for (const char* value : {"ALBUMARTIST", "LYRICS", "TRACKTOTAL", "DISCNUMBER", "DISCTOTAL", "BPM",
                               "MUSICBRAINZ_TRACKID", "picture (Front cover)", "picture (Back cover)"})
         EXPECT_NE(std::find(lost.begin(), lost.end(), value), lost.end()) << value;
@@ -285,7 +279,7 @@ TEST_F(TagCopy, ItemsKnownOnlyByNameAreListed)
 TEST_F(TagCopy, BrokenFilesLoseNothing)
 {
     const fs::path input = TaggedInput("in.flac");
-    const std::string inputBytes = ReadBytes(input);
+    const std::string inputBytes = testaudio::ReadBytes(input);
 
     const fs::path empty = folder_ / "empty.mp3";
     std::ofstream(empty).close();
@@ -296,16 +290,16 @@ TEST_F(TagCopy, BrokenFilesLoseNothing)
     const fs::path notAudio = folder_ / "text.m4a";
     std::ofstream(notAudio) << "this is no audio file at all";
     EXPECT_THROW(app::CopyTags(input, notAudio), TagError);
-    EXPECT_EQ(ReadBytes(notAudio), "this is no audio file at all");
+    EXPECT_EQ(testaudio::ReadBytes(notAudio), "this is no audio file at all");
 
     const fs::path output = Encode("out.ogg");
     const fs::path truncated = folder_ / "cut.mp3";
-    std::ofstream(truncated, std::ios::binary) << ReadBytes(TaggedInput("whole.mp3")).substr(0, 3000);
+    std::ofstream(truncated, std::ios::binary) << testaudio::ReadBytes(TaggedInput("whole.mp3")).substr(0, 3000);
     EXPECT_NO_THROW(app::CopyTags(truncated, output));
     EXPECT_EQ(testaudio::Probe(output, "channels"), "2");
     EXPECT_TRUE(app::CopyTags(folder_ / "missing.mp3", output).empty());
 
-    EXPECT_EQ(ReadBytes(input), inputBytes) << "the input was changed";
+    EXPECT_EQ(testaudio::ReadBytes(input), inputBytes) << "the input was changed";
     for (const auto& entry : fs::directory_iterator(folder_.path()))
         EXPECT_EQ(entry.path().string().find('~'), std::string::npos) << entry.path();
 }

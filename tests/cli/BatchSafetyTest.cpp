@@ -16,12 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Bytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 std::vector<std::string> Names(const fs::path& folder)
 {
     std::vector<std::string> names;
@@ -97,7 +91,7 @@ TEST_F(BatchSafety, AStopSignalEndsTheRunAndLeavesTheEarlierOutputWhole)
         ASSERT_TRUE(WaitForFile(target(), IsPart));
         cli.Signal(c.signal);
         EXPECT_EQ(cli.Wait(), 128 + c.signal) << cli.Output();
-        EXPECT_EQ(Bytes(output), "a complete earlier output");
+        EXPECT_EQ(testaudio::ReadBytes(output), "a complete earlier output");
         EXPECT_EQ(Names(target()), std::vector<std::string>{output.filename().string()});
         EXPECT_TRUE(fs::is_empty(tmp())) << Names(tmp()).front();
         fs::remove(output);
@@ -157,7 +151,7 @@ TEST_F(BatchSafety, ALaterEntryNeverOverwritesAnOutputOfTheSameRun)
     const fs::path wav = in() / "song.wav";
     testaudio::MakeToneWav(wav, 44100, 2, 1.0);
     const fs::path flac = Tone("song.flac");
-    const std::string flacBytes = Bytes(flac);
+    const std::string flacBytes = testaudio::ReadBytes(flac);
     const CliResult result = RunCli(Convert("FLAC (Free Lossless Audio Codec)", "Level 5 (default)",
                                             {"--when-exists", "overwrite", "--delete-original", "--jobs", "2", "--",
                                              wav.string(), flac.string()}));
@@ -168,7 +162,7 @@ TEST_F(BatchSafety, ALaterEntryNeverOverwritesAnOutputOfTheSameRun)
               std::string::npos)
         << result.output;
     EXPECT_FALSE(fs::exists(wav));
-    EXPECT_EQ(Bytes(flac), flacBytes);
+    EXPECT_EQ(testaudio::ReadBytes(flac), flacBytes);
     EXPECT_NEAR(std::stod(testaudio::Probe(target() / "song.flac", "duration")), 1.0, 0.01);
 }
 
@@ -211,7 +205,7 @@ TEST_F(BatchSafety, SeveralJobsAtOnceGiveWhatOneAtATimeGives)
         EXPECT_EQ(result.exitCode, 0) << result.output;
         lines[jobs] = result.output;
         for (const std::string& name : Names(target()))
-            outputs[jobs][name] = Bytes(target() / name);
+            outputs[jobs][name] = testaudio::ReadBytes(target() / name);
         EXPECT_TRUE(fs::is_empty(in()));
         EXPECT_TRUE(fs::is_empty(tmp()));
         fs::remove_all(target());

@@ -24,12 +24,6 @@ namespace {
 
 constexpr std::uint8_t Mp3 = 0, Ogg = 1, Ape = 2, Flac = 3, Aac = 4, M4a = 5, Mpc = 7, Wav = 8;
 
-std::string ReadAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 class StreamingJob : public ::testing::Test {
 protected:
     void Run(TConversionJob& job)
@@ -104,7 +98,7 @@ TEST_F(StreamingJob, OutputsEqualThoseMadeThroughATemporaryWav)
         const fs::path reference = ThroughWav(job, out_ / ("file" + extension));
         EXPECT_EQ(testaudio::DecodeS16(job.OutputFile), testaudio::DecodeS16(reference)) << extension;
         if (c.sameBytes) {
-            EXPECT_EQ(ReadAll(job.OutputFile), ReadAll(reference)) << extension;
+            EXPECT_EQ(testaudio::ReadBytes(job.OutputFile), testaudio::ReadBytes(reference)) << extension;
         }
         if (c.format == Flac) {
             EXPECT_EQ(testaudio::DecodeS16(job.OutputFile), testaudio::DecodeS16(job.InputFile));
@@ -146,13 +140,13 @@ TEST_F(StreamingJob, AnEncoderThatStopsReadingFailsAndKeepsTheEarlierOutput)
     Run(job);
     EXPECT_FALSE(job.Succeeded);
     EXPECT_EQ(job.ErrorText, "The encoder ended before it had read all of the audio");
-    EXPECT_EQ(ReadAll(output), "a complete earlier output");
+    EXPECT_EQ(testaudio::ReadBytes(output), "a complete earlier output");
 
     job.ProgramPath = fakeencoder::Write(out_ / "crashes", "head -c 100 > /dev/null; echo 'bad input' >&2; kill -SEGV $$");
     Run(job);
     EXPECT_FALSE(job.Succeeded);
     EXPECT_EQ(job.ErrorText, "The encoder was ended by signal 11: bad input");
-    EXPECT_EQ(ReadAll(output), "a complete earlier output");
+    EXPECT_EQ(testaudio::ReadBytes(output), "a complete earlier output");
     EXPECT_EQ(Names(), std::set<std::string>({"out.mp3", "quits", "crashes"}));
 }
 

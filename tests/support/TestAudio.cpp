@@ -193,4 +193,10 @@ std::string Probe(const fs::path& path, const std::string& key)
 
 fs::path BuildProgramFolder() { return fs::path(TREMOLIX_BUILD_PROGRAM_DIR); }
 
+std::string ReadBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
 }  // namespace testaudio

@@ -25,6 +25,9 @@ std::filesystem::path Get(const std::string& name);
 void MakeToneWav(const std::filesystem::path& path, int sampleRate, int channels,
                  double seconds, int bits = 16);
 
+// The whole content of a file; empty when it cannot be read.
+std::string ReadBytes(const std::filesystem::path& path);
+
 // Samples decoded by the ffmpeg program as signed 16-bit interleaved.
 std::vector<short> DecodeS16(const std::filesystem::path& path);
 
