@@ -341,9 +341,12 @@ void TBatchRun::FinishReadyEntries()
         Entry entry = std::move(entries_.front());
         entries_.pop_front();
         ++finished_;
-        // A short job may end between two passes: its last percentage is shown.
-        if (entry.job && simultaneous_ == 1)
+        // A short job may end between two passes: its last percentage is
+        // shown, and drawn before the next job starts at 0.
+        if (entry.job && simultaneous_ == 1) {
             frontEnd_.Poll({entry.input, entry.job->Percent, {}});
+            QCoreApplication::processEvents();
+        }
         FinishEntry(entry);
     }
 }
