@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Analyser for raw AAC files (ADIF or ADTS): a holder of the file's ID3v1,

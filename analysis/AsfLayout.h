@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The object tree of an ASF (".wma") file, checked before TagLib sees it:

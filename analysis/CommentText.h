@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Vorbis and FLAC comment values are UTF-8 in the file and in memory.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Analyser for MPEG audio files (MPEG 1, 2 and 2.5, Layers I to III): a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Analyser for Monkey's Audio files: a complete "MAC " header after any

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Analyser for Musepack files: the stream version in the 32 header bytes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Ogg pages (RFC 3533): reading one, following packets across pages, laying

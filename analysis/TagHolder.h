@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The ID3v1, ID3v2 and APE tag objects that the analysers of ID3-tagged

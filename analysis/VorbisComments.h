@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The comment list shared by Ogg Vorbis and FLAC: a vendor string, then

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Descriptive attributes of a ".wma" (ASF) file. String attributes are read

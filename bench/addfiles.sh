@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Times adding 500 files (250 MP3, 250 FLAC copies) to the main window's
 # list against reading the same files' properties with one ffprobe run per
 # file, in the same run.

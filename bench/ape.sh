@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Monkey's Audio encoder (tremolix-mac) against flac -8 in the same run:
 # size and encoding speed per level on ten minutes of music, every output
 # checked lossless by FFmpeg with CRC checking, plus the frame edges of the

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Times whole batch runs of 20 tracks of real music (Debian's wesnoth-1.16-music,
 # installed here) made into FLAC, to MP3 CBR 128 and to Ogg, in one run and
 # alternating: tremolix-cli with one job and with one job per core, a

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shell functions shared by the benchmark scripts. The caller sets $work (a
 # scratch folder) and $runs (how many times measure runs a command).
 

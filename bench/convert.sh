@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Times one whole conversion job (a 5-minute FLAC to MP3 at 128 kbit/s:
 # decode to WAV, then the archive's lame) against ffmpeg doing the same in
 # one process, and against lame alone on the WAV, in the same run.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Times the engine's decode to WAV against `ffmpeg -i X -f wav` on the same
 # files in the same run, and reports peak memory of both.
 #   bench/decode.sh [BUILD_DIR]   (default build; builds tremolix-decode-bench)

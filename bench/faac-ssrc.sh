@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Times our AAC encoder and WAV converter programs against the ffmpeg program
 # doing the same work on the same libraries (libavcodec's aac encoder,
 # libsoxr), on 1- and 5-minute sources, and reports peak memory of both.

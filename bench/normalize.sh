@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Times the measuring pass of normalising against the FLAC to MP3 job it is
 # added to (the engine's decode to WAV plus lame -b 128 on that WAV), and
 # against ffmpeg's astats pass over the same file, on a 3-minute FLAC.

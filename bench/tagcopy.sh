@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Times the tag copy of a batch run: a three-minute FLAC with a 500 KB front
 # cover and a full set of values, converted to MP3 by tremolix-cli with and
 # without --copy-tags, the two runs alternating, in the same run.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Reads the ID3v1 and ID3v2 tags of 2000 MP3 files with the tag classes and
 # with TagLib, same files, same run, and reports the time ratio.
 #   bench/tags.sh [RUNS]    (default 5; the best time of each is taken)

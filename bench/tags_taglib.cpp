@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads the ID3v1 and ID3v2 tags of every file named on the command line
 // with TagLib, for comparison with tags_read.cpp.
 

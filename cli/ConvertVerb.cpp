@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tremolix-cli convert: the batch run without windows.
 
 #include <QCoreApplication>

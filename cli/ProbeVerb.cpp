@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tremolix-cli probe FILE...: the file list's view of each input.
 
 #include <iostream>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tremolix-cli tags FILE [--set Field=value ...]: the unified tag record.
 
 #include <iostream>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Puts the shipped presets and the help beside the executables, so the build
 # tree is a complete program folder, and installs the same files.
 set(preset_source ${CMAKE_SOURCE_DIR}/presets/library)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The audio library: decoding of every input and WMA encoding, over FFmpeg.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The audio library's WMA encoder: FFmpeg's wmav2 in an ASF file, fed with
 // 16-bit interleaved PCM that libswresample brings to the encoder's rate and
 // channel count.

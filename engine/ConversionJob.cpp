@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The conversion job: its start and cancel, and the ways from input to
 // output: streamed into the encoder, through a temporary WAV file, or fed to
 // the WMA encoder.

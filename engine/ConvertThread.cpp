@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The worker thread of a conversion job.
 
 #include "engine/ConvertThread.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Running an encoder program on the decoded WAV file: its command line, the
 // run on a pseudo-terminal with progress read from its output, and its end.
 

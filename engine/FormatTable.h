@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The eleven output formats. The output format index (0 MP3 ... 10 WMA,

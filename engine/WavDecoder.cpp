@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The decode phase of a job that goes through a file: the input into a
 // 16-bit PCM WAV file.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The 44-byte header of a 16-bit PCM WAV file or stream.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A WMA job: the decoded input fed straight to the audio library's WMA
 // encoder, and the query of the rates that encoder offers.
 

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the tag classes' fuzz targets (clang, libFuzzer, AddressSanitizer
 # and UBSan) and runs each for a bounded time on a corpus seeded with tagged
 # files.

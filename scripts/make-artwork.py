@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draws the header artwork of the main window and the About box as PNG files
 (standard library only): a blue wave background and the program's name in a
 small block font. Run it after changing the look; the PNGs are committed."""

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs every Debian package the build, the program and the tests need.
 # Idempotent: returns at once when everything is present.
 set -e

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The top-level boxes of an MP4 file, checked before TagLib sees it: a size

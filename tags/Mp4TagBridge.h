@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // MP4 and M4A tags by key ("TRACK", "TITLE", "ARTIST", "ALBUM", "YEAR",

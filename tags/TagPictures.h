@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Embedded pictures in one shape for every tag kind. The type numbers are

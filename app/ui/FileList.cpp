@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file list of the main window: adding through the open dialog, a
 // folder or drops, deleting, and the count in the status pane.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Adds every file of a folder to the main window's list, the way a drop
 // does, and prints the seconds AddFiles took and the entries it made.
 //   tremolix-addfiles-bench FOLDER

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One whole conversion job to MP3 through the engine, as a batch run makes
 // it: the encoder program unpacked from the archive, the job started on its
 // worker and waited for. Prints the seconds of the decode phase, of the

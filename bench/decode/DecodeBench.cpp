@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decodes one file to WAV through the engine, as a conversion job does:
 //   tremolix-decode-bench INPUT OUTPUT.wav
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The measuring pass of normalising on one file, as a job runs it before
 // its decode; prints the peak as a fraction of full scale:
 //   tremolix-normalize-bench INPUT [RATE]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controls of the MP3 options dialog, tab by tab.
 
 #include <QCheckBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The WMA options dialog: edits one WMA preset file. The bit-rate list

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The APE tag (read in versions 1000 and 2000, written as 2000 with a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The 128-byte ID3v1 tag (1.0 and 1.1) at the end of a file, with the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Frames of a version 2.2 or 2.4 tag in the form an ID3v2.3 tag holds them.

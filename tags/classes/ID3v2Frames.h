@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Frames of an ID3v2 tag: parsing the frames of versions 2.2 to 2.4 and

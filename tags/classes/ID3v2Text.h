@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The texts inside ID3v2 frames: an encoding byte (0 ISO-8859-1, 1 UTF-16

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Where the audio of a file starts and ends: an ID3v2 tag at the front; an

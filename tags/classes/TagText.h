@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Text conversions of the tag classes: UTF-8 in memory, ISO-8859-1 or

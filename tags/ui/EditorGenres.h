@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The genre names the tag editor offers: the ID3v1 table in its order, with

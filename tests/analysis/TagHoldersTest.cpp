@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "AnalysisFiles.h"
 #include "analysis/AACfile.h"
 #include "analysis/FLACfile.h"

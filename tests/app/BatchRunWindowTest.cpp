@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The batch run driven from the main window: real encoders over a temporary
 // program folder, boxes and desktop actions recorded instead of shown.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Edit Tag action opens the tag editor on the whole list at the
 // selected entry.
 

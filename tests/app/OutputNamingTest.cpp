@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Output paths: subfolders from the prefix, tag values that must not leave
 // the target folder, portable names, the home folder and the new
 // placeholders. Tags are written by metaflac and id3v2, not by our writers.

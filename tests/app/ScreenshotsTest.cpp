@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes pictures of every window under the build tree (screenshots/) for a
 // look by eye, and checks that no caption is cut short.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tag copy of a batch run between the tagged output kinds, with inputs
 // tagged and outputs read by mutagen, and the outputs made by the real
 // encoders.

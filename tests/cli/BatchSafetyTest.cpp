@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs of tremolix-cli convert that are stopped, killed, short of disk or
 // handed awkward lists: no output is ever partial, no original is lost.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The convert verb's arguments: new options, folders, and a usage error
 // for every mistake that names what was wrong.
 

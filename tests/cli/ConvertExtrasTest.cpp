@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a converter user expects beyond the fields: rates every encoder
 // takes, one normalising gain, folders with subfolder naming.
 

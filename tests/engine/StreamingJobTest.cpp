@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Jobs that stream the decoded audio into the encoder, and the part file
 // every job writes before its output appears.
 

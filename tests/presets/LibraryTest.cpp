@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every shipped preset of the external-program formats, run through the
 // real program on a short WAV, must give a decodable file.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record's reading and writing of files with ID3 and APE tags, checked
 // with mutagen and the id3v2 program.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ID3v2 tags written by mutagen (2.4 in UTF-8, 2.3 in UTF-16) and by hand in
 // version 2.2: what they hold reads back, and a save that changes one value
 // leaves every other frame, the picture and the audio as mutagen saw them.

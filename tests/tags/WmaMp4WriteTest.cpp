@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // WMA and MP4 tags as other programs store them: read right, and a write
 // changes what it set and nothing else, checked with mutagen and FFmpeg.
 

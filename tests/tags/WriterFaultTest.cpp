@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every tag writer under faults: a full file system, planted twin names,
 // links, and crafted headers. A write that cannot be done says so and
 // leaves the original byte for byte, with no temporary file behind.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The AAC encoder program, run as the engine runs it: "faac OPTIONS -o OUT IN".
 
 #include "FaacSsrcTestSupport.h"

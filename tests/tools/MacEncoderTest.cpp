@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Monkey's Audio encoder program, checked end to end: every output is
 // decoded by FFmpeg with CRC checking and compared with the input samples.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The WAV converter program, run as the engine runs it: "ssrc OPTIONS IN OUT".
 
 #include "FaacSsrcTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The encoder programs reading a WAV stream on standard input ("-"), as the
 // converter runs them when it pipes decoded audio in: whatever lengths the
 // stream's header claims, the output must be the one made from the file.

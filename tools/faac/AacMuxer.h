@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Puts AAC packets into an ADTS stream or an MP4 file, written through an

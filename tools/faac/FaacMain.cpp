@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // WAV to AAC: faac [-q N | -b N] [-c HZ] [-w] [--mpeg-vers 2|4] [--ignore-length] -o OUTFILE INFILE
 // Reads 16-bit PCM (INFILE "-": standard input), writes ADTS (".aac") or MP4
 // (".m4a", ".mp4", -w) and prints "NN%" progress lines where the length is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Monkey's Audio encoder: mac INPUT.wav OUTPUT.ape [-c1000 ... -c5000]
 
 #include <iostream>

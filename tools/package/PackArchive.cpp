@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the encoder archive: a standard ZIP whose members keep their Unix
 // file mode, so an extracted encoder stays executable.
 //   tremolix-pack ARCHIVE MEMBER=FILE...

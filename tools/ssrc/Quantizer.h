@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Floats in [-1, 1) to little-endian PCM of 8 (unsigned), 16 or 24 bits,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Sample rate conversion of interleaved float frames with libsoxr, in a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // WAV to WAV: ssrc [--rate HZ] [--bits 8|16|24] [--mono | --stereo]
 //                  [--dither | --nodither] [--quiet] [--ignore-length] INFILE OUTFILE
 // Without options the samples are copied as they are; INFILE "-" reads

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What the command line asks of the WAV conversion; 0 keeps the input's value.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Progress as "NN%" lines on standard output, one per whole percent. With

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One analyser a target: the input becomes a file that the analyser loads,
 // and for the two comment writers also rewrites.
 

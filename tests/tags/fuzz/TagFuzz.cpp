@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One tag class a target: the input becomes a file that is loaded, saved
 // with a changed value and loaded again. A save must keep the bytes around
 // the tag it replaces; anything else aborts.

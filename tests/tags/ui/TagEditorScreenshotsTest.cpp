@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures of both pages under the build tree (screenshots/) for a look by
 // eye, and a check that no caption or field leaves its page.
 
