@@ -90,12 +90,18 @@ def text_image(lines):
 
 def main(folder):
     out = Path(folder)
-    out.mkdir(parents=True, exist_ok=True)
+    (out / "icons").mkdir(parents=True, exist_ok=True)
     write_png(out / "bkg.png", 715, 98, background(715, 98))
     write_png(out / "sbkg.png", 372, 80, background(372, 80))
     write_png(out / "mft.png", *text_image([("TREMOLIX", 5), ("AUDIO CONVERTER", 2)]))
     write_png(out / "sft.png", *text_image([("TREMOLIX", 3), ("AUDIO CONVERTER", 1)]))
     write_png(out / "tremolix.png", *icon(64))
+    for size in ICON_SIZES:
+        write_png(out / "icons" / f"tremolix-{size}.png", *icon(size))
+    (out / "icons" / "tremolix.svg").write_text(icon_svg())
+
+
+ICON_SIZES = (16, 32, 48, 128, 256)
 
 
 def icon(size):
@@ -116,6 +122,25 @@ def icon(size):
             row.append(colour + (255,))
         pixels.append(row)
     return size, size, pixels
+
+
+def icon_svg():
+    """The same badge as a scalable image, for desktops that prefer one."""
+    size = 256
+    points = " ".join(
+        f"{x},{size / 2 + 0.28 * size * math.sin(2 * math.pi * (x / size) * 1.5):.1f}" for x in range(0, size + 1, 4))
+    return f"""<svg xmlns="http://www.w3.org/2000/svg" width="{size}" height="{size}" viewBox="0 0 {size} {size}">
+  <defs>
+    <linearGradient id="sky" x1="0" y1="0" x2="0" y2="1">
+      <stop offset="0" stop-color="#1e50a0"/>
+      <stop offset="1" stop-color="#50aae6"/>
+    </linearGradient>
+    <clipPath id="badge"><circle cx="{size / 2}" cy="{size / 2}" r="{size / 2}"/></clipPath>
+  </defs>
+  <circle cx="{size / 2}" cy="{size / 2}" r="{size / 2}" fill="url(#sky)"/>
+  <polyline clip-path="url(#badge)" points="{points}" fill="none" stroke="#ffffff" stroke-width="{size / 9:.1f}"/>
+</svg>
+"""
 
 
 if __name__ == "__main__":

@@ -6,6 +6,7 @@
 
 #include "app/ui/HeaderBand.h"
 #include "app/ui/ShellActions.h"
+#include "platform/Version.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ TfrmAbout::TfrmAbout(QWidget* owner) : QDialog(owner)
     auto* header = new appui::HeaderBand(this, 80, "sbkg", "sft");
     header->setGeometry(0, 0, 372, 80);
 
-    lblVersion = new QLabel("Version 2.9", this);
+    lblVersion = new QLabel(QString("Version ") + platform::VersionText, this);
     lblVersion->setObjectName("lblVersion");
     lblVersion->setGeometry(24, 96, 324, 20);
     QFont bold = lblVersion->font();
@@ -40,6 +41,9 @@ TfrmAbout::TfrmAbout(QWidget* owner) : QDialog(owner)
     lblHomePage->setGeometry(24, 128, 324, 20);
     lblMail = MakeLink(this, "lblMail", QString("E-mail: ") + appui::SupportAddress, appui::OpenSupportMail);
     lblMail->setGeometry(24, 152, 324, 20);
+    lblLicense = new QLabel("Free software under the GNU GPL, version 3 or later", this);
+    lblLicense->setObjectName("lblLicense");
+    lblLicense->setGeometry(24, 176, 324, 20);
 
     btnOK = new QPushButton("OK", this);
     btnOK->setObjectName("btnOK");

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// The About box: the header picture, the version, the home page and the
-// support address.
+// The About box: the header picture, the version, the home page, the
+// support address and the licence.
 
 #include <QDialog>
 
@@ -17,5 +17,6 @@ public:
     QLabel* lblVersion = nullptr;
     QLabel* lblHomePage = nullptr;
     QLabel* lblMail = nullptr;
+    QLabel* lblLicense = nullptr;
     QPushButton* btnOK = nullptr;
 };

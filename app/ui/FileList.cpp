@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QTreeWidgetItem>
 #include <cmath>
+#include <set>
 
 #include "app/FolderFiles.h"
 #include "app/ui/MainForm.h"
@@ -161,12 +162,16 @@ void TfrmMain::AddFiles(const std::vector<fs::path>& paths)
 // counted, not listed one by one.
 void TfrmMain::AddFolder(const fs::path& folder)
 {
-    const std::size_t skipped = AddPaths(app::ListFolderFiles(folder, true)).size();
+    ShowSkippedCount(AddPaths(app::ListFolderFiles(folder, true)).size());
+    UpdateFileCount();
+}
+
+void TfrmMain::ShowSkippedCount(std::size_t skipped)
+{
     spSkippedfiles->setText(skipped == 0 ? QString()
                                          : QString("Skipped %1 %2 no decoder reads")
                                                .arg(skipped)
                                                .arg(skipped == 1 ? "file" : "files"));
-    UpdateFileCount();
 }
 
 void TfrmMain::actAddfolderExecute()
@@ -190,6 +195,35 @@ void TfrmMain::FilesDropped(const std::vector<fs::path>& names)
         }
     }
     AddFiles(paths);
+}
+
+void TfrmMain::AddArguments(const std::vector<fs::path>& names)
+{
+    std::vector<fs::path> paths;
+    std::set<fs::path> fromFolders;
+    std::error_code ec;
+    for (const fs::path& name : names) {
+        if (!fs::is_directory(name, ec)) {
+            paths.push_back(name);
+            continue;
+        }
+        for (fs::path& inside : app::ListFolderFiles(name, true)) {
+            fromFolders.insert(inside);
+            paths.push_back(std::move(inside));
+        }
+    }
+    std::string failures;
+    std::size_t skipped = 0;
+    for (const fs::path& failed : AddPaths(paths)) {
+        if (fromFolders.count(failed))
+            ++skipped;
+        else
+            failures += "\n" + failed.string();
+    }
+    ShowSkippedCount(skipped);
+    if (!failures.empty())
+        platform::ShowWarning(this, "Files open failed:\n" + failures);
+    UpdateFileCount();
 }
 
 void TfrmMain::actDelselExecute()

@@ -55,6 +55,9 @@ public:
     // the others are counted in the status pane.
     void AddFolder(const std::filesystem::path& folder);
     void FilesDropped(const std::vector<std::filesystem::path>& names);
+    // The command line's names: files as Add Files takes them, folders as
+    // Add Folder does (subfolders included).
+    void AddArguments(const std::vector<std::filesystem::path>& names);
     void UpdateFileCount();
     int EntryCount() const;
     std::filesystem::path EntryPath(int row) const;
@@ -172,6 +175,7 @@ private:
     void ShowRecord(const app::StoredSettings& settings);
     app::StoredSettings TakeRecord() const;
     void AppendEntry(const std::filesystem::path& path, const TAudioProperty& property);
+    void ShowSkippedCount(std::size_t skipped);
     // Appends an entry per readable path; returns the paths no decoder opened.
     std::vector<std::filesystem::path> AddPaths(const std::vector<std::filesystem::path>& paths);
 

@@ -376,3 +376,20 @@ TEST_F(FileListTest, ResultColumnIsDrawnInTheChosenColour)
 }
 
 }  // namespace
+
+TEST_F(FileListTest, CommandLineNamesAddFilesAndWholeFolderTrees)
+{
+    const fs::path folder = home / "album";
+    fs::create_directories(folder / "Disc 2");
+    fs::copy_file(mp3, folder / "01.mp3");
+    fs::copy_file(flac, folder / "Disc 2" / "01.flac");
+    std::ofstream(folder / "cover.txt") << "text";
+    TfrmMain& w = Open();
+    w.AddArguments({flac, folder, home / "missing.mp3"});
+    EXPECT_EQ(Paths(), (std::vector<std::string>{flac.string(), (folder / "01.mp3").string(),
+                                                 (folder / "Disc 2" / "01.flac").string()}))
+        << "names keep their order; folders are walked like Add Folder";
+    EXPECT_EQ(w.spSkippedfiles->text(), "Skipped 1 file no decoder reads");
+    ASSERT_EQ(messages.size(), 1u) << "only the named file that is no audio is reported";
+    EXPECT_EQ(messages[0].text, "Files open failed:\n\n" + (home / "missing.mp3").string());
+}

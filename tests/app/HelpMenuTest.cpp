@@ -38,6 +38,7 @@ TEST_F(HelpMenuTest, AboutBoxShowsTheVersionAndClosesWithOk)
 {
     TfrmMain& w = Open();
     QString version;
+    QString license;
     QTimer::singleShot(0, [&] {
         QWidget* modal = QApplication::activeModalWidget();
         auto* about = qobject_cast<TfrmAbout*>(modal);
@@ -47,12 +48,14 @@ TEST_F(HelpMenuTest, AboutBoxShowsTheVersionAndClosesWithOk)
             FAIL() << "no About box";
         }
         version = about->lblVersion->text();
+        license = about->lblLicense->text();
         EXPECT_EQ(about->windowTitle(), "About");
         EXPECT_EQ(about->size(), QSize(372, 246));
         QTest::mouseClick(about->btnOK, Qt::LeftButton);
     });
     w.menuAbout->trigger();
     EXPECT_EQ(version, "Version 2.9");
+    EXPECT_NE(license.indexOf("GPL, version 3 or later"), -1);
 }
 
 }  // namespace
