@@ -161,12 +161,23 @@ void TfrmMain::AddFiles(const std::vector<fs::path>& paths)
 // counted, not listed one by one.
 void TfrmMain::AddFolder(const fs::path& folder)
 {
-    const std::size_t skipped = AddPaths(app::ListFolderFiles(folder, true)).size();
-    spSkippedfiles->setText(skipped == 0 ? QString()
-                                         : QString("Skipped %1 %2 no decoder reads")
-                                               .arg(skipped)
-                                               .arg(skipped == 1 ? "file" : "files"));
+    const app::FolderListing listing = app::ListFolderFiles(folder, true);
+    const std::size_t skipped = AddPaths(listing.files).size();
+    const std::size_t unreadable = listing.unreadable.size();
+    QStringList notes;
+    if (skipped > 0)
+        notes << QString("Skipped %1 %2 no decoder reads").arg(skipped).arg(skipped == 1 ? "file" : "files");
+    if (unreadable > 0)
+        notes << QString("%1 %2 not read").arg(unreadable).arg(unreadable == 1 ? "folder" : "folders");
+    spSkippedfiles->setText(notes.join(", "));
     UpdateFileCount();
+    ReportUnreadableFolders(listing.unreadable);
+}
+
+void TfrmMain::ReportUnreadableFolders(const std::vector<app::UnreadableFolder>& folders)
+{
+    if (!folders.empty())
+        platform::ShowWarning(this, app::UnreadableFoldersText(folders));
 }
 
 void TfrmMain::actAddfolderExecute()
@@ -180,16 +191,19 @@ void TfrmMain::actAddfolderExecute()
 void TfrmMain::FilesDropped(const std::vector<fs::path>& names)
 {
     std::vector<fs::path> paths;
+    std::vector<app::UnreadableFolder> unreadable;
     std::error_code ec;
     for (const fs::path& name : names) {
         if (fs::exists(name, ec) && !fs::is_directory(name, ec)) {
             paths.push_back(name);
         } else if (fs::is_directory(name, ec)) {
-            const std::vector<fs::path> inside = app::ListFolderFiles(name, false);
-            paths.insert(paths.end(), inside.begin(), inside.end());
+            const app::FolderListing inside = app::ListFolderFiles(name, false);
+            paths.insert(paths.end(), inside.files.begin(), inside.files.end());
+            unreadable.insert(unreadable.end(), inside.unreadable.begin(), inside.unreadable.end());
         }
     }
     AddFiles(paths);
+    ReportUnreadableFolders(unreadable);
 }
 
 void TfrmMain::actDelselExecute()
