@@ -82,9 +82,7 @@ bool TBatchRun::CheckBeforeConvert(const BatchSelection& selection)
     std::error_code ec;
     // Only the part before a placeholder is created now; the rest depends
     // on each input's tags.
-    std::string folder = ExpandTargetFolder(frontEnd_.Naming().targetFolder);
-    if (const auto placeholder = folder.find('%'); placeholder != std::string::npos)
-        folder.resize(folder.find_last_of('/', placeholder) + 1);
+    const std::string folder = TargetRoot(frontEnd_.Naming().targetFolder);
     if (folder.empty() || (!fs::is_directory(folder, ec) && !fs::create_directories(folder, ec))) {
         frontEnd_.Warn("Target folder is invalid!");
         return false;
@@ -239,8 +237,9 @@ std::string TBatchRun::PrepareEntry(Entry& entry)
         entry.skipped = true;
         return {};
     }
-    const fs::path folder = fs::path(entry.output).parent_path();
     std::error_code ec;
+    // Absolute, so an output named relative to the working folder has one.
+    const fs::path folder = fs::absolute(entry.output, ec).parent_path();
     if (!fs::is_directory(folder, ec) && !fs::create_directories(folder, ec))
         return "Can't create the folder \"" + folder.string() + "\": " + ec.message();
     if (cleanedFolders_.insert(folder).second)

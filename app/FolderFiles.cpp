@@ -56,13 +56,14 @@ int NaturalCompare(const std::string& a, const std::string& b)
     return 0;
 }
 
-void AppendFolderFiles(const fs::path& folder, bool recursive, std::vector<fs::path>& list)
+void AppendFolderFiles(const fs::path& folder, bool recursive, FolderListing& listing)
 {
     std::vector<fs::directory_entry> entries;
     std::error_code ec;
-    for (fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
-         !ec && it != end; it.increment(ec))
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
         entries.push_back(*it);
+    if (ec)
+        listing.unreadable.push_back({folder, ec.message()});
     std::sort(entries.begin(), entries.end(), [](const fs::directory_entry& a, const fs::directory_entry& b) {
         return NaturalLess(a.path().filename().string(), b.path().filename().string());
     });
@@ -70,9 +71,9 @@ void AppendFolderFiles(const fs::path& folder, bool recursive, std::vector<fs::p
         std::error_code typeError;
         if (entry.is_directory(typeError)) {
             if (recursive && !entry.is_symlink(typeError))
-                AppendFolderFiles(entry.path(), true, list);
+                AppendFolderFiles(entry.path(), true, listing);
         } else if (fs::exists(entry.path(), typeError)) {
-            list.push_back(entry.path());
+            listing.files.push_back(entry.path());
         }
     }
 }
@@ -85,11 +86,22 @@ bool NaturalLess(const std::string& a, const std::string& b)
     return order != 0 ? order < 0 : a < b;
 }
 
-std::vector<fs::path> ListFolderFiles(const fs::path& folder, bool recursive)
+FolderListing ListFolderFiles(const fs::path& folder, bool recursive)
 {
-    std::vector<fs::path> list;
-    AppendFolderFiles(folder, recursive, list);
-    return list;
+    FolderListing listing;
+    // Only a folder that is not there at all is passed over in silence.
+    std::error_code ec;
+    if (fs::exists(folder, ec) || ec)
+        AppendFolderFiles(folder, recursive, listing);
+    return listing;
+}
+
+std::string UnreadableFoldersText(const std::vector<UnreadableFolder>& folders)
+{
+    std::string text = "Folders that could not be read:";
+    for (const UnreadableFolder& folder : folders)
+        text += "\n" + folder.folder.string() + ": " + folder.reason;
+    return text;
 }
 
 bool IsDecodable(const fs::path& path)
@@ -106,8 +118,10 @@ bool IsDecodable(const fs::path& path)
 
 FolderAudio ListFolderAudio(const fs::path& folder)
 {
+    FolderListing listing = ListFolderFiles(folder, true);
     FolderAudio audio;
-    for (fs::path& file : ListFolderFiles(folder, true)) {
+    audio.unreadable = std::move(listing.unreadable);
+    for (fs::path& file : listing.files) {
         if (IsDecodable(file))
             audio.files.push_back(std::move(file));
         else

@@ -55,6 +55,14 @@ std::string ExpandTargetFolder(const std::string& folder)
     return text;
 }
 
+std::string TargetRoot(const std::string& folder)
+{
+    std::string root = ExpandTargetFolder(folder);
+    if (const auto placeholder = root.find('%'); placeholder != std::string::npos)
+        root.resize(root.find_last_of('/', placeholder) + 1);
+    return root;
+}
+
 std::string MakeOutputPath(const std::filesystem::path& input, const NamingChoice& choice)
 {
     const std::string inputText = input.string();

@@ -15,6 +15,11 @@ std::string AddBackslash(const std::string& folder);
 // standing for the home folder.
 std::string ExpandTargetFolder(const std::string& folder);
 
+// The expanded target folder up to the component holding the first tag
+// placeholder: the part that exists before any input's tags are known.
+// Empty when the first component already holds one.
+std::string TargetRoot(const std::string& folder);
+
 struct NamingChoice {
     std::string targetFolder;
     bool customName = false;  // prefix + the input's own name; a "/" in the prefix makes subfolders

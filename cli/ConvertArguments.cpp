@@ -79,6 +79,8 @@ void ExpandFolders(ConvertArguments& arguments)
         }
         app::FolderAudio audio = app::ListFolderAudio(given);
         arguments.skippedInFolders += audio.skipped;
+        arguments.unreadableFolders.insert(arguments.unreadableFolders.end(), audio.unreadable.begin(),
+                                           audio.unreadable.end());
         files.insert(files.end(), audio.files.begin(), audio.files.end());
     }
     arguments.files = std::move(files);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/BatchRun.h"
+#include "app/FolderFiles.h"
 
 namespace cli {
 
@@ -28,6 +29,7 @@ struct ConvertArguments {
     // Files as given, folders replaced by the decodable files below them.
     std::vector<std::filesystem::path> files;
     int skippedInFolders = 0;  // files below given folders that no decoder reads
+    std::vector<app::UnreadableFolder> unreadableFolders;  // folders below or given that cannot be read
 };
 
 // False with the reason in usage when the arguments are not a valid run.

@@ -119,8 +119,10 @@ public:
     void Log(const fs::path& input, const std::string& text) override
     {
         if (arguments_.verbose)
-            Line("NOTE", input, text);
+            Note(input, text);
     }
+    // A note that is said without --verbose too: something asked for was left out.
+    void Note(const fs::path& path, const std::string& text) { Line("NOTE", path, text); }
 
 private:
     void ClearProgress()
@@ -152,7 +154,9 @@ bool ResolvePreset(const fs::path& programFolder, const cli::ConvertArguments& a
         return false;
     }
     TMP3Settings mp3;
-    const std::string error = presets::LoadSelectedPreset(programFolder, state, arguments.preset, mp3);
+    std::string error = presets::PresetProblem(programFolder, state, arguments.preset);
+    if (error.empty())
+        error = presets::LoadSelectedPreset(programFolder, state, arguments.preset, mp3);
     if (!error.empty()) {
         std::cerr << error << '\n';
         return false;
@@ -167,10 +171,33 @@ bool ResolvePreset(const fs::path& programFolder, const cli::ConvertArguments& a
     return true;
 }
 
+// The playlist of the converted files; false when it could not be written.
+bool WritePlaylist(const cli::ConvertArguments& arguments, const app::TBatchRun& run, CliFrontEnd& frontEnd)
+{
+    const app::PlaylistOutcome outcome = app::CreatePlayList(arguments.target, run.ConvertedFiles());
+    for (const std::string& output : outcome.leftOut)
+        frontEnd.Note(output, app::LeftOutOfPlaylistText);
+    if (outcome.error.empty())
+        return true;
+    std::cerr << app::PlaylistErrorText(outcome) << '\n';
+    return false;
+}
+
+// A line per folder that could not be read, before the run: its files are missing from it.
+void ReportUnreadableFolders(const cli::ConvertArguments& arguments)
+{
+    for (const app::UnreadableFolder& folder : arguments.unreadableFolders)
+        std::cout << "FAILED\t" << folder.folder.string() << "\tthe folder can't be read: " << folder.reason
+                  << std::endl;
+}
+
 int Convert(const std::vector<std::string>& args)
 {
     cli::ConvertArguments arguments;
-    if (std::string usage; !cli::ParseConvertArguments(args, arguments, usage)) {
+    std::string usage;
+    const bool parsed = cli::ParseConvertArguments(args, arguments, usage);
+    ReportUnreadableFolders(arguments);
+    if (!parsed) {
         std::cerr << usage << '\n';
         return cli::ExitUsage;
     }
@@ -192,9 +219,9 @@ int Convert(const std::vector<std::string>& args)
         }
         if (stopSignal != 0)
             return 128 + stopSignal;
-        if (arguments.playlist)
-            app::CreatePlayList(app::ExpandTargetFolder(arguments.target), run.ConvertedFiles());
-        return frontEnd.AnyFailed() ? cli::ExitFailed : cli::ExitOk;
+        const bool listed = !arguments.playlist || WritePlaylist(arguments, run, frontEnd);
+        const bool failed = frontEnd.AnyFailed() || !listed || !arguments.unreadableFolders.empty();
+        return failed ? cli::ExitFailed : cli::ExitOk;
     } catch (const std::exception& error) {
         std::cerr << error.what() << '\n';
         return cli::ExitFailed;

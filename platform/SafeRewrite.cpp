@@ -165,23 +165,18 @@ void SyncFolder(const fs::path& folder)
         ::fsync(fd.get());
 }
 
-}  // namespace
-
-bool RewriteFile(const fs::path& path, const std::function<bool(RewriteOutput&)>& produce,
-                 const RewriteCheck& check)
+// Writes a fresh temporary file beside target, checks it and renames it
+// over target; on any failure the temporary file is removed.
+bool ReplaceThroughTemporary(const fs::path& target, int original, const struct stat& info,
+                             const std::function<bool(RewriteOutput&)>& produce, const RewriteCheck& check)
 {
-    fs::path target;
-    Descriptor original;
-    struct stat info {};
-    if (!OpenOriginal(path, target, original, info))
-        return false;
     fs::path temporary;
     Descriptor fd(CreateTemporary(target, temporary));
     if (fd.get() < 0)
         return false;
     bool done = false;
     try {
-        RewriteOutput output(original.get(), std::uint64_t(info.st_size), fd.get());
+        RewriteOutput output(original, std::uint64_t(info.st_size), fd.get());
         lastError = "cannot write the new file";
         done = produce(output) && Flush(fd, info) && Checked(check, temporary);
     } catch (...) {
@@ -199,6 +194,31 @@ bool RewriteFile(const fs::path& path, const std::function<bool(RewriteOutput&)>
     SyncFolder(target.parent_path());
     lastError.clear();
     return true;
+}
+
+}  // namespace
+
+bool RewriteFile(const fs::path& path, const std::function<bool(RewriteOutput&)>& produce,
+                 const RewriteCheck& check)
+{
+    fs::path target;
+    Descriptor original;
+    struct stat info {};
+    if (!OpenOriginal(path, target, original, info))
+        return false;
+    return ReplaceThroughTemporary(target, original.get(), info, produce, check);
+}
+
+bool ReplaceFile(const fs::path& path, const std::function<bool(RewriteOutput&)>& produce,
+                 const RewriteCheck& check)
+{
+    struct stat existing {};
+    struct stat info {};
+    const bool regular = ::lstat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+    info.st_mode = regular ? existing.st_mode : S_IFREG | 0644;
+    info.st_uid = regular ? existing.st_uid : ::geteuid();
+    info.st_gid = regular ? existing.st_gid : ::getegid();
+    return ReplaceThroughTemporary(path, -1, info, produce, check);
 }
 
 bool RewriteOutput::Write(std::span<const std::uint8_t> bytes)

@@ -53,6 +53,13 @@ using RewriteCheck = std::function<bool(const std::filesystem::path& written)>;
 bool RewriteFile(const std::filesystem::path& path, const std::function<bool(RewriteOutput&)>& write,
                  const RewriteCheck& check);
 
+// Puts a whole new content at path, which need not exist, the same way. A
+// link at path is never followed: the link itself is replaced, so nothing
+// outside path's folder is written. An existing regular file keeps its mode
+// and owner; a new file gets mode 0644.
+bool ReplaceFile(const std::filesystem::path& path, const std::function<bool(RewriteOutput&)>& write,
+                 const RewriteCheck& check);
+
 // Copies the file whole into the temporary file, lets edit change that copy
 // through its descriptor, then checks and replaces as RewriteFile does.
 bool EditThroughCopy(const std::filesystem::path& path, const std::function<bool(int copy)>& edit,

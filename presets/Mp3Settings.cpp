@@ -5,8 +5,10 @@
 #include <QString>
 #include <charconv>
 #include <cmath>
+#include <optional>
 
 #include "platform/IniFile.h"
+#include "presets/PresetCheck.h"
 
 using platform::IniFile;
 
@@ -55,6 +57,14 @@ double ParsePresetReal(const std::string& text)
     return value;
 }
 
+std::int32_t ParsePresetInteger(const std::string& text)
+{
+    std::int32_t value = 0;
+    if (!IniFile::ParseInteger(text, value))
+        throw PresetError("'" + text + "' is not a valid integer value");
+    return value;
+}
+
 namespace {
 
 // Reading and writing share one key list, so the two can never disagree.
@@ -98,24 +108,35 @@ void VisitKeys(TMP3Settings& s, Visitor&& visit)
     visit("Audio", "LowpassWidth", s.LowpassWidth);
 }
 
+// Counts the keys the file sets, so a file setting none is told apart.
 struct KeyReader {
     const IniFile& ini;
+    int& found;
+    template <typename T>
+    void Take(const std::optional<T>& read, T& value) const
+    {
+        if (read) {
+            value = *read;
+            ++found;
+        }
+    }
     void operator()(const char* section, const char* key, std::string& value) const
     {
-        value = ini.ReadString(section, key, value);
+        Take(presets::PresetText(ini, section, key), value);
     }
     void operator()(const char* section, const char* key, std::int32_t& value) const
     {
-        value = ini.ReadInteger(section, key, value);
+        Take(presets::PresetInteger(ini, section, key), value);
     }
     void operator()(const char* section, const char* key, bool& value) const
     {
-        value = ini.ReadInteger(section, key, value ? 1 : 0) != 0;
+        std::int32_t number = value ? 1 : 0;
+        Take(presets::PresetInteger(ini, section, key), number);
+        value = number != 0;
     }
     void operator()(const char* section, const char* key, double& value) const
     {
-        if (ini.KeyExists(section, key))
-            value = ParsePresetReal(ini.ReadString(section, key, ""));
+        Take(presets::PresetReal(ini, section, key), value);
     }
 };
 
@@ -143,10 +164,16 @@ struct KeyWriter {
 
 void ReadMp3Preset(const std::filesystem::path& path, TMP3Settings& settings)
 {
-    const IniFile ini(path);
-    settings.Copy = false;
-    settings.Copyright = false;
-    VisitKeys(settings, KeyReader{ini});
+    presets::ReadPresetFile(path, [&](const IniFile& ini) {
+        TMP3Settings read = settings;
+        read.Copy = false;
+        read.Copyright = false;
+        int found = 0;
+        VisitKeys(read, KeyReader{ini, found});
+        if (found == 0)
+            throw PresetError("it sets none of the MP3 settings");
+        settings = read;
+    });
 }
 
 bool WriteMp3Preset(const std::filesystem::path& path, const TMP3Settings& settings)

@@ -69,9 +69,13 @@ int PositionOfBitrate(std::int32_t kbps);       // 0 when not in the table
 std::string FormatPresetReal(double value);
 // Accepts "." (and the locale's decimal point); throws PresetError otherwise.
 double ParsePresetReal(const std::string& text);
+// Decimal or "0x" hexadecimal as settings files hold them; throws PresetError otherwise.
+std::int32_t ParsePresetInteger(const std::string& text);
 
 // Every key is read with the record's current value as default; only Copy
-// and Copyright are cleared first. Throws PresetError on a malformed real.
+// and Copyright are cleared first. Throws PresetError, and leaves the record
+// as it was, when the file cannot be read, is not an INI file, sets none of
+// the keys or holds a malformed number.
 void ReadMp3Preset(const std::filesystem::path& path, TMP3Settings& settings);
 // Writes every key, keeping other keys and sections; false when the file
 // cannot be written.

@@ -3,10 +3,12 @@
 
 #include <QString>
 #include <fstream>
+#include <optional>
 #include <system_error>
 
 #include "platform/IniFile.h"
 #include "presets/LameOptions.h"
+#include "presets/PresetCheck.h"
 #include "presets/PresetFolder.h"
 
 namespace fs = std::filesystem;
@@ -79,9 +81,12 @@ std::string LoadWmaPreset(const fs::path& programFolder, TPresetSelection& state
 
 std::string LoadIniPreset(TPresetSelection& state, const std::string& presetName)
 {
+    state.CurrentOptions.clear();
     if (!IsFile(state.PresetLocation))
         return ReinstallText;
-    state.CurrentOptions = IniFile::ReadString(state.PresetLocation, Section, presetName, "");
+    ReadPresetFile(state.PresetLocation, [&](const IniFile& ini) {
+        state.CurrentOptions = ini.ReadString(Section, presetName, "");
+    });
     return state.CurrentOptions.empty() ? InvalidPresetText(state.PresetLocation) : "";
 }
 
@@ -162,14 +167,35 @@ std::string LoadSelectedPreset(const fs::path& programFolder, TPresetSelection& 
     return LoadIniPreset(state, presetName);
 }
 
+std::string PresetProblem(const fs::path& programFolder, const TPresetSelection& state,
+                          const std::string& presetName)
+{
+    TPresetSelection scratch = state;
+    TMP3Settings mp3;
+    try {
+        return LoadSelectedPreset(programFolder, scratch, presetName, mp3);
+    } catch (const PresetError& error) {
+        return PresetRefusal(presetName, error.what());
+    }
+}
+
 TWmaValues ReadWmaPreset(const fs::path& path)
 {
-    const IniFile ini(path);
     TWmaValues values;
-    values.SampleRate = ini.ReadInteger(Section, "Samplerate", 44100);
-    values.Channels = ini.ReadInteger(Section, "Channel", 2);
-    values.Bitrate = ini.ReadInteger(Section, "Bitrate", 128);
-    values.Vbr = ini.ReadInteger(Section, "VBR", 0) == 1;
+    ReadPresetFile(path, [&](const IniFile& ini) {
+        int found = 0;
+        const auto number = [&](const char* key, std::int32_t fallback) {
+            const std::optional<std::int32_t> value = PresetInteger(ini, Section, key);
+            found += value ? 1 : 0;
+            return value.value_or(fallback);
+        };
+        values.SampleRate = number("Samplerate", 44100);
+        values.Channels = number("Channel", 2);
+        values.Bitrate = number("Bitrate", 128);
+        values.Vbr = number("VBR", 0) == 1;
+        if (found == 0)
+            throw PresetError("it sets none of the WMA settings");
+    });
     return values;
 }
 

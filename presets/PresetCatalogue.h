@@ -40,14 +40,21 @@ std::vector<std::string> PresetNamesInIni(const std::filesystem::path& presetsIn
 
 // Loads the named preset of CurrentFormat into CurrentOptions (MP3 through
 // the shared record) or CurrentWma. Returns the error text, empty on
-// success. A malformed MP3 preset throws PresetError.
+// success. A preset file that cannot be read or is malformed throws
+// PresetError.
 std::string LoadSelectedPreset(const std::filesystem::path& programFolder, TPresetSelection& state,
                                const std::string& presetName, TMP3Settings& mp3);
+
+// Why the named preset of CurrentFormat cannot be used now, naming it;
+// empty when it can. The state is left as it is.
+std::string PresetProblem(const std::filesystem::path& programFolder, const TPresetSelection& state,
+                          const std::string& presetName);
 
 // The folders of the two dialog formats.
 std::filesystem::path Mp3PresetFolder(const std::filesystem::path& programFolder);
 std::filesystem::path WmaPresetFolder(const std::filesystem::path& programFolder);
 
+// Throws PresetError as ReadMp3Preset does.
 TWmaValues ReadWmaPreset(const std::filesystem::path& path);
 
 // The job values from the texts the WMA dialog shows ("44100Hz", "Stereo",

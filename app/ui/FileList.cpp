@@ -162,16 +162,26 @@ void TfrmMain::AddFiles(const std::vector<fs::path>& paths)
 // counted, not listed one by one.
 void TfrmMain::AddFolder(const fs::path& folder)
 {
-    ShowSkippedCount(AddPaths(app::ListFolderFiles(folder, true)).size());
+    const app::FolderListing listing = app::ListFolderFiles(folder, true);
+    ShowFolderNotes(AddPaths(listing.files).size(), listing.unreadable.size());
     UpdateFileCount();
+    ReportUnreadableFolders(listing.unreadable);
 }
 
-void TfrmMain::ShowSkippedCount(std::size_t skipped)
+void TfrmMain::ShowFolderNotes(std::size_t skipped, std::size_t unreadable)
 {
-    spSkippedfiles->setText(skipped == 0 ? QString()
-                                         : QString("Skipped %1 %2 no decoder reads")
-                                               .arg(skipped)
-                                               .arg(skipped == 1 ? "file" : "files"));
+    QStringList notes;
+    if (skipped > 0)
+        notes << QString("Skipped %1 %2 no decoder reads").arg(skipped).arg(skipped == 1 ? "file" : "files");
+    if (unreadable > 0)
+        notes << QString("%1 %2 not read").arg(unreadable).arg(unreadable == 1 ? "folder" : "folders");
+    spSkippedfiles->setText(notes.join(", "));
+}
+
+void TfrmMain::ReportUnreadableFolders(const std::vector<app::UnreadableFolder>& folders)
+{
+    if (!folders.empty())
+        platform::ShowWarning(this, app::UnreadableFoldersText(folders));
 }
 
 void TfrmMain::actAddfolderExecute()
@@ -185,29 +195,35 @@ void TfrmMain::actAddfolderExecute()
 void TfrmMain::FilesDropped(const std::vector<fs::path>& names)
 {
     std::vector<fs::path> paths;
+    std::vector<app::UnreadableFolder> unreadable;
     std::error_code ec;
     for (const fs::path& name : names) {
         if (fs::exists(name, ec) && !fs::is_directory(name, ec)) {
             paths.push_back(name);
         } else if (fs::is_directory(name, ec)) {
-            const std::vector<fs::path> inside = app::ListFolderFiles(name, false);
-            paths.insert(paths.end(), inside.begin(), inside.end());
+            const app::FolderListing inside = app::ListFolderFiles(name, false);
+            paths.insert(paths.end(), inside.files.begin(), inside.files.end());
+            unreadable.insert(unreadable.end(), inside.unreadable.begin(), inside.unreadable.end());
         }
     }
     AddFiles(paths);
+    ReportUnreadableFolders(unreadable);
 }
 
 void TfrmMain::AddArguments(const std::vector<fs::path>& names)
 {
     std::vector<fs::path> paths;
     std::set<fs::path> fromFolders;
+    std::vector<app::UnreadableFolder> unreadable;
     std::error_code ec;
     for (const fs::path& name : names) {
         if (!fs::is_directory(name, ec)) {
             paths.push_back(name);
             continue;
         }
-        for (fs::path& inside : app::ListFolderFiles(name, true)) {
+        app::FolderListing listing = app::ListFolderFiles(name, true);
+        unreadable.insert(unreadable.end(), listing.unreadable.begin(), listing.unreadable.end());
+        for (fs::path& inside : listing.files) {
             fromFolders.insert(inside);
             paths.push_back(std::move(inside));
         }
@@ -220,10 +236,11 @@ void TfrmMain::AddArguments(const std::vector<fs::path>& names)
         else
             failures += "\n" + failed.string();
     }
-    ShowSkippedCount(skipped);
+    ShowFolderNotes(skipped, unreadable.size());
     if (!failures.empty())
         platform::ShowWarning(this, "Files open failed:\n" + failures);
     UpdateFileCount();
+    ReportUnreadableFolders(unreadable);
 }
 
 void TfrmMain::actDelselExecute()

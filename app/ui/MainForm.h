@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/FolderFiles.h"
 #include "app/Settings.h"
 
 class QAction;
@@ -52,7 +53,8 @@ public:
     // File list.
     void AddFiles(const std::vector<std::filesystem::path>& paths);
     // Every file below the folder that a decoder reads, in natural order;
-    // the others are counted in the status pane.
+    // the others, and the folders that cannot be read, are counted in the
+    // status pane, and those folders are named in a message.
     void AddFolder(const std::filesystem::path& folder);
     void FilesDropped(const std::vector<std::filesystem::path>& names);
     // The command line's names: files as Add Files takes them, folders as
@@ -175,9 +177,10 @@ private:
     void ShowRecord(const app::StoredSettings& settings);
     app::StoredSettings TakeRecord() const;
     void AppendEntry(const std::filesystem::path& path, const TAudioProperty& property);
-    void ShowSkippedCount(std::size_t skipped);
+    void ShowFolderNotes(std::size_t skipped, std::size_t unreadable);
     // Appends an entry per readable path; returns the paths no decoder opened.
     std::vector<std::filesystem::path> AddPaths(const std::vector<std::filesystem::path>& paths);
+    void ReportUnreadableFolders(const std::vector<app::UnreadableFolder>& folders);
 
     bool shown_ = false;
     bool engineFailed_ = false;

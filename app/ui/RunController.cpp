@@ -16,6 +16,7 @@
 #include "engine/Encoder.h"
 #include "platform/Shutdown.h"
 #include "platform/ui/MessageBox.h"
+#include "presets/PresetCatalogue.h"
 #include "presets/ui/PresetSelector.h"
 
 namespace appui {
@@ -94,6 +95,14 @@ void RunController::actConvertionExecute()
     selection.simultaneousJobs = window_.SpinEditSimultaneousJobs->value();
     selection.normalizePercent =
         window_.chkAdjustVolume->isChecked() ? window_.SpinEditAdjustVolume->value() : 0;
+    // The preset file may have been spoilt since it was chosen.
+    if (selection.format != engine::NoFormat && !selection.presetName.empty()) {
+        const std::string problem = presets::PresetProblem(programFolder_, selection_, selection.presetName);
+        if (!problem.empty()) {
+            platform::ShowWarning(&window_, problem);
+            return;
+        }
+    }
     WindowFrontEnd frontEnd(window_);
     app::TBatchRun run(frontEnd, programFolder_);
     window_.RunActive = true;
@@ -133,7 +142,7 @@ void RunController::DoFinishEvent(const app::RunSummary& summary)
         std::vector<std::string> files;
         for (const auto& file : window_.ConvertedFiles)
             files.push_back(file.string());
-        app::CreatePlayList(target, files);
+        ReportPlaylist(app::CreatePlayList(target, files));
         break;
     }
     case OpenTargetFolder:
@@ -145,6 +154,18 @@ void RunController::DoFinishEvent(const app::RunSummary& summary)
     default:
         break;
     }
+}
+
+void RunController::ReportPlaylist(const app::PlaylistOutcome& outcome)
+{
+    if (!outcome.error.empty())
+        platform::ShowError(&window_, app::PlaylistErrorText(outcome));
+    if (outcome.leftOut.empty())
+        return;
+    std::string text = "Left out of the playlist, as their names hold a line break:";
+    for (const std::string& output : outcome.leftOut)
+        text += "\n" + output;
+    platform::ShowWarning(&window_, text);
 }
 
 }  // namespace appui

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/BatchRun.h"
+#include "app/Playlist.h"
 #include "presets/PresetSelection.h"
 
 class PresetSelector;
@@ -28,6 +29,8 @@ public:
 
 private:
     PresetSelector& Selector();
+    // A playlist that could not be written, or entries it could not list.
+    void ReportPlaylist(const app::PlaylistOutcome& outcome);
     // The window keeps the values the settings file and the run read.
     void WithSelection(void (PresetSelector::*handler)());
 

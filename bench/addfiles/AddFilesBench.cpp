@@ -27,7 +27,7 @@ int main(int argc, char** argv)
     });
     TfrmMain window;
     window.show();
-    const std::vector<std::filesystem::path> paths = app::ListFolderFiles(argv[1], false);
+    const std::vector<std::filesystem::path> paths = app::ListFolderFiles(argv[1], false).files;
     QElapsedTimer timer;
     timer.start();
     window.AddFiles(paths);

@@ -9,6 +9,7 @@
 #include "platform/ui/MessageBox.h"
 #include "presets/LameOptions.h"
 #include "presets/PresetCatalogue.h"
+#include "presets/PresetCheck.h"
 #include "presets/PresetFolder.h"
 #include "presets/ui/Mp3OptionsForm.h"
 #include "presets/ui/WmaOptionsForm.h"
@@ -90,7 +91,7 @@ void PresetSelector::PresetChanged()
         if (!error.empty())
             platform::ShowWarning(owner_, error);
     } catch (const PresetError& error) {
-        ShowFailure(owner_, error.what());
+        ShowFailure(owner_, presets::PresetRefusal(name, error.what()));
     }
 }
 

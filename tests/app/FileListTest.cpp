@@ -17,6 +17,7 @@
 #include "app/ui/ColorBox.h"
 #include "app/ui/ProgressForm.h"
 #include "app/ui/SongList.h"
+#include "support/DeepFolder.h"
 #include "support/TestAudio.h"
 
 namespace fs = std::filesystem;
@@ -154,6 +155,26 @@ TEST_F(FileListTest, AddFolderTakesAThreeLevelTreeInNaturalOrderAndCountsWhatItS
     w.AddFolder(home / "no such folder");
     EXPECT_EQ(w.EntryCount(), 7);
     EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(FileListTest, AFolderThatCannotBeReadIsNamedAndCountedWhileTheOthersAreAdded)
+{
+    const fs::path top = home / "Music";
+    fs::create_directories(top / "Album");
+    fs::copy_file(flac, top / "Album" / "track.flac");
+    const testsupport::DeepFolder deep(top / "deep");
+    TfrmMain& w = Open();
+    w.AddFolder(top);
+    EXPECT_EQ(Paths(), std::vector<std::string>{(top / "Album" / "track.flac").string()});
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].icon, platform::BoxIcon::Warning);
+    EXPECT_EQ(messages[0].text,
+              "Folders that could not be read:\n" + deep.Unlistable().string() + ": File name too long");
+    EXPECT_EQ(w.spSkippedfiles->text(), "1 folder not read");
+
+    std::ofstream(top / "notes.txt") << "text";
+    w.AddFolder(top);
+    EXPECT_EQ(w.spSkippedfiles->text(), "Skipped 1 file no decoder reads, 1 folder not read");
 }
 
 TEST_F(FileListTest, ADroppedFolderEntersInNaturalOrder)

@@ -141,3 +141,37 @@ TEST(SafeRewrite, PathsThatAreNoRegularFilesAreRefused)
     }
     EXPECT_EQ(Entries(folder.path()), 2u);
 }
+
+// A whole new content: a missing file is made, a link is replaced by a file
+// of its own while what it pointed to stays, a folder in the way is a failure.
+TEST(SafeRewrite, ReplaceFileNeverWritesThroughALink)
+{
+    testsupport::TempFolder folder;
+    const auto content = [](platform::RewriteOutput& out) { return out.Write(std::string_view("new")); };
+    const fs::path fresh = folder / "fresh.pls";
+    ASSERT_TRUE(platform::ReplaceFile(fresh, content, {}));
+    EXPECT_EQ(Read(fresh), "new");
+    struct stat info {};
+    ASSERT_EQ(::stat(fresh.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0644u);
+
+    const fs::path outside = folder / "outside.txt";
+    const fs::path link = folder / "link.pls";
+    Write(outside, "precious");
+    fs::create_symlink(outside, link);
+    ASSERT_TRUE(platform::ReplaceFile(link, content, {}));
+    EXPECT_FALSE(fs::is_symlink(link));
+    EXPECT_EQ(Read(link), "new");
+    EXPECT_EQ(Read(outside), "precious");
+
+    ASSERT_EQ(::chmod(fresh.c_str(), 0600), 0);
+    ASSERT_TRUE(platform::ReplaceFile(fresh, [](platform::RewriteOutput& out) { return out.Write("newer"); }, {}));
+    EXPECT_EQ(Read(fresh), "newer");
+    ASSERT_EQ(::stat(fresh.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+
+    fs::create_directories(folder / "dir.pls" / "inside");
+    EXPECT_FALSE(platform::ReplaceFile(folder / "dir.pls", content, {}));
+    EXPECT_NE(platform::LastRewriteError().find("Is a directory"), std::string::npos) << platform::LastRewriteError();
+    EXPECT_EQ(Entries(folder.path()), 4u);
+}

@@ -1,0 +1,111 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// The main window over a temporary program folder with copies of the built
+// presets and encoder archive, a run controller, a source and a target
+// folder, for tests of the batch run.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "MainWindowFixture.h"
+#include "app/ui/EncProgressForm.h"
+#include "app/ui/RunController.h"
+#include "platform/Shutdown.h"
+#include "support/TestAudio.h"
+
+namespace fs = std::filesystem;
+
+inline constexpr const char* Flac = "FLAC (Free Lossless Audio Codec)";
+inline constexpr const char* Wav = "WAV (Standard)";
+
+inline std::string Bytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void Select(QComboBox* box, const char* text)
+{
+    const int index = box->findText(text);
+    ASSERT_GE(index, 0) << text;
+    box->setCurrentIndex(index);
+    emit box->activated(index);
+}
+
+class BatchRunWindowTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        fs::copy(testaudio::BuildProgramFolder() / "Preset", home / "Preset", fs::copy_options::recursive);
+        fs::copy_file(testaudio::BuildProgramFolder() / "EncodeDLL.dll", home / "EncodeDLL.dll");
+        fs::create_directories(sources);
+        fs::create_directories(target);
+        platform::SetPowerOffRequest([this](bool) {
+            ++powerOffs;
+            return true;
+        });
+        Open();
+        controller = std::make_unique<appui::RunController>(*window, home.path());
+        window->edtTargetFolder->setText(QString::fromStdString(target.string()));
+        // One job at a time unless a test asks for more.
+        window->SpinEditSimultaneousJobs->setValue(1);
+    }
+
+    void TearDown() override
+    {
+        controller.reset();
+        platform::SetPowerOffRequest({});
+        MainWindowTest::TearDown();
+    }
+
+    void Choose(const char* format, const char* preset)
+    {
+        Select(window->cmbFormat, format);
+        Select(window->cmbConfig, preset);
+    }
+
+    // Copies of the two-second tone under these names, added to the list.
+    std::vector<fs::path> AddTones(const std::vector<std::string>& names)
+    {
+        std::vector<fs::path> paths;
+        for (const std::string& name : names) {
+            paths.push_back(sources / name);
+            fs::copy_file(testaudio::Get("tone.flac"), paths.back(), fs::copy_options::overwrite_existing);
+        }
+        window->AddFiles(paths);
+        return paths;
+    }
+
+    void WhenFinished(int action)
+    {
+        window->chkWhenFinished->setChecked(true);
+        window->cmbDoEvent->setCurrentIndex(action);
+    }
+
+    TfrmEncProgress* Progress() const { return window->findChild<TfrmEncProgress*>(); }
+
+    std::vector<std::string> Texts() const
+    {
+        std::vector<std::string> texts;
+        for (const auto& box : messages)
+            texts.push_back(box.text);
+        return texts;
+    }
+
+    fs::path sources = home / "in folder";
+    fs::path target = home / "out folder";
+    std::unique_ptr<appui::RunController> controller;
+    int powerOffs = 0;
+};
+
+inline constexpr int PopupPrompt = 4;
+inline constexpr int CreatePlayList = 2;
