@@ -5,6 +5,7 @@
 #include <map>
 
 #include "app/FolderFiles.h"
+#include "cli/JsonOption.h"
 #include "engine/Encoder.h"
 
 namespace fs = std::filesystem;
@@ -107,6 +108,9 @@ bool ParseConvertArguments(const std::vector<std::string>& args, ConvertArgument
             arguments.files.emplace_back(arg);
         } else if (arg == "--") {
             filesOnly = true;
+        } else if (TakeJsonOption(arg, arguments.json, usage)) {
+            if (!usage.empty())
+                return false;
         } else if (const auto flag = flags.find(arg); flag != flags.end()) {
             *flag->second = true;
         } else if (!texts.contains(arg) && !numbers.contains(arg) && arg != "--when-exists" &&

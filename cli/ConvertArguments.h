@@ -23,6 +23,7 @@ struct ConvertArguments {
     bool deleteOriginal = false;
     bool playlist = false;
     bool verbose = false;
+    bool json = false;
     std::int32_t priority = 32;
     int jobs = 0;              // 0: one per processor core
     int normalizePercent = 0;  // 0: no gain; else the peak as % of full scale

@@ -12,6 +12,7 @@
 #include "app/BatchRun.h"
 #include "app/Playlist.h"
 #include "cli/ConvertArguments.h"
+#include "cli/ConvertReport.h"
 #include "cli/Verb.h"
 #include "engine/Encoder.h"
 #include "platform/ProgramFolder.h"
@@ -54,7 +55,10 @@ int DefaultJobs()
 class CliFrontEnd : public app::BatchFrontEnd {
 public:
     explicit CliFrontEnd(const cli::ConvertArguments& arguments)
-        : arguments_(arguments), entries_(arguments.files), showProgress_(isatty(STDERR_FILENO))
+        : arguments_(arguments),
+          report_(arguments.json, arguments.verbose),
+          entries_(arguments.files),
+          showProgress_(isatty(STDERR_FILENO))
     {
     }
 
@@ -83,7 +87,11 @@ public:
     bool AskOverwrite(const std::string&) override { return false; }
 
     void RunStarting() override {}
-    void RunEnding() override { ClearProgress(); }
+    void RunEnding() override
+    {
+        ClearProgress();
+        report_.Finish();
+    }
     void SetTips(const std::string&) override {}
     void ClearCancelRequest() override {}
     bool CancelRequested() override { return false; }
@@ -104,25 +112,32 @@ public:
         std::cerr << std::flush;
     }
 
-    void Converted(const fs::path& input, const std::string& output) override { Line("OK", input, output); }
+    void Converted(const fs::path& input, const std::string& output) override { Outcome("OK", input, output, {}); }
     void ConvertedWithProblem(const fs::path& input, const std::string& output, const std::string& note) override
     {
         anyFailed_ = true;
-        Line("OK", input, output + '\t' + note);
+        Outcome("OK", input, output, note);
     }
-    void Skipped(const fs::path& input, const std::string& output) override { Line("SKIPPED", input, output); }
+    void Skipped(const fs::path& input, const std::string& output) override { Outcome("SKIPPED", input, output, {}); }
     void Failed(const fs::path& input, const std::string& text) override
     {
         anyFailed_ = true;
-        Line("FAILED", input, text);
+        Outcome("FAILED", input, {}, text);
     }
     void Log(const fs::path& input, const std::string& text) override
     {
-        if (arguments_.verbose)
-            Note(input, text);
+        ClearProgress();
+        report_.Note(input, text);
     }
     // A note that is said without --verbose too: something asked for was left out.
-    void Note(const fs::path& path, const std::string& text) { Line("NOTE", path, text); }
+    void Notice(const fs::path& path, const std::string& text) { report_.Note(path, text, true); }
+    // A line per folder that could not be read, before the run: its files are missing from it.
+    void ReportUnreadableFolders(const std::vector<app::UnreadableFolder>& folders)
+    {
+        for (const app::UnreadableFolder& folder : folders)
+            Outcome("FAILED", folder.folder, {}, "the folder can't be read: " + folder.reason);
+        report_.Finish();
+    }
 
 private:
     void ClearProgress()
@@ -131,13 +146,14 @@ private:
             std::cerr << "\r\033[K" << std::flush;
     }
 
-    void Line(const char* outcome, const fs::path& input, const std::string& text)
+    void Outcome(const char* status, const fs::path& input, const std::string& output, const std::string& reason)
     {
         ClearProgress();
-        std::cout << outcome << '\t' << input.string() << '\t' << text << std::endl;
+        report_.Outcome(status, input, output, reason);
     }
 
     const cli::ConvertArguments& arguments_;
+    cli::ConvertReport report_;
     std::vector<fs::path> entries_;
     bool showProgress_;
     bool anyFailed_ = false;
@@ -176,31 +192,18 @@ bool WritePlaylist(const cli::ConvertArguments& arguments, const app::TBatchRun&
 {
     const app::PlaylistOutcome outcome = app::CreatePlayList(arguments.target, run.ConvertedFiles());
     for (const std::string& output : outcome.leftOut)
-        frontEnd.Note(output, app::LeftOutOfPlaylistText);
+        frontEnd.Notice(output, app::LeftOutOfPlaylistText);
     if (outcome.error.empty())
         return true;
     std::cerr << app::PlaylistErrorText(outcome) << '\n';
     return false;
 }
 
-// A line per folder that could not be read, before the run: its files are missing from it.
-void ReportUnreadableFolders(const cli::ConvertArguments& arguments)
-{
-    for (const app::UnreadableFolder& folder : arguments.unreadableFolders)
-        std::cout << "FAILED\t" << folder.folder.string() << "\tthe folder can't be read: " << folder.reason
-                  << std::endl;
-}
-
 int Convert(const std::vector<std::string>& args)
 {
     cli::ConvertArguments arguments;
-    std::string usage;
-    const bool parsed = cli::ParseConvertArguments(args, arguments, usage);
-    ReportUnreadableFolders(arguments);
-    if (!parsed) {
-        std::cerr << usage << '\n';
-        return cli::ExitUsage;
-    }
+    if (std::string usage; !cli::ParseConvertArguments(args, arguments, usage))
+        return cli::UsageError("convert", usage);
     const fs::path programFolder = platform::ProgramFolder();
     app::BatchSelection selection;
     try {
@@ -208,6 +211,7 @@ int Convert(const std::vector<std::string>& args)
             return cli::ExitUsage;
         const TEncoder engine;
         CliFrontEnd frontEnd(arguments);
+        frontEnd.ReportUnreadableFolders(arguments.unreadableFolders);
         app::TBatchRun run(frontEnd, programFolder);
         const StopSignalHandlers handlers;
         const auto outcome = run.Execute(selection);
@@ -229,10 +233,26 @@ int Convert(const std::vector<std::string>& args)
 }
 
 const cli::VerbRegistration registration(
-    "convert",
-    "convert --format NAME --preset NAME --target DIR [--prefix TEXT] [--when-exists ignore|overwrite]"
-    " [--copy-tags] [--delete-original] [--playlist] [--priority idle|normal|high|realtime] [--jobs N]"
-    " [--normalize PERCENT] [--verbose] FILE|FOLDER...",
-    Convert);
+    {"convert",
+     "--format NAME --preset NAME --target DIR [--prefix TEXT] [--when-exists ignore|overwrite]"
+     " [--copy-tags] [--delete-original] [--playlist] [--priority idle|normal|high|realtime] [--jobs N]"
+     " [--normalize PERCENT] [--verbose] [--json] FILE|FOLDER...",
+     "  Converts every FILE, and the files below every FOLDER, and prints one line per file\n"
+     "  in list order: OK, SKIPPED or FAILED, the input, then the output or the reason.\n"
+     "  --format NAME         an output format (tremolix-cli formats lists them)\n"
+     "  --preset NAME         a preset of it (tremolix-cli presets FORMAT lists them)\n"
+     "  --target DIR          the output folder\n"
+     "  --prefix TEXT         put before each output name (tag placeholders are filled in)\n"
+     "  --when-exists POLICY  ignore (the default) skips an existing output, overwrite replaces it\n"
+     "  --copy-tags           copies each input's tags into its output\n"
+     "  --delete-original     deletes an input once its output decodes to its length\n"
+     "  --playlist            writes a playlist of the outputs into DIR\n"
+     "  --priority LEVEL      the encoders' priority\n"
+     "  --jobs N              conversions at once, 1 to 16 (default: one per core)\n"
+     "  --normalize PERCENT   scales each file to this peak, 1 to 100 % of full scale\n"
+     "  --verbose             adds NOTE lines: a resampling, tag values the output could not take\n"
+     "  --json                one JSON object per file instead: input, status, output, reason, notes\n"
+     "  --                    every later argument is a FILE, even one beginning with \"-\"\n",
+     Convert, true});
 
 }  // namespace

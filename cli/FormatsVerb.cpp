@@ -15,6 +15,7 @@ int Formats(const std::vector<std::string>& args)
     return cli::ExitOk;
 }
 
-const cli::VerbRegistration registration("formats", "formats", Formats);
+const cli::VerbRegistration registration(
+    {"formats", "", "  The eleven output formats, one name a line, in the order of the format list.\n", Formats});
 
 }  // namespace

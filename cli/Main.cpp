@@ -1,57 +1,75 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QCoreApplication>
+#include <algorithm>
 #include <iostream>
-#include <map>
 
+#include "cli/Output.h"
 #include "cli/Verb.h"
+#include "platform/Version.h"
 
 namespace cli {
 namespace {
 
-struct Verb {
-    const char* usage;
-    VerbFunction function;
-};
-
-std::map<std::string, Verb>& Verbs()
+bool IsJsonOption(const std::string& arg)
 {
-    static std::map<std::string, Verb> verbs;
-    return verbs;
+    return arg == "--json" || arg.starts_with("--json=");
 }
 
-int Usage(const std::string& problem)
+bool AsksForHelp(const std::vector<std::string>& args)
 {
-    std::cerr << "tremolix-cli: " << problem << "\nusage:\n";
-    for (const auto& [name, verb] : Verbs())
-        std::cerr << "  tremolix-cli " << verb.usage << '\n';
+    return args.size() == 1 && (args[0] == "--help" || args[0] == "-h");
+}
+
+int RunVerb(const Verb& verb, const std::vector<std::string>& args)
+{
+    if (AsksForHelp(args)) {
+        PrintVerbHelp(std::cout, verb);
+        return ExitOk;
+    }
+    if (!verb.takesJson && std::any_of(args.begin(), args.end(), IsJsonOption))
+        return UsageError(verb.name, "takes no --json");
+    return verb.function(args);
+}
+
+// A problem before any verb runs: one line on the error stream.
+int ProgramUsageError(const std::string& problem)
+{
+    std::cerr << "tremolix-cli: " << problem << " (usage: tremolix-cli --help)\n";
     return ExitUsage;
+}
+
+int UnknownVerb(const std::string& name)
+{
+    return ProgramUsageError(std::string("unknown ") + (name.starts_with('-') ? "option" : "verb") + " \"" +
+                             Escaped(name) + '"');
+}
+
+int PrintVersion(const std::vector<std::string>& args)
+{
+    if (!args.empty())
+        return ProgramUsageError("--version takes no arguments");
+    std::cout << "tremolix-cli " << platform::VersionText << '\n';
+    return ExitOk;
 }
 
 }  // namespace
-
-int UsageError(const std::string& verb, const std::string& problem)
-{
-    std::cerr << "tremolix-cli " << verb << ": " << problem << '\n';
-    if (const auto found = Verbs().find(verb); found != Verbs().end())
-        std::cerr << "usage: tremolix-cli " << found->second.usage << '\n';
-    return ExitUsage;
-}
-
-VerbRegistration::VerbRegistration(const char* name, const char* usage, VerbFunction function)
-{
-    Verbs()[name] = Verb{usage, function};
-}
-
 }  // namespace cli
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("Tremolix Audio Converter");
-    if (argc < 2)
-        return cli::Usage("no verb given");
-    const auto verb = cli::Verbs().find(argv[1]);
-    if (verb == cli::Verbs().end())
-        return cli::Usage(std::string("unknown verb \"") + argv[1] + "\"");
-    return verb->second.function(std::vector<std::string>(argv + 2, argv + argc));
+    if (argc < 2) {
+        std::cerr << "tremolix-cli: no verb given\n";
+        cli::PrintUsage(std::cerr);
+        return cli::ExitUsage;
+    }
+    std::string name = argv[1];
+    const std::vector<std::string> args(argv + 2, argv + argc);
+    if (name == "--version")
+        return cli::PrintVersion(args);
+    if (name == "--help" || name == "-h")
+        name = "help";
+    const cli::Verb* verb = cli::FindVerb(name);
+    return verb ? cli::RunVerb(*verb, args) : cli::UnknownVerb(name);
 }

@@ -36,6 +36,10 @@ int Presets(const std::vector<std::string>& args)
     return cli::ExitOk;
 }
 
-const cli::VerbRegistration registration("presets", "presets FORMAT", Presets);
+const cli::VerbRegistration registration(
+    {"presets", "FORMAT",
+     "  The presets of one output format, one name a line. FORMAT is its full name as\n"
+     "  tremolix-cli formats lists it (letter case ignored); quote a name with blanks.\n",
+     Presets});
 
 }  // namespace

@@ -3,8 +3,13 @@
 
 #include <iostream>
 
+#include "cli/FileArguments.h"
+#include "cli/Output.h"
 #include "cli/Verb.h"
+#include "engine/AudioLibrary.h"
 #include "engine/Encoder.h"
+#include "engine/FormatTable.h"
+#include "tags/TagInfo.h"
 
 namespace {
 
@@ -15,42 +20,88 @@ std::string InputFormatText(const TAudioProperty& property)
            " SampleRate: " + std::to_string(property.SampleRate) + "hz";
 }
 
-// Prints each readable file's line; returns the files no decoder opens.
-std::vector<std::string> ProbeFiles(TEncoder& encoder, const std::vector<std::string>& files)
+void PrintProperty(bool json, const std::string& file, const TAudioProperty& property)
+{
+    if (!json) {
+        std::cout << cli::Escaped(file) << '\t' << InputFormatText(property) << '\t' << property.Duration << '\t'
+                  << property.Size << '\n';
+        return;
+    }
+    cli::PrintJsonLine({{"file", cli::JsonText(file)},
+                        {"format", cli::JsonText(engine::KindNameOfFile(file))},
+                        {"bitrate", property.Bitrate},
+                        {"channels", property.Channels},
+                        {"sampleRate", property.SampleRate},
+                        {"duration", property.Milliseconds / 1000.0},
+                        {"size", qint64(property.Bytes)}});
+}
+
+// Why the decoders refused the file: the path's own problem (missing, a
+// folder) says more than their failure does.
+std::string OpenProblem(const std::string& file)
+{
+    if (std::string problem = TagFileProblem(file); !problem.empty())
+        return problem;
+    return AudioLibrary::ErrorGetCode() == AudioLibrary::ErrorFileOpen ? "cannot be opened" : "no decoder reads it";
+}
+
+// Shows each file, or with json the error object of one no decoder opens;
+// returns those files.
+std::vector<std::string> ProbeFiles(TEncoder& encoder, const cli::FileArguments& arguments)
 {
     std::vector<std::string> failed;
-    for (const std::string& file : files) {
+    for (const std::string& file : arguments.files) {
         TAudioProperty property;
-        if (encoder.OpenInput(file, 0, true, &property) == 0) {
-            failed.push_back(file);
+        if (encoder.OpenInput(file, 0, true, &property) != 0) {
+            PrintProperty(arguments.json, file, property);
             continue;
         }
-        std::cout << file << '\t' << InputFormatText(property) << '\t' << property.Duration << '\t'
-                  << property.Size << '\n';
+        failed.push_back(file);
+        if (arguments.json)
+            cli::ReportFileProblem(true, file, OpenProblem(file));
     }
     return failed;
 }
 
+// The plain list has the form of the main window's warning.
+void PrintFailedList(const std::vector<std::string>& failed)
+{
+    std::cerr << "Files open failed:\n";
+    for (const std::string& file : failed)
+        std::cerr << cli::Escaped(file) << '\n';
+}
+
 int Probe(const std::vector<std::string>& args)
 {
-    if (args.empty())
+    cli::FileArguments arguments;
+    if (std::string problem; !cli::ParseFileArguments(args, false, arguments, problem))
+        return cli::UsageError("probe", problem);
+    if (arguments.files.empty())
         return cli::UsageError("probe", "no FILE given");
     std::vector<std::string> failed;
     try {
         TEncoder encoder;
-        failed = ProbeFiles(encoder, args);
+        failed = ProbeFiles(encoder, arguments);
     } catch (const EncoderError& error) {
         std::cerr << error.what() << '\n';
         return cli::ExitFailed;
     }
     if (failed.empty())
         return cli::ExitOk;
-    std::cerr << "Files open failed:\n";
-    for (const std::string& file : failed)
-        std::cerr << file << '\n';
+    if (!arguments.json)
+        PrintFailedList(failed);
     return cli::ExitFailed;
 }
 
-const cli::VerbRegistration registration("probe", "probe FILE...", Probe);
+const cli::VerbRegistration registration(
+    {"probe", "[--json] FILE...",
+     "  One line per FILE: its name, bitrate, channels and sample rate, duration and size,\n"
+     "  tab-separated, as the file list shows them. The files no decoder opens follow on\n"
+     "  the error stream, one name a line under \"Files open failed:\"; the exit status is 1.\n"
+     "  --json  one JSON object per file instead: file, format, bitrate (kbit/s),\n"
+     "          channels, sampleRate (Hz), duration (seconds), size (bytes), or file\n"
+     "          and error\n"
+     "  --      every later argument is a FILE, even one beginning with \"-\"\n",
+     Probe, true});
 
 }  // namespace

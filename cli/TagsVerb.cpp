@@ -1,10 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// tremolix-cli tags FILE [--set Field=value ...]: the unified tag record.
+// tremolix-cli tags FILE... [--set Field=value ...]: the unified tag record.
 
+#include <QJsonObject>
 #include <iostream>
 
+#include "cli/FileArguments.h"
+#include "cli/Output.h"
 #include "cli/Verb.h"
 #include "tags/TagInfo.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -16,43 +21,81 @@ int FieldIndex(const std::string& name)
     return -1;
 }
 
+int SettingField(const std::string& setting)
+{
+    const auto eq = setting.find('=');
+    return eq == std::string::npos ? -1 : FieldIndex(setting.substr(0, eq));
+}
+
 // Field=value pairs into the record; false with the reason on a bad one.
 bool ApplySettings(const std::vector<std::string>& settings, TTAGInfo& info, std::string& problem)
 {
     for (const auto& setting : settings) {
-        const auto eq = setting.find('=');
-        const int index = eq == std::string::npos ? -1 : FieldIndex(setting.substr(0, eq));
+        const int index = SettingField(setting);
         if (index < 0) {
             problem = "unknown field in " + setting + " (fields: Track Title Artist Album Year Comment "
                       "Genre Composer EncodedBy Copyright Language URL)";
             return false;
         }
-        TagField(info, std::size_t(index)) = setting.substr(eq + 1);
+        TagField(info, std::size_t(index)) = setting.substr(setting.find('=') + 1);
     }
     return true;
 }
 
-void Print(const TTAGInfo& info)
+// What is wrong with the arguments as a whole; empty when they make a run.
+std::string ArgumentsProblem(const cli::FileArguments& arguments)
 {
+    if (arguments.files.empty())
+        return "no FILE given";
+    // A Field=value that names no file is a setting whose --set was left out.
+    for (const std::string& file : arguments.files) {
+        std::error_code ec;
+        if (SettingField(file) >= 0 && !fs::exists(file, ec))
+            return "expected --set after FILE, got \"" + file + "\"";
+    }
+    if (arguments.set && arguments.settings.empty())
+        return "--set needs at least one Field=value";
+    TTAGInfo checked;
+    std::string problem;
+    ApplySettings(arguments.settings, checked, problem);
+    return problem;
+}
+
+// With several files each block starts with the file's own line.
+void Print(const cli::FileArguments& arguments, const std::string& file, const TTAGInfo& info)
+{
+    if (arguments.json) {
+        QJsonObject tags;
+        for (std::size_t i = 0; i < TagFieldNames.size(); ++i)
+            tags.insert(TagFieldNames[i], cli::JsonText(TagField(info, i)));
+        cli::PrintJsonLine({{"file", cli::JsonText(file)}, {"tags", tags}});
+        return;
+    }
+    if (arguments.files.size() > 1)
+        std::cout << "File=" << cli::Escaped(file) << '\n';
+    // Values as stored, a newline in a comment included: the form scripts read.
     for (std::size_t i = 0; i < TagFieldNames.size(); ++i)
         std::cout << TagFieldNames[i] << '=' << TagField(info, i) << '\n';
 }
 
 // Prints the record, or writes the settings into it; why not, naming the file.
-std::string ShowOrSet(const std::filesystem::path& file, const std::vector<std::string>& settings)
+std::string ShowOrSet(const cli::FileArguments& arguments, const std::string& file)
 {
     if (std::string problem = TagFileProblem(file); !problem.empty())
         return problem;
     try {
         TTAGInfo info;
         ReadTagInfo(file, info);
-        if (settings.empty()) {
-            Print(info);
+        if (!arguments.set) {
+            Print(arguments, file, info);
             return {};
         }
         std::string problem;
-        ApplySettings(settings, info, problem);
-        return WriteTagInfo(file, info);
+        ApplySettings(arguments.settings, info, problem);
+        problem = WriteTagInfo(file, info);
+        if (problem.empty() && arguments.json)
+            cli::PrintJsonLine({{"file", cli::JsonText(file)}, {"written", true}});
+        return problem;
     } catch (const std::exception& error) {
         return error.what();
     }
@@ -60,24 +103,33 @@ std::string ShowOrSet(const std::filesystem::path& file, const std::vector<std::
 
 int Tags(const std::vector<std::string>& args)
 {
-    if (args.empty())
-        return cli::UsageError("tags", "no FILE given");
-    if (args.size() > 1 && args[1] != "--set")
-        return cli::UsageError("tags", "expected --set after FILE, got \"" + args[1] + "\"");
-    if (args.size() == 2)
-        return cli::UsageError("tags", "--set needs at least one Field=value");
-    const std::vector<std::string> settings(args.begin() + std::min<std::size_t>(2, args.size()), args.end());
-    TTAGInfo checked;
+    cli::FileArguments arguments;
     std::string problem;
-    if (!ApplySettings(settings, checked, problem))
+    if (!cli::ParseFileArguments(args, true, arguments, problem) ||
+        !(problem = ArgumentsProblem(arguments)).empty())
         return cli::UsageError("tags", problem);
-    problem = ShowOrSet(args[0], settings);
-    if (problem.empty())
-        return cli::ExitOk;
-    std::cerr << problem << '\n';
-    return cli::ExitFailed;
+    int status = cli::ExitOk;
+    for (const std::string& file : arguments.files) {
+        if (problem = ShowOrSet(arguments, file); !problem.empty()) {
+            cli::ReportFileProblem(arguments.json, file, problem);
+            status = cli::ExitFailed;
+        }
+    }
+    return status;
 }
 
-const cli::VerbRegistration registration("tags", "tags FILE [--set Field=value ...]", Tags);
+const cli::VerbRegistration registration(
+    {"tags", "[--json] FILE... [--set Field=value ...]",
+     "  Shows the tag record of each FILE as Field=value lines; with several files each\n"
+     "  block starts with a File=NAME line. A file that cannot be read or written gets its\n"
+     "  own line on the error stream; the others go on, and the exit status is 1.\n"
+     "  --set Field=value ...  writes these values into every FILE, changing only the\n"
+     "                         fields whose value differs; fields: Track Title Artist\n"
+     "                         Album Year Comment Genre Composer EncodedBy Copyright\n"
+     "                         Language URL\n"
+     "  --json                 one JSON object per file instead: file and tags, file and\n"
+     "                         written after --set, or file and error\n"
+     "  --                     every later argument is a FILE, even one beginning with \"-\"\n",
+     Tags, true});
 
 }  // namespace

@@ -66,8 +66,10 @@ AudioLibrary::Handle TEncoder::OpenInput(const std::filesystem::path& path, std:
     if (property) {
         const double seconds =
             AudioLibrary::ChannelBytes2Seconds(handle, AudioLibrary::ChannelGetLength(handle));
-        property->Duration = engine::FormatDuration(Truncate<std::uint32_t>(seconds * 1000));
-        property->Size = engine::FormatSize(FileSize64(path));
+        property->Milliseconds = Truncate<std::uint32_t>(seconds * 1000);
+        property->Duration = engine::FormatDuration(property->Milliseconds);
+        property->Bytes = FileSize64(path);
+        property->Size = engine::FormatSize(property->Bytes);
         AudioLibrary::ChannelInfo info;
         AudioLibrary::ChannelGetInfo(handle, info);
         property->Channels = (info.flags & AudioLibrary::InfoFlagMono) ? 1 : 2;

@@ -16,8 +16,10 @@
 #include "engine/FormatTable.h"
 
 struct TAudioProperty {
-    std::string Size;
-    std::string Duration;
+    std::string Size;      // as the file list shows it
+    std::string Duration;  // as the file list shows it
+    std::int64_t Bytes = 0;
+    std::uint32_t Milliseconds = 0;
     std::int32_t Channels = 0;    // 1 mono, 2 stereo
     std::int32_t SampleRate = 0;  // Hz
     std::int32_t Bitrate = 0;     // average kbit/s

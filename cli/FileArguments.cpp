@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/FileArguments.h"
+
+#include "cli/JsonOption.h"
+
+namespace cli {
+
+bool ParseFileArguments(const std::vector<std::string>& args, bool withSettings, FileArguments& parsed,
+                        std::string& problem)
+{
+    bool namesOnly = false;
+    for (const std::string& arg : args) {
+        if (namesOnly) {
+            parsed.files.push_back(arg);
+        } else if (arg.size() < 2 || arg[0] != '-') {
+            (parsed.set ? parsed.settings : parsed.files).push_back(arg);
+        } else if (arg == "--") {
+            namesOnly = true;
+        } else if (TakeJsonOption(arg, parsed.json, problem)) {
+            if (!problem.empty())
+                return false;
+        } else if (withSettings && arg == "--set") {
+            parsed.set = true;
+        } else {
+            problem = "unknown option " + arg + " (a file whose name begins with \"-\" goes after \"--\")";
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace cli
