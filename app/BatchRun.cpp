@@ -14,8 +14,9 @@
 
 #include "app/TagSteps.h"
 #include "engine/OutputCheck.h"
-#include "engine/PartFile.h"
 #include "engine/Unzipfile.h"
+#include "platform/FileStamp.h"
+#include "platform/TemporaryNames.h"
 
 namespace fs = std::filesystem;
 
@@ -56,6 +57,19 @@ std::string InputProblem(const fs::path& input)
     if (access(input.c_str(), R_OK) != 0)
         return "The file \"" + input.string() + "\" can't be read: " + std::strerror(errno);
     return {};
+}
+
+std::string Joined(const std::vector<std::string>& values)
+{
+    std::string list;
+    for (const std::string& value : values)
+        list += (list.empty() ? "" : ", ") + value;
+    return list;
+}
+
+std::string NotCopiedText(const std::vector<std::string>& values)
+{
+    return "tags: " + std::to_string(values.size()) + " values not copied";
 }
 
 }  // namespace
@@ -203,6 +217,7 @@ bool TBatchRun::StartEntry(int position)
         entry.job->Apply(settings_);
         entry.job->InputFile = fs::absolute(entry.input);
         entry.job->OutputFile = fs::absolute(entry.output);
+        entry.job->CommitLater = true;
         entry.job->Start();
     }
     entries_.push_back(std::move(entry));
@@ -227,6 +242,8 @@ std::string TBatchRun::PrepareEntry(Entry& entry)
     frontEnd_.SetTips("Process: from " + entry.input.string() + " to " + entry.output);
     if (SamePath(entry.input, entry.output))
         return SameFileText;
+    if (std::string problem = platform::NameFitProblem(entry.output); !problem.empty())
+        return problem;
     entry.key = PathKey(entry.output);
     if (const auto earlier = written_.find(entry.key); earlier != written_.end())
         return "The output file was already written in this run from \"" + earlier->second.string() +
@@ -243,7 +260,7 @@ std::string TBatchRun::PrepareEntry(Entry& entry)
     if (!fs::is_directory(folder, ec) && !fs::create_directories(folder, ec))
         return "Can't create the folder \"" + folder.string() + "\": " + ec.message();
     if (cleanedFolders_.insert(folder).second)
-        engine::RemoveStaleParts(folder);
+        platform::RemoveStaleTemporaries(folder);
     return {};
 }
 
@@ -264,10 +281,12 @@ bool TBatchRun::MayWriteOutput(const std::string& output)
     return false;
 }
 
+// A job's output gets its final name only when its entry is finished in
+// list order, so a job that is done still holds its output until then.
 bool TBatchRun::OutputRunning(const std::string& key) const
 {
     for (const Entry& entry : entries_)
-        if (entry.job && !entry.job->Done && entry.key == key)
+        if (entry.job && entry.key == key)
             return true;
     return false;
 }
@@ -359,7 +378,10 @@ void TBatchRun::FinishEntry(Entry& entry)
         ++head_;
         return;
     }
-    const std::string failure = entry.job ? (entry.job->Succeeded ? "" : entry.job->ErrorText) : entry.failure;
+    std::string failure = entry.job ? (entry.job->Succeeded ? "" : entry.job->ErrorText) : entry.failure;
+    std::vector<std::string> notCopied;
+    if (failure.empty())
+        failure = CompleteOutput(entry, notCopied);
     if (!failure.empty()) {
         ++summary_.failed;
         summary_.failures.push_back(entry.input.string() + ": " + failure);
@@ -369,59 +391,78 @@ void TBatchRun::FinishEntry(Entry& entry)
         return;
     }
     written_[entry.key] = entry.input;
-    FinishConverted(entry);
+    FinishConverted(entry, notCopied);
 }
 
-void TBatchRun::FinishConverted(const Entry& entry)
+std::string TBatchRun::CompleteOutput(const Entry& entry, std::vector<std::string>& notCopied)
 {
     QCoreApplication::processEvents();
-    std::vector<std::string> notCopied;
-    const Kept kept = AfterConversion(entry, notCopied);
-    convertedFiles_.push_back(entry.output);
-    ++summary_.converted;
-    if (!kept.note.empty()) {
-        frontEnd_.ConvertedWithProblem(entry.input, entry.output, kept.note);
-        frontEnd_.SetResult(head_, kept.result);
-        ++head_;
-        return;
-    }
-    frontEnd_.Converted(entry.input, entry.output);
-    if (!entry.job->Note.empty())
-        frontEnd_.Log(entry.input, entry.job->Note);
-    std::error_code ec;
-    if (!notCopied.empty()) {
-        std::string list;
-        for (const std::string& value : notCopied)
-            list += (list.empty() ? "" : ", ") + value;
-        const std::string text = "tags: " + std::to_string(notCopied.size()) + " values not copied";
-        frontEnd_.Log(entry.input, text + ": " + list);
-        // No loss is silent: the entry stays to say so, while its input does.
-        if (fs::exists(entry.input, ec)) {
-            frontEnd_.SetResult(head_, text);
-            frontEnd_.SetResultTip(head_, list);
-            ++head_;
-            return;
+    if (frontEnd_.CopyTagsChosen()) {
+        const fs::path part = entry.job->PartFile;
+        try {
+            notCopied = CopyTags(entry.input, part);
+        } catch (const std::exception& error) {
+            // The reason names the file the user knows, not its part file.
+            std::string why = error.what();
+            for (std::size_t at; (at = why.find(part.string())) != std::string::npos;)
+                why.replace(at, part.string().size(), entry.job->OutputFile.string());
+            return "Tags not copied: " + why;
         }
     }
-    frontEnd_.RemoveEntry(head_);
-    frontEnd_.UpdateFileCount();
+    std::string error;
+    return entry.job->CommitOutput(error) ? std::string() : error;
 }
 
-TBatchRun::Kept TBatchRun::AfterConversion(const Entry& entry, std::vector<std::string>& notCopied)
+void TBatchRun::FinishConverted(const Entry& entry, const std::vector<std::string>& notCopied)
 {
-    std::string why;
-    if (frontEnd_.CopyTagsChosen()) {
-        try {
-            notCopied = CopyTags(entry.input, entry.output);
-        } catch (const std::exception& error) {
-            why = std::string("tags not copied: ") + error.what();
-        }
+    const Kept kept = DeleteOriginal(entry);
+    convertedFiles_.push_back(entry.output);
+    ++summary_.converted;
+    if (kept.note.empty())
+        frontEnd_.Converted(entry.input, entry.output);
+    else
+        frontEnd_.ConvertedWithProblem(entry.input, entry.output, kept.note);
+    LogNotes(entry, notCopied);
+    std::string result = kept.result;
+    std::error_code ec;
+    // No loss is silent: the entry stays to say so, while its input does.
+    if (result.empty() && fs::exists(entry.input, ec)) {
+        result = entry.job->EndedEarly;
+        if (!notCopied.empty())
+            result += (result.empty() ? "" : "; ") + NotCopiedText(notCopied);
     }
+    if (result.empty()) {
+        frontEnd_.RemoveEntry(head_);
+        frontEnd_.UpdateFileCount();
+        return;
+    }
+    frontEnd_.SetResult(head_, result);
+    if (!notCopied.empty())
+        frontEnd_.SetResultTip(head_, Joined(notCopied));
+    ++head_;
+}
+
+void TBatchRun::LogNotes(const Entry& entry, const std::vector<std::string>& notCopied)
+{
+    for (const std::string& note : {entry.job->Note, entry.job->EndedEarly})
+        if (!note.empty())
+            frontEnd_.Log(entry.input, note);
+    if (!notCopied.empty())
+        frontEnd_.Log(entry.input, NotCopiedText(notCopied) + ": " + Joined(notCopied));
+}
+
+TBatchRun::Kept TBatchRun::DeleteOriginal(const Entry& entry)
+{
     if (!frontEnd_.DeleteOriginalChosen())
-        return why.empty() ? Kept{} : Kept{"T" + why.substr(1), why};
-    // The original goes only when its output is known to hold all of it.
+        return {};
+    const TConversionJob& job = *entry.job;
+    // The original goes only when its output is known to hold all of it,
+    // and it is still the file that was converted.
+    std::string why = job.EndedEarly;
+    if (why.empty() && (!job.InputStamp || platform::StampOf(entry.input) != job.InputStamp))
+        why = "the input changed during conversion";
     if (why.empty())
-        engine::VerifyOutput(entry.output, entry.job->DecodedSeconds(), why);
+        engine::VerifyOutput(entry.output, job.DecodedSeconds(), why);
     if (!why.empty())
         return {"Original kept: " + why, "original kept: " + why};
     std::error_code ec;

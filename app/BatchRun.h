@@ -84,7 +84,7 @@ public:
 
     // Outcomes of each entry in list order, for front ends that report them.
     virtual void Converted(const std::filesystem::path&, const std::string&) {}
-    // Converted, but the original was kept or the tags not copied.
+    // Converted, but the original was kept.
     virtual void ConvertedWithProblem(const std::filesystem::path&, const std::string&, const std::string&) {}
     virtual void Skipped(const std::filesystem::path&, const std::string&) {}
     virtual void Failed(const std::filesystem::path&, const std::string&) {}
@@ -148,16 +148,20 @@ private:
     void WaitForAnyJob(int milliseconds);
     void FinishReadyEntries();
     void FinishEntry(Entry& entry);
-    void FinishConverted(const Entry& entry);
+    // Copies the tags into the part file, as chosen, and only then gives the
+    // output its final name; the text of a failure, empty on success.
+    // notCopied gets the values the output could not take.
+    std::string CompleteOutput(const Entry& entry, std::vector<std::string>& notCopied);
+    void FinishConverted(const Entry& entry, const std::vector<std::string>& notCopied);
+    void LogNotes(const Entry& entry, const std::vector<std::string>& notCopied);
     // Why a converted entry stays in the list: its Result text and the
     // note of its report line; both empty when it leaves the list.
     struct Kept {
         std::string result;
         std::string note;
     };
-    // Copies the tags and deletes the original, as chosen; notCopied gets
-    // the values the output could not take.
-    Kept AfterConversion(const Entry& entry, std::vector<std::string>& notCopied);
+    // Deletes the original, as chosen, when nothing speaks against it.
+    Kept DeleteOriginal(const Entry& entry);
     bool UnpackProgram(const std::string& member);
     void RemoveUnpackedProgram();
 

@@ -120,6 +120,12 @@ std::uint64_t ChannelGetLength(Handle handle)
     return stream ? stream->Length() : 0;
 }
 
+std::uint64_t ChannelGetStatedLength(Handle handle)
+{
+    const auto stream = StreamOf(handle);
+    return stream ? stream->StatedLength() : 0;
+}
+
 std::uint64_t ChannelGetPosition(Handle handle)
 {
     const auto stream = StreamOf(handle);

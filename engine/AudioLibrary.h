@@ -55,6 +55,9 @@ bool ChannelGetInfo(Handle handle, ChannelInfo& info);
 std::uint32_t ChannelGetRate(Handle handle);  // the rate attribute, Hz
 std::uint64_t ChannelGetLength(Handle handle);    // PCM bytes, whole stream
 std::uint64_t ChannelGetPosition(Handle handle);  // PCM bytes delivered
+// PCM bytes the container states for the whole stream, even after a decode
+// ended short of them; 0 when it states none or guesses from the bit rate.
+std::uint64_t ChannelGetStatedLength(Handle handle);
 double ChannelBytes2Seconds(Handle handle, std::uint64_t bytes);
 std::uint64_t StreamGetFileSize(Handle handle);   // source file size, bytes
 bool ChannelIsActive(Handle handle);  // false once the last data is out

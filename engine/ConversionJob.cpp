@@ -8,11 +8,13 @@
 #include <QEventLoop>
 #include <QMetaObject>
 #include <QTimer>
+#include <cctype>
+#include <cstdio>
 #include <exception>
 
 #include "engine/ConvertThread.h"
 #include "engine/Normalize.h"
-#include "engine/PartFile.h"
+#include "engine/OutputCheck.h"
 #include "engine/PcmFeed.h"
 #include "engine/Unzipfile.h"
 
@@ -35,6 +37,23 @@ private:
 };
 
 constexpr const char* NoAudioText = "The input holds no audio";
+constexpr const char* CancelledText = "Operation is cancelled";
+// A decode that ends this much before the stated length is worth a note.
+constexpr double EarlyEndSeconds = 1.0;
+
+// "1.6 s" below a minute, "1:14" or "1:02:03" above.
+std::string SpokenLength(double seconds)
+{
+    char text[32];
+    const long whole = long(seconds);
+    if (seconds < 60)
+        std::snprintf(text, sizeof text, "%.1f s", seconds);
+    else if (whole < 3600)
+        std::snprintf(text, sizeof text, "%ld:%02ld", whole / 60, whole % 60);
+    else
+        std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", whole / 3600, whole / 60 % 60, whole % 60);
+    return text;
+}
 
 }  // namespace
 
@@ -62,6 +81,8 @@ void TConversionJob::Start()
         Worker->Join();
     Worker.reset();
     Done = false;
+    // Cleared here, not by the worker, so that a Cancel right after Start holds.
+    Cancelled = false;
     auto worker = std::make_shared<TConvertThread>(*this);
     const TConvertThread* const self = worker.get();
     Worker = worker;
@@ -92,38 +113,93 @@ double TConversionJob::DecodedSeconds() const
 void TConversionJob::Run()
 {
     Succeeded = false;
-    Cancelled = false;
     Percent = 0;
     Finished = false;
     Decoded = false;
     decodedBytes_ = 0;
+    statedBytes_ = 0;
     decodeEnded_ = false;
     Note.clear();
+    EndedEarly.clear();
+    InputStamp.reset();
     bytesPerSecond_ = 0;
+    bool produced = false;
     try {
-        engine::PartFile part;
-        bool converted = part.Create(OutputFile, ErrorText);
-        if (converted) {
-            PartFile = part.Path();
-            converted = Convert();
-        }
-        // An input that opened but gave nothing is no conversion, whatever
-        // the encoder made of it.
-        if (!Cancelled && decodeEnded_ && decodedBytes_ == 0) {
-            ErrorText = NoAudioText;
-            converted = false;
-        }
-        converted = converted && part.Commit(ErrorText);
-        PartFile.clear();
-        Finished = true;
-        Succeeded = converted;
+        produced = Produce() && (CommitLater || CommitOutput(ErrorText));
     } catch (const std::exception& error) {
         ErrorText = error.what();
-        Finished = true;
     } catch (...) {
         ErrorText = "undefined Error";
-        Finished = true;
     }
+    if (!produced) {
+        part_.Discard();
+        PartFile.clear();
+    }
+    Finished = true;
+    Succeeded = produced;
+}
+
+bool TConversionJob::CommitOutput(std::string& error)
+{
+    const bool committed = part_.Commit(error);
+    if (!committed)
+        part_.Discard();
+    PartFile.clear();
+    return committed;
+}
+
+bool TConversionJob::Produce()
+{
+    if (StopIfCancelled() || !part_.Create(OutputFile, ErrorText))
+        return false;
+    PartFile = part_.Path();
+    InputStamp = platform::StampOf(InputFile);
+    const bool converted = Convert();
+    if (StopIfCancelled())
+        return false;
+    // An input that opened but gave nothing is no conversion, whatever
+    // the encoder made of it.
+    if (decodeEnded_ && decodedBytes_ == 0) {
+        ErrorText = NoAudioText;
+        return false;
+    }
+    if (!CheckOutput(converted) || StopIfCancelled())
+        return false;
+    NoteEarlyEnd();
+    return true;
+}
+
+bool TConversionJob::StopIfCancelled()
+{
+    if (Cancelled)
+        ErrorText = CancelledText;
+    return Cancelled;
+}
+
+// The part file must hold all of the decoded audio: some encoders exit 0
+// after failed writes. A full disk is named as the cause where it is one.
+bool TConversionJob::CheckOutput(bool converted)
+{
+    std::string why;
+    if (converted && engine::VerifyOutput(PartFile, DecodedSeconds(), why))
+        return true;
+    if (converted)
+        ErrorText = char(std::toupper(static_cast<unsigned char>(why[0]))) + why.substr(1);
+    // Only an encoder that ran can have met a full disk.
+    if (bytesPerSecond_ <= 0)
+        return false;
+    if (const std::string failure = engine::WriteFailure(PartFile); !failure.empty())
+        ErrorText = "Can't write the output file \"" + OutputFile.string() + "\": " + failure + " (" + ErrorText + ")";
+    return false;
+}
+
+void TConversionJob::NoteEarlyEnd()
+{
+    if (!decodeEnded_ || bytesPerSecond_ <= 0)
+        return;
+    const double stated = double(statedBytes_) / bytesPerSecond_;
+    if (stated - DecodedSeconds() > EarlyEndSeconds)
+        EndedEarly = "the input ended after " + SpokenLength(DecodedSeconds()) + " of " + SpokenLength(stated);
 }
 
 bool TConversionJob::Convert()
@@ -198,6 +274,7 @@ bool TConversionJob::OpenDecoder()
     AudioLibrary::ChannelInfo info;
     AudioLibrary::ChannelGetInfo(Channel, info);
     bytesPerSecond_ = double(AudioLibrary::ChannelGetRate(Channel)) * (info.chans == 1 ? 2 : 4);
+    statedBytes_ = AudioLibrary::ChannelGetStatedLength(Channel);
     return true;
 }
 
@@ -207,7 +284,7 @@ bool TConversionJob::Normalize(std::uint32_t rate)
 {
     const std::optional<double> peak = engine::MeasureFilePeak(InputFile, rate, Cancelled);
     if (!peak) {
-        ErrorText = Cancelled ? "Operation is cancelled" : "decode data error!";
+        ErrorText = Cancelled ? CancelledText : "decode data error!";
         return false;
     }
     AudioLibrary::ChannelSetGain(Channel, engine::NormalizeGain(*peak, NormalizePercent));

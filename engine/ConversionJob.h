@@ -4,19 +4,23 @@
 // One conversion job: one input decoded and encoded into one output, on a
 // worker thread of its own, so that a run may keep several going at once.
 // The output is written under a hidden temporary name beside its final name
-// and renamed onto it only once the encoder has succeeded.
+// and renamed onto it only once the encoder has succeeded and the output is
+// known to hold all of the decoded audio.
 
 #include <QObject>
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/AudioLibrary.h"
 #include "engine/Encoder.h"
 #include "engine/FormatTable.h"
+#include "engine/PartFile.h"
+#include "platform/FileStamp.h"
 
 class TConvertThread;
 
@@ -49,7 +53,8 @@ public:
     void Apply(const TJobSettings& settings);
 
     // Start returns at once; Done is set on this object's thread once the
-    // worker has finished everything.
+    // worker has finished everything. A Cancel at any moment after Start,
+    // even before the worker runs, stops the job.
     void Start();
     void Cancel();
     // Processes this thread's events until Done is set or the time is up.
@@ -71,9 +76,16 @@ public:
     // Seconds of audio the decode delivered (valid once Decoded).
     double DecodedSeconds() const;
 
+    // With CommitLater, renames a succeeded job's part file onto OutputFile;
+    // false with the reason when that fails, the part file then removed.
+    bool CommitOutput(std::string& error);
+
     // Set before Start.
     std::filesystem::path InputFile;
     std::filesystem::path OutputFile;
+    // A succeeded job leaves its output under PartFile for the caller to
+    // finish (the tag copy) and commit; a job destroyed first removes it.
+    bool CommitLater = false;
 
     // Shared between the window's thread and the worker.
     std::atomic<bool> Cancelled{false};
@@ -90,12 +102,22 @@ public:
     std::string ErrorText;
     // What the job changed on the way, for the run's log ("resampled ...").
     std::string Note;
+    // Set when the input's decode ended well before the length its
+    // container states: "the input ended after 1.6 s of 1:14".
+    std::string EndedEarly;
+    // The input as it was when its decode began.
+    std::optional<platform::FileStamp> InputStamp;
 
 signals:
     // Emitted on this object's thread right after Done is set.
     void JobDone();
 
 private:
+    // Everything up to the commit; false with the error text set.
+    bool Produce();
+    bool StopIfCancelled();
+    bool CheckOutput(bool converted);
+    void NoteEarlyEnd();
     bool Convert();
     bool ConvertThroughWav();
     bool ConvertStreaming();
@@ -107,8 +129,10 @@ private:
     void CountDecoded(std::uint64_t bytes) { decodedBytes_ += bytes; }
 
     std::uint64_t decodedBytes_ = 0;
+    std::uint64_t statedBytes_ = 0;  // the input's length as its container states it
     bool decodeEnded_ = false;  // the decoder delivered its last data
     double bytesPerSecond_ = 0;
+    engine::PartFile part_;
     // The running job's worker. Declared last so that it is stopped and
     // waited for before any field it uses is destroyed.
     std::shared_ptr<TConvertThread> Worker;

@@ -5,7 +5,6 @@
 
 #include "engine/ConversionJob.h"
 
-#include <chrono>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -34,11 +33,7 @@ TConvertThread::~TConvertThread()
 {
     if (!thread_.joinable())
         return;
-    // The job clears the request when it begins, so it is repeated.
-    while (!ended_) {
-        Job.Cancel();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    Job.Cancel();
     thread_.join();
 }
 
@@ -58,6 +53,5 @@ void TConvertThread::Execute(int niceValue, const std::function<void()>& onEnd)
     // On Linux the nice value belongs to the thread; a refused change is ignored.
     setpriority(PRIO_PROCESS, gettid(), niceValue);
     Job.Run();
-    ended_ = true;
     onEnd();
 }

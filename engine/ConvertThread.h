@@ -3,7 +3,6 @@
 
 // The worker thread that runs one conversion job.
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <thread>
@@ -31,5 +30,4 @@ private:
     void Execute(int niceValue, const std::function<void()>& onEnd);
 
     std::thread thread_;
-    std::atomic<bool> ended_{false};
 };

@@ -31,6 +31,9 @@ public:
     // The container's length until the end is reached, then the exact one;
     // never below the position.
     std::uint64_t Length() const;
+    // The length the file declares, whatever was read; 0 when it declares
+    // none or the container only guesses one from the bit rate.
+    std::uint64_t StatedLength() const { return source_->DeclaredFrames(rate_) * BlockAlign(); }
     bool Active() const;
     // Whole sample frames, up to bytes; -1 on a conversion failure.
     std::int32_t Read(void* buffer, std::uint32_t bytes);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -31,6 +32,21 @@ public:
     // Sample frames at the given rate that the container states for the
     // stream, 0 when it states none.
     std::uint64_t StatedFrames(int rate) const;
+    // Sample frames at the given rate that the file declares for the
+    // stream even when it ends before them; 0 when it declares none or the
+    // length is only a guess from the bit rate.
+    std::uint64_t DeclaredFrames(int rate) const;
+
+    // The stream's span read from its packets' timestamps: from its first
+    // packet to the end of its last whole one (a packet cut short by the end
+    // of the file ends it where it begins). Nothing is decoded but a last
+    // packet without a duration.
+    struct PacketSpan {
+        double seconds = 0;
+        double longestPacket = 0;  // seconds
+    };
+    // Reads the rest of the stream; nullopt when a packet has no timestamp.
+    std::optional<PacketSpan> MeasurePackets();
 
     // Fills packet with the next packet of the stream; false at the end of
     // the file or on a read error (a truncated file simply ends).
@@ -40,12 +56,18 @@ private:
     MediaSource() = default;
     int OpenFormat(const std::filesystem::path& path);
     bool SelectStream();
+    // The duration the packet decodes to on its own, in the stream's time
+    // base; 0 when it does not decode.
+    std::int64_t DecodeAlone(const AVPacket* packet) const;
 
     AVIOContext* io_ = nullptr;
     AVFormatContext* format_ = nullptr;
     AVStream* stream_ = nullptr;
     const AVCodec* decoder_ = nullptr;
     std::uint64_t fileSize_ = 0;
+    // What a WAV header declares: FFmpeg guesses instead when the file is
+    // shorter than that.
+    std::uint32_t declaredWavBytes_ = 0;
 };
 
 }  // namespace AudioLibrary::internal

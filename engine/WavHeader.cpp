@@ -2,8 +2,21 @@
 #include "engine/WavHeader.h"
 
 #include <cstring>
+#include <fstream>
+#include <vector>
 
 namespace engine {
+namespace {
+
+// Chunks before the data chunk (format, lists) fit well within this.
+constexpr std::size_t HeaderSearchBytes = 65536;
+
+std::uint32_t GetLe32(const std::uint8_t* at)
+{
+    return std::uint32_t(at[0]) | std::uint32_t(at[1]) << 8 | std::uint32_t(at[2]) << 16 | std::uint32_t(at[3]) << 24;
+}
+
+}  // namespace
 
 void PutLe(std::uint8_t* at, std::uint32_t value, int bytes)
 {
@@ -33,6 +46,23 @@ void SetWavLengths(std::array<std::uint8_t, WavHeaderBytes>& header, std::uint64
     const bool known = dataBytes <= WavDataLimit;
     PutLe(&header[4], known ? std::uint32_t(dataBytes + WavHeaderBytes - 8) : UnknownWavLength, 4);
     PutLe(&header[40], known ? std::uint32_t(dataBytes) : UnknownWavLength, 4);
+}
+
+std::uint32_t DeclaredWavDataBytes(const std::filesystem::path& file)
+{
+    std::vector<std::uint8_t> head(HeaderSearchBytes);
+    std::ifstream in(file, std::ios::binary);
+    in.read(reinterpret_cast<char*>(head.data()), std::streamsize(head.size()));
+    head.resize(std::size_t(in.gcount()));
+    if (head.size() < 12 || std::memcmp(head.data(), "RIFF", 4) != 0 || std::memcmp(&head[8], "WAVE", 4) != 0)
+        return 0;
+    for (std::size_t at = 12; at + 8 <= head.size();) {
+        const std::uint32_t size = GetLe32(&head[at + 4]);
+        if (std::memcmp(&head[at], "data", 4) == 0)
+            return size == UnknownWavLength ? 0 : size;
+        at += 8 + std::size_t(size) + (size & 1);
+    }
+    return 0;
 }
 
 }  // namespace engine

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// The 44-byte header of a 16-bit PCM WAV file or stream.
+// The 44-byte header of a 16-bit PCM WAV file or stream, and the data size
+// any RIFF WAVE file's header declares.
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 
 #include "engine/AudioLibrary.h"
 
@@ -20,5 +22,10 @@ std::array<std::uint8_t, WavHeaderBytes> WavHeader(const AudioLibrary::ChannelIn
 // Sets the header's RIFF and data sizes; beyond WavDataLimit both say unknown.
 void SetWavLengths(std::array<std::uint8_t, WavHeaderBytes>& header, std::uint64_t dataBytes);
 void PutLe(std::uint8_t* at, std::uint32_t value, int bytes);
+
+// The size of the file's data chunk as its header declares it, whatever the
+// file holds; 0 when it is no RIFF WAVE file, has no data chunk near its
+// start, or declares the size unknown.
+std::uint32_t DeclaredWavDataBytes(const std::filesystem::path& file);
 
 }  // namespace engine

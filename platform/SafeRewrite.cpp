@@ -6,11 +6,12 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <random>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 #include <vector>
+
+#include "platform/TemporaryNames.h"
 
 namespace fs = std::filesystem;
 
@@ -18,7 +19,6 @@ namespace platform {
 namespace {
 
 constexpr std::size_t ChunkSize = 1 << 16;
-constexpr int NameAttempts = 64;
 
 thread_local std::string lastError;
 
@@ -79,32 +79,15 @@ bool WriteFully(int fd, const std::uint8_t* data, std::size_t length)
     return true;
 }
 
-std::string UniquePart(std::mt19937_64& random)
-{
-    static constexpr char Letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    std::string part(8, ' ');
-    for (char& c : part)
-        c = Letters[random() % (sizeof Letters - 1)];
-    return part;
-}
-
-// A new file beside target that nobody else can have prepared.
+// A new file beside target that nobody else can have prepared. A twin that
+// a killed rewrite left in the folder goes first, when it provably is ours.
 int CreateTemporary(const fs::path& target, fs::path& temporary)
 {
-    std::mt19937_64 random(std::random_device{}());
-    for (int attempt = 0; attempt < NameAttempts; ++attempt) {
-        temporary = target;
-        temporary += "~" + UniquePart(random);
-        const int fd = ::open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd >= 0)
-            return fd;
-        if (errno != EEXIST) {
-            FailWithErrno("cannot create a temporary file in " + target.parent_path().string(), errno);
-            return -1;
-        }
-    }
-    Fail("cannot find a free temporary name beside " + target.string());
-    return -1;
+    RemoveStaleTemporariesOnce(target.parent_path());
+    const int fd = CreateTemporaryBeside(target, TemporaryKind::Twin, temporary);
+    if (fd < 0)
+        FailWithErrno("cannot create a temporary file in " + target.parent_path().string(), errno);
+    return fd;
 }
 
 // The original: a regular file, reached through any links.

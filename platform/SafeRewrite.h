@@ -3,7 +3,7 @@
 
 // Rewriting a file without ever risking it. The new content goes to a fresh
 // file beside the original (beside a link's target), created exclusively
-// under a unique name "<name>~<unique>", so nothing planted under a
+// under a unique marked name (TemporaryNames.h), so nothing planted under a
 // predictable name is ever followed or reused. Every write and the flush
 // are checked, then a caller-supplied check reads the new file back, and
 // only then is it renamed over the original in one step. On any failure the

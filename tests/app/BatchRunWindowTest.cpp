@@ -198,6 +198,26 @@ TEST_F(BatchRunWindowTest, AnUndeletableOriginalIsReportedAndItsOutputKept)
     EXPECT_TRUE(fs::exists(window->ConvertedFiles[0]));
 }
 
+TEST_F(BatchRunWindowTest, AnInputThatEndedEarlyStaysListedWithTheReason)
+{
+    Choose(Flac, "Level 0 (fastest)");
+    // A header that promises 1:14 over 1.6 s of samples.
+    const fs::path cut = sources / "cut.wav";
+    testaudio::MakeToneWav(cut, 44100, 2, 74.0);
+    fs::resize_file(cut, 44 + 70560 * 4);
+    window->AddFiles({cut});
+    AddTones({"whole.flac"});
+
+    window->actConvertion->trigger();
+
+    ASSERT_EQ(window->EntryCount(), 1);
+    EXPECT_EQ(window->EntryPath(0), cut);
+    EXPECT_EQ(window->Entry(0)->text(appui::ColResult).toStdString(), "the input ended after 1.6 s of 1:14");
+    EXPECT_EQ(window->ConvertedFiles.size(), 2u);
+    EXPECT_TRUE(fs::exists(target / "cut.flac"));
+    EXPECT_TRUE(messages.empty());
+}
+
 TEST_F(BatchRunWindowTest, APlayListFollowsACompletedRun)
 {
     Choose(Wav, "Keep as is");

@@ -28,6 +28,12 @@ std::vector<std::string> Names(const fs::path& folder)
 
 bool IsPart(const fs::path& path) { return path.filename().string().front() == '.'; }
 
+// Unmounts the small file system a test mounted, on every way out.
+struct SmallDisk {
+    fs::path folder;
+    ~SmallDisk() { umount(folder.c_str()); }
+};
+
 // A folder with an input folder, a target, a private temporary folder and a
 // long input, so that a job is surely still running when signalled.
 class BatchSafety : public ::testing::Test {
@@ -118,20 +124,35 @@ TEST_F(BatchSafety, AKilledRunLeavesNoOutputAndTheNextRunConvertsTheFile)
     EXPECT_EQ(Names(target()), std::vector<std::string>{"long.mp3"});
 }
 
-TEST_F(BatchSafety, AnOutputThatDoesNotHoldTheWholeInputKeepsTheOriginal)
+// mpcenc exits 0 after failed writes, with a file that stops early.
+TEST_F(BatchSafety, AFullDiskFailsTheEntryWithItsReasonAndKeepsTheEarlierOutput)
 {
     // A file system too small for the output: as root the test mounts one.
     if (mount("tremolix-test", target().c_str(), "tmpfs", 0, "size=64k") != 0)
         GTEST_SKIP() << "cannot mount a small file system here";
+    const SmallDisk unmount{target()};
     const fs::path input = LongInput("long.wav", 30);
-    const CliResult result = RunCli(Convert("MPC (Musepack)", "Standard (about 180 kbps)",
-                                            {"--delete-original", "--", input.string()}));
-    umount(target().c_str());
-    EXPECT_EQ(result.exitCode, 1) << result.output;
+    const fs::path output = target() / "long.mpc";
+    const std::string failed = "FAILED\t" + input.string() + "\tCan't write the output file \"" + output.string() +
+                               "\": No space left on device (The output holds ";
+    const auto args = [&](const char* policy) {
+        return Convert("MPC (Musepack)", "Standard (about 180 kbps)",
+                       {"--when-exists", policy, "--delete-original", "--", input.string()});
+    };
+    const CliResult fresh = RunCli(args("ignore"));
+    EXPECT_EQ(fresh.exitCode, 1);
+    EXPECT_EQ(fresh.output.rfind(failed, 0), 0u) << fresh.output;
     EXPECT_TRUE(fs::exists(input));
-    EXPECT_TRUE(result.output.find("original kept") != std::string::npos ||
-                result.output.rfind("FAILED\t", 0) == 0)
-        << result.output;
+    EXPECT_TRUE(fs::is_empty(target())) << Names(target()).front();
+
+    const std::string earlier(20000, 'e');
+    std::ofstream(output) << earlier;
+    const CliResult over = RunCli(args("overwrite"));
+    EXPECT_EQ(over.exitCode, 1);
+    EXPECT_EQ(over.output.rfind(failed, 0), 0u) << over.output;
+    EXPECT_TRUE(fs::exists(input));
+    EXPECT_EQ(testaudio::ReadBytes(output), earlier);
+    EXPECT_EQ(Names(target()), std::vector<std::string>{"long.mpc"});
 }
 
 TEST_F(BatchSafety, PathsBeginningWithADashNeverReachAnEncoderAsOptions)

@@ -189,28 +189,21 @@ TEST_F(StreamingJob, OutputsGetTheModeOfANewFile)
     EXPECT_EQ(info.st_mode & 0777, 0640u);
 }
 
-TEST(PartFiles, StalePartsOfEndedProgramsAreRemovedOthersStay)
+TEST(PartFiles, PartNamesFitAndKeepTheExtensionTargetsThatCannotFitAreRefused)
 {
     testsupport::TempFolder folder;
-    // A pid that no process has: a child that has been reaped.
-    const pid_t dead = fork();
-    if (dead == 0)
-        _exit(0);
-    int status = 0;
-    waitpid(dead, &status, 0);
-    const std::string stale = ".song.mp3." + std::to_string(dead) + "-AbC123.mp3";
-    const std::string live = ".song.mp3." + std::to_string(getpid()) + "-XyZ789.mp3";
-    for (const std::string& name : {stale, live, std::string(".hidden.mp3"), std::string("song.mp3")})
-        std::ofstream(folder / name) << "x";
-    engine::RemoveStaleParts(folder.path());
-    EXPECT_FALSE(fs::exists(folder / stale));
-    EXPECT_TRUE(fs::exists(folder / live));
-    EXPECT_TRUE(fs::exists(folder / ".hidden.mp3"));
-    EXPECT_TRUE(fs::exists(folder / "song.mp3"));
-
     std::string error;
     engine::PartFile part;
-    ASSERT_TRUE(part.Create(folder / (std::string(240, 'n') + ".flac"), error)) << error;
-    EXPECT_LE(part.Path().filename().string().size(), 255u);
+    ASSERT_TRUE(part.Create(folder / (std::string(250, 'n') + ".flac"), error)) << error;
+    const std::string name = part.Path().filename().string();
+    EXPECT_LE(name.size(), 255u);
     EXPECT_EQ(part.Path().extension(), ".flac");
+    EXPECT_NE(name.find(".tremolix-part."), std::string::npos) << name;
+    EXPECT_TRUE(fs::exists(part.Path()));
+
+    const fs::path tooLong = folder / (std::string(252, 'n') + ".flac");
+    EXPECT_FALSE(part.Create(tooLong, error));
+    EXPECT_EQ(error, "File name too long: \"" + tooLong.filename().string() + "\"");
+    // The earlier part went with the second Create.
+    EXPECT_TRUE(fs::is_empty(folder.path()));
 }

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <stdexcept>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/SafeRewrite.h"
@@ -75,7 +76,7 @@ TEST(SafeRewrite, FailuresInsideTheWriterLeaveNothingBehind)
 }
 
 // The temporary file is fresh, private while written, beside the link's
-// target, and named after it with "~" and a unique part.
+// target, and named after it with our marker, our pid and a unique part.
 TEST(SafeRewrite, TemporaryFileIsFreshAndBesideTheTarget)
 {
     testsupport::TempFolder folder;
@@ -96,8 +97,10 @@ TEST(SafeRewrite, TemporaryFileIsFreshAndBesideTheTarget)
         return Middle(out);
     };
     ASSERT_TRUE(platform::RewriteFile(link, write, {}));
-    EXPECT_EQ(temporary.filename().string().rfind("song.wma~", 0), 0u) << temporary;
-    EXPECT_GT(temporary.filename().string().size(), std::string("song.wma~").size());
+    const std::string prefix = ".song.tremolix-twin." + std::to_string(getpid()) + "-";
+    EXPECT_EQ(temporary.filename().string().rfind(prefix, 0), 0u) << temporary;
+    EXPECT_EQ(temporary.filename().string().size(), prefix.size() + 8 + 4) << temporary;
+    EXPECT_EQ(temporary.extension(), ".wma");
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(Read(target), "23456!");
     EXPECT_EQ(Read(target.string() + "~"), "planted");
@@ -174,4 +177,27 @@ TEST(SafeRewrite, ReplaceFileNeverWritesThroughALink)
     EXPECT_FALSE(platform::ReplaceFile(folder / "dir.pls", content, {}));
     EXPECT_NE(platform::LastRewriteError().find("Is a directory"), std::string::npos) << platform::LastRewriteError();
     EXPECT_EQ(Entries(folder.path()), 4u);
+}
+
+// A twin left by a killed rewrite goes with the next rewrite in its folder
+// when it provably is ours; a user's look-alike stays. A name at the limit
+// still gets a twin that fits.
+TEST(SafeRewrite, TheNextRewriteRemovesOurStaleTwinsOnlyAndLongNamesWork)
+{
+    testsupport::TempFolder folder;
+    const pid_t dead = fork();
+    if (dead == 0)
+        _exit(0);
+    waitpid(dead, nullptr, 0);
+    const fs::path stale = folder / (".song.tremolix-twin." + std::to_string(dead) + "-AbCd1234.mp3");
+    const fs::path lookAlike = folder / "song.mp3~AbCd1234";
+    Write(stale, "a killed rewrite's twin");
+    Write(lookAlike, "a user's file");
+    const fs::path file = folder / (std::string(241, 'n') + ".mp3");
+    Write(file, "0123456789");
+    EXPECT_TRUE(platform::RewriteFile(file, Middle, {})) << platform::LastRewriteError();
+    EXPECT_EQ(Read(file), "23456!");
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_EQ(Read(lookAlike), "a user's file");
+    EXPECT_EQ(Entries(folder.path()), 2u);
 }

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ApeWriter.h"
 
+#include <cerrno>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
+#include <string>
 
 namespace mac {
 namespace {
@@ -26,10 +29,16 @@ void Put32(std::vector<std::uint8_t>& out, std::uint32_t value)
     Put16(out, value >> 16);
 }
 
+// Names the cause, a full disk above all.
+[[noreturn]] void WriteFailed()
+{
+    throw std::runtime_error(std::string("cannot write the output file: ") + std::strerror(errno));
+}
+
 void Write(wavio::OutputFile& file, const std::vector<std::uint8_t>& bytes)
 {
     if (!file.Write(bytes.data(), bytes.size()))
-        throw std::runtime_error("cannot write the output file");
+        WriteFailed();
 }
 
 // Where the frames start when the seek table holds `frames` entries.
@@ -110,7 +119,7 @@ void ApeWriter::PlaceFrames(std::uint64_t firstFrame)
     if (firstFrame + frameStarts_.back() > kMaxOffset)
         throw std::runtime_error("the output would pass the format's 4 GiB limit");
     if (firstFrame != reservedStart_ && !file_.MoveTail(reservedStart_, firstFrame))
-        throw std::runtime_error("cannot write the output file");
+        WriteFailed();
 }
 
 void ApeWriter::Finish()
@@ -127,7 +136,7 @@ void ApeWriter::Finish()
     start.insert(start.end(), header.begin(), header.end());
     start.insert(start.end(), seekTable.begin(), seekTable.end());
     if (!file_.WriteAt(0, start.data(), start.size()))
-        throw std::runtime_error("cannot write the output file");
+        WriteFailed();
 }
 
 }  // namespace mac
