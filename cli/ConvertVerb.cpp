@@ -15,6 +15,7 @@
 #include "cli/Verb.h"
 #include "engine/Encoder.h"
 #include "platform/ProgramFolder.h"
+#include "platform/Report.h"
 #include "presets/PresetCatalogue.h"
 
 namespace fs = std::filesystem;
@@ -196,7 +197,7 @@ int Convert(const std::vector<std::string>& args)
             app::CreatePlayList(app::ExpandTargetFolder(arguments.target), run.ConvertedFiles());
         return frontEnd.AnyFailed() ? cli::ExitFailed : cli::ExitOk;
     } catch (const std::exception& error) {
-        std::cerr << error.what() << '\n';
+        std::cerr << platform::UserText(error) << '\n';
         return cli::ExitFailed;
     }
 }

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "engine/AudioLibrary.h"
@@ -57,7 +58,9 @@ public:
     void Run();
 
     // The phases, also used on their own.
-    static std::filesystem::path MakeTempWavName();
+    // A fresh empty file in the temporary folder; empty with error set when
+    // the folder cannot take one.
+    static std::filesystem::path MakeTempWavName(std::error_code& error);
     bool DecodeToWav(const std::filesystem::path& target);
     // The template's words with the paths filled in; with TempWavFile "-"
     // a streaming row's template, which reads standard input.
