@@ -7,15 +7,18 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <system_error>
 #include <unistd.h>
 
 #include "app/TagSteps.h"
+#include "engine/EncoderCache.h"
 #include "engine/OutputCheck.h"
+#include "engine/PartFile.h"
 #include "engine/Unzipfile.h"
 #include "platform/FileStamp.h"
+#include "platform/ProgramFolder.h"
+#include "platform/Report.h"
 #include "platform/TemporaryNames.h"
 
 namespace fs = std::filesystem;
@@ -24,10 +27,10 @@ namespace app {
 namespace {
 
 constexpr const char* ArchiveName = "EncodeDLL.dll";
+constexpr const char* NotLoadedText = "File \"EncodeDLL.dll\" doesn't loaded!";
 constexpr const char* SameFileText = "The output file would replace its input!";
 constexpr const char* OutsideText = "The output file would lie outside the target folder!";
 constexpr const char* NoOfrEncoderText = "No OptimFROG encoder is available on this platform";
-constexpr std::uint8_t FormatOfr = 9;
 // A poll pass waits this long at most for a job's end or a window event,
 // so the loop never takes a core away from the encoders.
 constexpr int PollWaitMs = 50;
@@ -110,7 +113,7 @@ bool TBatchRun::CheckBeforeConvert(const BatchSelection& selection)
         frontEnd_.Warn("Please select output parameters!");
         return false;
     }
-    if (!fs::is_regular_file(programFolder_ / ArchiveName, ec)) {
+    if (!fs::is_regular_file(Archive(), ec)) {
         frontEnd_.Warn("File \"EncodeDLL.dll\" not found!");
         return false;
     }
@@ -122,16 +125,16 @@ TBatchRun::Outcome TBatchRun::Execute(const BatchSelection& selection)
     if (!CheckBeforeConvert(selection))
         return Outcome::Refused;
     stopText_.clear();
-    if (selection.format == FormatOfr) {
+    if (selection.format == engine::FormatOfr) {
         // Said once, before anything is decoded, instead of once per file.
         frontEnd_.Fail(NoOfrEncoderText);
         return Outcome::NotStarted;
     }
     Outcome outcome = Outcome::Completed;
     try {
-        if (!SetUp(selection)) {
-            frontEnd_.Fail("File \"EncodeDLL.dll\" doesn't loaded!");
-            RemoveUnpackedProgram();
+        if (const std::string failure = SetUp(selection); !failure.empty()) {
+            frontEnd_.Fail(failure);
+            ReleaseProgram();
             return Outcome::NotStarted;
         }
         frontEnd_.RunStarting();
@@ -141,17 +144,17 @@ TBatchRun::Outcome TBatchRun::Execute(const BatchSelection& selection)
         // Only the closing steps follow an unexpected error.
         CancelRunning();
         entries_.clear();
-        RemoveUnpackedProgram();
+        ReleaseProgram();
         frontEnd_.RunEnding();
-        stopText_ = error.what();
+        stopText_ = platform::UserText(error);
         return Outcome::Stopped;
     }
-    RemoveUnpackedProgram();
+    ReleaseProgram();
     frontEnd_.RunEnding();
     return outcome;
 }
 
-bool TBatchRun::SetUp(const BatchSelection& selection)
+std::string TBatchRun::SetUp(const BatchSelection& selection)
 {
     unpackedProgram_.clear();
     settings_ = TJobSettings{};
@@ -160,8 +163,8 @@ bool TBatchRun::SetUp(const BatchSelection& selection)
         settings_.WmaChannels = selection.wma.Channels;
         settings_.WmaBitrate = selection.wma.Bitrate;
         settings_.WmaVbr = selection.wma.Vbr;
-    } else if (!UnpackProgram(engine::EncoderPrograms[selection.format])) {
-        return false;
+    } else if (std::string failure = UnpackProgram(engine::EncoderPrograms[selection.format]); !failure.empty()) {
+        return failure;
     }
     convertedFiles_.clear();
     written_.clear();
@@ -172,7 +175,7 @@ bool TBatchRun::SetUp(const BatchSelection& selection)
     settings_.OutputFormat = selection.format;
     settings_.NormalizePercent = selection.normalizePercent;
     simultaneous_ = std::max(1, selection.simultaneousJobs);
-    return true;
+    return {};
 }
 
 TBatchRun::Outcome TBatchRun::Loop()
@@ -235,7 +238,7 @@ std::string TBatchRun::PrepareEntry(Entry& entry)
     try {
         entry.output = MakeOutputPath(entry.input, naming);
     } catch (const std::exception& error) {
-        return error.what();
+        return platform::UserText(error);
     }
     if (entry.output.empty())
         return OutsideText;
@@ -403,7 +406,7 @@ std::string TBatchRun::CompleteOutput(const Entry& entry, std::vector<std::strin
             notCopied = CopyTags(entry.input, part);
         } catch (const std::exception& error) {
             // The reason names the file the user knows, not its part file.
-            std::string why = error.what();
+            std::string why = platform::UserText(error);
             for (std::size_t at; (at = why.find(part.string())) != std::string::npos;)
                 why.replace(at, part.string().size(), entry.job->OutputFile.string());
             return "Tags not copied: " + why;
@@ -472,24 +475,29 @@ TBatchRun::Kept TBatchRun::DeleteOriginal(const Entry& entry)
     return {};
 }
 
-// Each run unpacks into a folder of its own, so two runs at once never
-// replace or delete each other's program.
-bool TBatchRun::UnpackProgram(const std::string& member)
+fs::path TBatchRun::Archive() const
 {
-    std::string pattern = (fs::absolute(engine::TempFolder()) / "tremolix-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        return false;
-    unpackFolder_ = pattern;
-    return engine::ExtractFromPackage(programFolder_ / ArchiveName, member, unpackedProgram_, unpackFolder_);
+    return platform::ShippedFolder(programFolder_) / ArchiveName;
 }
 
-void TBatchRun::RemoveUnpackedProgram()
+// The encoders run from the per-user folder of unpacked programs, never
+// from the temporary folder, which may forbid running programs. Returns
+// why the program cannot be had; empty when it is ready.
+std::string TBatchRun::UnpackProgram(const std::string& member)
 {
-    std::error_code ec;
-    if (!unpackFolder_.empty())
-        fs::remove_all(unpackFolder_, ec);
+    encoders_ = std::make_unique<engine::EncoderCache>();
+    if (encoders_->Open(Archive()))
+        unpackedProgram_ = encoders_->Program(member);
+    if (!unpackedProgram_.empty())
+        return {};
+    return encoders_->Error().empty() ? NotLoadedText : encoders_->Error();
+}
+
+// The unpacked programs stay for the next run; only their in-use mark goes.
+void TBatchRun::ReleaseProgram()
+{
+    encoders_.reset();
     unpackedProgram_.clear();
-    unpackFolder_.clear();
 }
 
 }  // namespace app

@@ -19,6 +19,10 @@
 #include "engine/ConversionJob.h"
 #include "presets/PresetSelection.h"
 
+namespace engine {
+class EncoderCache;
+}
+
 namespace app {
 
 enum class WhenFileExists : std::uint8_t { Ignore = 0, Overwrite = 1, Prompt = 2 };
@@ -135,7 +139,8 @@ private:
         std::string failure;
     };
 
-    bool SetUp(const BatchSelection& selection);
+    // Why the run cannot start; empty when it is set up.
+    std::string SetUp(const BatchSelection& selection);
     Outcome Loop();
     bool StartEntry(int position);
     std::string PrepareEntry(Entry& entry);
@@ -162,12 +167,13 @@ private:
     };
     // Deletes the original, as chosen, when nothing speaks against it.
     Kept DeleteOriginal(const Entry& entry);
-    bool UnpackProgram(const std::string& member);
-    void RemoveUnpackedProgram();
+    std::filesystem::path Archive() const;
+    std::string UnpackProgram(const std::string& member);
+    void ReleaseProgram();
 
     BatchFrontEnd& frontEnd_;
     std::filesystem::path programFolder_;
-    std::filesystem::path unpackFolder_;
+    std::unique_ptr<engine::EncoderCache> encoders_;
     std::filesystem::path unpackedProgram_;
     TJobSettings settings_;
     int simultaneous_ = 1;

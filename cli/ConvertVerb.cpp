@@ -16,6 +16,7 @@
 #include "cli/Verb.h"
 #include "engine/Encoder.h"
 #include "platform/ProgramFolder.h"
+#include "platform/Report.h"
 #include "presets/PresetCatalogue.h"
 
 namespace fs = std::filesystem;
@@ -227,7 +228,7 @@ int Convert(const std::vector<std::string>& args)
         const bool failed = frontEnd.AnyFailed() || !listed || !arguments.unreadableFolders.empty();
         return failed ? cli::ExitFailed : cli::ExitOk;
     } catch (const std::exception& error) {
-        std::cerr << error.what() << '\n';
+        std::cerr << platform::UserText(error) << '\n';
         return cli::ExitFailed;
     }
 }

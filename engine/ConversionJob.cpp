@@ -213,10 +213,11 @@ bool TConversionJob::Convert()
 
 bool TConversionJob::ConvertThroughWav()
 {
-    const std::filesystem::path wav = MakeTempWavName();
+    std::error_code error;
+    const std::filesystem::path wav = MakeTempWavName(error);
     const TempFileGuard guard(wav);
     if (wav.empty()) {
-        ErrorText = "Cannot create a temporary file in \"" + engine::TempFolder().string() + "\"";
+        ErrorText = "Cannot create a temporary file in \"" + engine::TempFolder().string() + "\": " + error.message();
         return false;
     }
     if (!DecodeToWav(wav))

@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "engine/AudioLibrary.h"
@@ -62,7 +63,9 @@ public:
     void Run();
 
     // The phases, also used on their own.
-    static std::filesystem::path MakeTempWavName();
+    // A fresh empty file in the temporary folder; empty with error set when
+    // the folder cannot take one.
+    static std::filesystem::path MakeTempWavName(std::error_code& error);
     bool DecodeToWav(const std::filesystem::path& target);
     // The template's words with the paths filled in; with TempWavFile "-"
     // a streaming row's template, which reads standard input.

@@ -15,6 +15,7 @@ namespace engine {
 
 constexpr int FormatCount = 11;
 constexpr std::uint8_t NoFormat = 11;
+constexpr std::uint8_t FormatOfr = 9;
 constexpr std::uint8_t FormatWma = 10;
 
 extern const std::array<const char*, 12> FormatExtensions;

@@ -21,22 +21,10 @@ namespace {
 
 constexpr std::uint32_t BlockBytes = 10240;
 
-class WriteError : public std::runtime_error {
-public:
-    WriteError() : std::runtime_error("write data error!") {}
-};
-
-// The whole buffer at offset, or throws: a short write is a full disk.
-void WriteAt(int file, const void* data, std::size_t bytes, off_t offset)
-{
-    if (!platform::WriteAt(file, data, bytes, std::uint64_t(offset)))
-        throw WriteError();
-}
-
 class WavFile {
 public:
     explicit WavFile(const std::filesystem::path& path)
-        : descriptor_(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644))
+        : path_(path), descriptor_(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644))
     {
         if (descriptor_ < 0)
             throw std::runtime_error("Cannot create file \"" + path.string() + "\". " +
@@ -45,22 +33,34 @@ public:
     ~WavFile() { close(descriptor_); }
     WavFile(const WavFile&) = delete;
     WavFile& operator=(const WavFile&) = delete;
-    int Descriptor() const { return descriptor_; }
+
+    // The whole buffer at offset, or throws naming the file and the reason
+    // (a short write is a full disk).
+    void WriteAt(const void* data, std::size_t bytes, std::uint64_t offset) const
+    {
+        if (!platform::WriteAt(descriptor_, data, bytes, offset))
+            throw std::runtime_error("Cannot write the file \"" + path_.string() + "\": " + std::strerror(errno));
+    }
 
 private:
+    std::filesystem::path path_;
     int descriptor_;
 };
 
 }  // namespace
 
-std::filesystem::path TConversionJob::MakeTempWavName()
+std::filesystem::path TConversionJob::MakeTempWavName(std::error_code& error)
 {
-    // mkstemps creates the file, so no other process can take the name
+    // mkostemps creates the file, so no other process can take the name
     // between choosing and using it.
-    std::string pattern = (std::filesystem::absolute(engine::TempFolder()) / "~XXXXXX.wav").string();
-    const int file = mkstemps(pattern.data(), 4);
-    if (file < 0)
+    std::string pattern = (std::filesystem::absolute(engine::TempFolder(), error) / "~XXXXXX.wav").string();
+    if (error)
         return {};
+    const int file = mkostemps(pattern.data(), 4, O_CLOEXEC);
+    if (file < 0) {
+        error = {errno, std::generic_category()};
+        return {};
+    }
     close(file);
     return pattern;
 }
@@ -76,7 +76,7 @@ bool TConversionJob::DecodeToWav(const std::filesystem::path& target)
         AudioLibrary::ChannelGetInfo(Channel, info);
         const WavFile file(target);
         auto header = engine::WavHeader(info, AudioLibrary::ChannelGetRate(Channel));
-        WriteAt(file.Descriptor(), header.data(), header.size(), 0);
+        file.WriteAt(header.data(), header.size(), 0);
         std::uint64_t dataBytes = 0;
         std::array<std::uint8_t, BlockBytes> block;
         while (AudioLibrary::ChannelIsActive(Channel)) {
@@ -85,7 +85,7 @@ bool TConversionJob::DecodeToWav(const std::filesystem::path& target)
                 throw std::runtime_error("decode data error!");
             if (dataBytes + std::uint64_t(got) > engine::WavDataLimit)
                 throw std::runtime_error("The input is too long for a WAV file (more than 4 GB of audio)");
-            WriteAt(file.Descriptor(), block.data(), std::size_t(got), off_t(engine::WavHeaderBytes + dataBytes));
+            file.WriteAt(block.data(), std::size_t(got), engine::WavHeaderBytes + dataBytes);
             dataBytes += std::uint64_t(got);
             CountDecoded(std::uint64_t(got));
             if (Cancelled)
@@ -94,7 +94,7 @@ bool TConversionJob::DecodeToWav(const std::filesystem::path& target)
         }
         decodeEnded_ = !Cancelled;
         engine::SetWavLengths(header, dataBytes);
-        WriteAt(file.Descriptor(), header.data(), header.size(), 0);
+        file.WriteAt(header.data(), header.size(), 0);
     } catch (const std::exception& error) {
         ErrorText = error.what();
         failed = true;

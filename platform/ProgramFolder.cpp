@@ -2,12 +2,23 @@
 #include "platform/ProgramFolder.h"
 
 #include <cstdlib>
+#include <mutex>
 #include <system_error>
+
+#include "platform/ShippedPresets.h"
 
 namespace fs = std::filesystem;
 
 namespace platform {
 namespace {
+
+// Where the installed program keeps its data; TREMOLIX_INSTALLED_DATA_DIR
+// names another place (a relocated install, or a test's).
+fs::path InstalledData()
+{
+    const char* folder = std::getenv("TREMOLIX_INSTALLED_DATA_DIR");
+    return fs::path(folder && *folder ? folder : TREMOLIX_INSTALLED_DATA);
+}
 
 fs::path UserDataFolder()
 {
@@ -17,17 +28,24 @@ fs::path UserDataFolder()
     return fs::path(home && *home ? home : "/tmp") / ".local/share/tremolix";
 }
 
-// Copies the installed program data the first time a user starts the program;
-// files the user already has are kept.
-void FillFromInstalledCopy(const fs::path& target)
+// Earlier versions copied the archive and the help here once, and never
+// again; they are read from the installed data now.
+void RemoveOldCopies(const fs::path& user)
 {
     std::error_code ec;
-    const fs::path installed(TREMOLIX_INSTALLED_DATA);
-    fs::create_directories(target, ec);
+    for (const char* name : {"EncodeDLL.dll", "help.html"})
+        fs::remove(user / name, ec);
+}
+
+void FollowInstalledCopy(const fs::path& user)
+{
+    std::error_code ec;
+    fs::create_directories(user, ec);
+    const fs::path installed = InstalledData();
     if (!fs::is_directory(installed, ec))
         return;
-    fs::copy(installed, target,
-             fs::copy_options::recursive | fs::copy_options::skip_existing, ec);
+    RemoveOldCopies(user);
+    SyncShippedPresets(installed, user);
 }
 
 }  // namespace
@@ -50,9 +68,18 @@ fs::path ProgramFolder()
     if (fs::is_directory(exeFolder / "Preset", ec))
         return exeFolder;
     const fs::path user = UserDataFolder();
-    if (!fs::is_directory(user / "Preset", ec))
-        FillFromInstalledCopy(user);
+    static std::once_flag followed;
+    std::call_once(followed, FollowInstalledCopy, user);
     return user;
+}
+
+fs::path ShippedFolder(const fs::path& programFolder)
+{
+    std::error_code ec;
+    const fs::path installed = InstalledData();
+    if (programFolder == UserDataFolder() && fs::is_directory(installed, ec))
+        return installed;
+    return programFolder;
 }
 
 }  // namespace platform

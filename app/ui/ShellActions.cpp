@@ -21,7 +21,10 @@ bool Open(const QUrl& url)
     return Opener() ? Opener()(url) : QDesktopServices::openUrl(url);
 }
 
-QString HelpPath() { return QString::fromStdString((platform::ProgramFolder() / "help.html").string()); }
+QString HelpPath()
+{
+    return QString::fromStdString((platform::ShippedFolder(platform::ProgramFolder()) / "help.html").string());
+}
 
 }  // namespace
 

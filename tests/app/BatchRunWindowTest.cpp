@@ -24,6 +24,7 @@
 #include "app/ui/RunController.h"
 #include "app/ui/SongList.h"
 #include "platform/Shutdown.h"
+#include "support/ScopedEnv.h"
 #include "support/TempFolder.h"
 #include "support/TestAudio.h"
 
@@ -244,6 +245,24 @@ TEST_F(BatchRunWindowTest, AnArchiveWithoutTheEncoderStopsTheRunBeforeAnyAction)
     EXPECT_EQ(Texts(), std::vector<std::string>{"File \"EncodeDLL.dll\" doesn't loaded!"});
     EXPECT_EQ(window->EntryCount(), 1);
     EXPECT_TRUE(window->ConvertedFiles.empty());
+    EXPECT_TRUE(fs::is_empty(target));
+    EXPECT_TRUE(window->isEnabled());
+}
+
+TEST_F(BatchRunWindowTest, AnEncoderFolderThatCannotBeMadeIsNamedInTheMessage)
+{
+    std::ofstream(home / "a file") << "not a folder";
+    const testsupport::ScopedEnv cache("XDG_CACHE_HOME", (home / "a file").c_str());
+    const testsupport::ScopedEnv runtime("XDG_RUNTIME_DIR", nullptr);
+    Choose(Flac, "Level 0 (fastest)");
+    AddTones({"one.flac"});
+
+    window->actConvertion->trigger();
+
+    EXPECT_EQ(Texts(), std::vector<std::string>{"Cannot unpack the encoders into \"" +
+                                                (home / "a file" / "tremolix" / "encoders").string() +
+                                                "\": Not a directory"});
+    EXPECT_EQ(window->EntryCount(), 1);
     EXPECT_TRUE(fs::is_empty(target));
     EXPECT_TRUE(window->isEnabled());
 }

@@ -6,8 +6,10 @@
 
 #include "engine/ConversionJob.h"
 #include "engine/Unzipfile.h"
+#include "support/ScopedEnv.h"
 #include "support/TempFolder.h"
 #include "support/TestAudio.h"
+#include "support/TmpfsMount.h"
 #include "DecodeTestSupport.h"
 
 namespace fs = std::filesystem;
@@ -142,7 +144,7 @@ TEST(DecodeToWav, UnreadableInputOrTargetFails)
     // /dev/full accepts the header's open but refuses every write.
     if (fs::exists("/dev/full")) {
         EXPECT_FALSE(encoder.DecodeToWav("/dev/full"));
-        EXPECT_EQ(encoder.ErrorText, "write data error!");
+        EXPECT_EQ(encoder.ErrorText, "Cannot write the file \"/dev/full\": No space left on device");
     }
 }
 
@@ -152,7 +154,9 @@ TEST(MakeTempWavName, NamesAreFreshFilesThatNeverCollide)
     std::mutex mutex;
     auto draw = [&] {
         for (int i = 0; i < 100; ++i) {
-            const fs::path name = TConversionJob::MakeTempWavName();
+            std::error_code error;
+            const fs::path name = TConversionJob::MakeTempWavName(error);
+            EXPECT_FALSE(error) << error.message();
             const std::lock_guard lock(mutex);
             names.insert(name);
         }
@@ -168,4 +172,39 @@ TEST(MakeTempWavName, NamesAreFreshFilesThatNeverCollide)
         EXPECT_TRUE(fs::is_regular_file(name));
         fs::remove(name);
     }
+}
+
+TEST(MakeTempWavName, ATemporaryFolderThatCannotTakeTheFileIsNamedWithTheReason)
+{
+    const testsupport::TempFolder folder;
+    decodetest::WriteFile(folder / "a file", "");
+    const testsupport::TmpfsMount full(folder / "full", 0, "size=8k");
+    const auto convert = [&](const fs::path& tmpdir) {
+        const testsupport::ScopedEnv tmp("TMPDIR", tmpdir.c_str());
+        TConversionJob job;
+        job.InputFile = testaudio::Get("stereo.wav");
+        job.OutputFile = folder / "out.ofr";
+        job.OutputFormat = engine::FormatOfr;  // the one format that goes through a WAV file
+        job.ProgramPath = "/bin/true";
+        job.Run();
+        EXPECT_FALSE(job.Succeeded);
+        EXPECT_FALSE(fs::exists(job.OutputFile));
+        return job.ErrorText;
+    };
+    const std::pair<std::string, std::string> cases[] = {{"missing", "No such file or directory"},
+                                                         {"a file", "Not a directory"}};
+    for (const auto& [name, reason] : cases) {
+        EXPECT_EQ(convert(folder / name),
+                  "Cannot create a temporary file in \"" + (folder / name).string() + "\": " + reason);
+        const testsupport::ScopedEnv tmp("TMPDIR", (folder / name).c_str());
+        std::error_code error;
+        EXPECT_TRUE(TConversionJob::MakeTempWavName(error).empty());
+        EXPECT_EQ(error.message(), reason);
+    }
+    if (!full.Mounted())
+        GTEST_SKIP() << "cannot mount a small file system here (needs root)";
+    const std::string text = convert(folder / "full");
+    EXPECT_EQ(text.rfind("Cannot write the file \"" + (folder / "full" / "~").string(), 0), 0u) << text;
+    EXPECT_NE(text.find(".wav\": No space left on device"), std::string::npos) << text;
+    EXPECT_TRUE(fs::is_empty(folder / "full"));
 }
