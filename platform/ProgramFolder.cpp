@@ -12,12 +12,17 @@ namespace fs = std::filesystem;
 namespace platform {
 namespace {
 
-// Where the installed program keeps its data; TREMOLIX_INSTALLED_DATA_DIR
-// names another place (a relocated install, or a test's).
+// Where the installed program keeps its data: beside the executable's
+// folder as the install laid it out (a package may use another prefix than
+// the build was configured with), else where the build meant to install it.
+// TREMOLIX_INSTALLED_DATA_DIR names another place (a test's).
 fs::path InstalledData()
 {
-    const char* folder = std::getenv("TREMOLIX_INSTALLED_DATA_DIR");
-    return fs::path(folder && *folder ? folder : TREMOLIX_INSTALLED_DATA);
+    if (const char* folder = std::getenv("TREMOLIX_INSTALLED_DATA_DIR"); folder && *folder)
+        return fs::path(folder);
+    std::error_code ec;
+    const fs::path beside = (ExecutableFolder() / TREMOLIX_DATA_FROM_BIN).lexically_normal();
+    return fs::is_directory(beside, ec) ? beside : fs::path(TREMOLIX_INSTALLED_DATA);
 }
 
 fs::path UserDataFolder()

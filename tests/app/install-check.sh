@@ -35,4 +35,14 @@ for page in tremolix tremolix-cli; do
   warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$share/man/man1/$page.1" 2>&1 >/dev/null)
   [ -z "$warnings" ] || fail "$page.1: $warnings"
 done
+# The installed programs find their data beside them, whatever prefix the
+# build was configured for: a fresh user converts with the installed encoders.
+user=$prefix/user
+mkdir -p "$user/music"
+ffmpeg -nostdin -loglevel error -f lavfi -i sine=frequency=440:duration=0.5 "$user/music/tone.wav"
+env -u TREMOLIX_HOME HOME="$user" XDG_DATA_HOME= XDG_CACHE_HOME= "$prefix/bin/tremolix-cli" convert \
+  --format "FLAC (Free Lossless Audio Codec)" --preset "$(env -u TREMOLIX_HOME HOME="$user" \
+  "$prefix/bin/tremolix-cli" presets "FLAC (Free Lossless Audio Codec)" | head -1)" \
+  --target "$user/out" "$user/music/tone.wav" >/dev/null || fail "the installed program did not convert"
+[ -s "$user/out/tone.flac" ] || fail "no output from the installed program"
 echo "install-check: all present and valid"
