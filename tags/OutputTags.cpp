@@ -19,7 +19,7 @@
 #include <taglib/vorbisfile.h>
 #include <taglib/xiphcomment.h>
 
-#include "tags/Id3v2Pictures.h"
+#include "tags/Id3v2Saving.h"
 #include "tags/WavOutputTags.h"
 
 namespace fs = std::filesystem;
@@ -69,13 +69,13 @@ public:
         ReplaceId3v2Pictures(*file_.ID3v2Tag(true), pictures);
         return {};
     }
-    // Version 2.3, the one the tag layer writes, unless only 2.4 holds the
-    // values whole; no other tag touched.
+    // A 2.4 tag stays 2.4, any other is 2.3 (as the tag layer writes it)
+    // unless only 2.4 holds the values whole; no other tag touched.
     bool Save() override
     {
-        const bool v4 = NeedsId3v24(file_.ID3v2Tag(true)->properties());
+        const bool stored = file_.hasID3v2Tag();
         return file_.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone,
-                          v4 ? TagLib::ID3v2::v4 : TagLib::ID3v2::v3, TagLib::File::DoNotDuplicate);
+                          Id3v2SaveVersion(*file_.ID3v2Tag(true), stored), TagLib::File::DoNotDuplicate);
     }
 
 private:

@@ -4,7 +4,7 @@
 #include <taglib/infotag.h>
 #include <taglib/wavfile.h>
 
-#include "tags/Id3v2Pictures.h"
+#include "tags/Id3v2Saving.h"
 
 namespace extratags {
 namespace {
@@ -33,9 +33,8 @@ public:
     }
     bool Save() override
     {
-        const bool v4 = NeedsId3v24(file_.ID3v2Tag()->properties());
         return file_.save(TagLib::RIFF::WAV::File::AllTags, TagLib::File::StripNone,
-                          v4 ? TagLib::ID3v2::v4 : TagLib::ID3v2::v3);
+                          Id3v2SaveVersion(*file_.ID3v2Tag(), file_.hasID3v2Tag()));
     }
 
 private:

@@ -282,6 +282,18 @@ TEST_F(TagCopy, WavOutputCarriesTagsBothReadersSee)
     EXPECT_EQ(testaudio::Probe(output, "channels"), "2");
 }
 
+TEST_F(TagCopy, VorbisNamesBecomeTheTxxxNamesTaggersUse)
+{
+    const fs::path input = TaggedInput("in.flac");
+    const fs::path output = Encode("out.mp3");
+    app::CopyTags(input, output);
+    std::string printed;
+    Python(tagcopytest::StoredNamesScript, {output.string()}, &printed);
+    for (const char* line : {"id3:TXXX:MusicBrainz Album Id=c5b4f1d2-0000-4000-8000-000000000002",
+                             "id3:TXXX:MusicBrainz Artist Id=c5b4f1d2-0000-4000-8000-000000000003"})
+        EXPECT_NE(printed.find(std::string(line) + "\n"), std::string::npos) << line << "\n" << printed;
+}
+
 // What a copy from an ID3v2.4 source must show in each kind: names as
 // stored, times whole, a comment's description and language.
 struct StoredNames {

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "tags/Id3v2Pictures.h"
+#include "tags/Id3v2Saving.h"
 
 #include <taglib/attachedpictureframe.h>
+#include <taglib/id3v2header.h>
+
+#include "tags/ExtraTagValues.h"
 
 namespace extratags {
 
@@ -19,6 +22,12 @@ void ReplaceId3v2Pictures(TagLib::ID3v2::Tag& tag, const std::vector<TagPicture>
         frame->setPicture(picture.data);
         tag.addFrame(frame);
     }
+}
+
+TagLib::ID3v2::Version Id3v2SaveVersion(TagLib::ID3v2::Tag& tag, bool stored)
+{
+    const bool v4 = (stored && tag.header()->majorVersion() == 4) || NeedsId3v24(tag.properties());
+    return v4 ? TagLib::ID3v2::v4 : TagLib::ID3v2::v3;
 }
 
 }  // namespace extratags
