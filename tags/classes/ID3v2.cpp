@@ -19,12 +19,6 @@ constexpr std::uint64_t MaxTagBody = 1u << 28;  // what four synchsafe bytes can
 enum Index { FTitle = 1, FArtist, FAlbum, FTrack, FYear, FGenre, FComment, FComposer, FEncodedBy, FCopyright,
              FLanguage, FURL, FOriginalYear, FOriginalArtist, FContentGroup, FOriginalAlbum };
 
-std::string Synchsafe(std::uint64_t value)
-{
-    return {static_cast<char>((value >> 21) & 0x7F), static_cast<char>((value >> 14) & 0x7F),
-            static_cast<char>((value >> 7) & 0x7F), static_cast<char>(value & 0x7F)};
-}
-
 // The number before any "/", 0 when it is not one.
 std::uint16_t ParseTrack(std::string_view text)
 {
@@ -188,8 +182,8 @@ bool TID3v2::Save(const std::filesystem::path& file)
     const std::uint64_t body = frames.size() + static_cast<std::uint64_t>(padding > 0 ? padding : 0);
     if (body >= MaxTagBody)
         return false;
-    std::string tag =
-        std::string("ID3") + static_cast<char>(saveVersion_) + std::string(2, '\0') + Synchsafe(body) + frames;
+    std::string tag = std::string("ID3") + static_cast<char>(saveVersion_) + std::string(2, '\0') +
+                      id3v2::SynchsafeBytes(static_cast<std::uint32_t>(body)) + frames;
     tag.resize(HeaderLength + body, '\0');
     if (!tagfile::Rewrite(file, {tagfile::Piece::Bytes(std::move(tag)),
                                  tagfile::Piece::Range(oldSize, reader.Size() - oldSize)}))

@@ -39,12 +39,6 @@ std::string BigEndianBytes(std::uint32_t value)
             static_cast<char>(value)};
 }
 
-std::string SynchsafeBytes(std::uint32_t value)
-{
-    return {static_cast<char>((value >> 21) & 0x7F), static_cast<char>((value >> 14) & 0x7F),
-            static_cast<char>((value >> 7) & 0x7F), static_cast<char>(value & 0x7F)};
-}
-
 std::string SizeBytes(std::uint8_t version, std::size_t size)
 {
     return version == 4 ? SynchsafeBytes(static_cast<std::uint32_t>(size))
@@ -172,6 +166,12 @@ void Unwrap24(Frame& frame, bool tagUnsync)
 }
 
 }  // namespace
+
+std::string SynchsafeBytes(std::uint32_t value)
+{
+    return {static_cast<char>((value >> 21) & 0x7F), static_cast<char>((value >> 14) & 0x7F),
+            static_cast<char>((value >> 7) & 0x7F), static_cast<char>(value & 0x7F)};
+}
 
 int FrameIndex(std::string_view id, std::uint8_t version)
 {

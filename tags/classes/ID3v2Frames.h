@@ -37,6 +37,9 @@ std::vector<Frame> ParseFrames(std::string body, std::uint8_t version, std::uint
 // padding while the plain one does, or finds fewer frames.
 bool HasPlainFrameSizes(std::string_view frames);
 
+// Seven bits a byte, as a 2.4 frame size and every tag size are stored.
+std::string SynchsafeBytes(std::uint32_t value);
+
 // A whole frame of a version 3 or 4 tag.
 std::string MakeFrame(std::uint8_t version, std::string_view id, std::string_view data, std::uint8_t status = 0);
 

@@ -214,7 +214,8 @@ if p.endswith('.mp3') or p.endswith('.wav'):
     t = WAVE(p).tags if p.endswith('.wav') else id3.ID3(p)
     out.append('id3version=2.%d' % t.version[1])
     for f in t.values():
-        if f.FrameID in ('TDRC', 'TDOR', 'TDRL'): out.append('id3:%s=%s' % (f.FrameID, str(f.text[0]).replace(' ', 'T')))
+        if f.FrameID in ('TDRC', 'TDOR', 'TDRL'):
+            out.append('id3:%s=%s' % (f.FrameID, str(f.text[0]).replace(' ', 'T')))
         elif f.FrameID == 'TXXX': out.append('id3:TXXX:%s=%s' % (f.desc, f.text[0]))
         elif f.FrameID == 'COMM': out.append('id3:COMM:%s:%s=%s' % (f.desc, f.lang, f.text[0]))
         elif f.FrameID.startswith('T'): out.append('id3:%s=%s' % (f.FrameID, f.text[0]))
