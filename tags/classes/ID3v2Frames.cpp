@@ -71,6 +71,44 @@ FrameWalk WalkFrames(std::string_view body, bool synchsafe)
     return walk;
 }
 
+// Where the frames inside a chapter (CHAP) or table of contents (CTOC)
+// frame begin, after its element ID and times or child IDs; npos for any
+// other frame or one too short.
+std::size_t SubFramesStart(std::string_view id, std::string_view data)
+{
+    std::size_t pos = data.find('\0');
+    if (pos == std::string_view::npos || (id != "CHAP" && id != "CTOC"))
+        return std::string_view::npos;
+    ++pos;
+    if (id == "CHAP")
+        return data.size() - pos >= 16 ? pos + 16 : std::string_view::npos;
+    if (data.size() - pos < 2)
+        return std::string_view::npos;
+    const unsigned children = static_cast<unsigned char>(data[pos + 1]);
+    pos += 2;
+    for (unsigned i = 0; i < children && pos != std::string_view::npos; ++i) {
+        pos = data.find('\0', pos);
+        pos = pos == std::string_view::npos ? pos : pos + 1;
+    }
+    return pos;
+}
+
+// A 2.4 chapter frame whose own frames have plain sizes gets them synchsafe,
+// so that the frame holds what a strict reader of 2.4 expects.
+std::string SynchsafeSubFrames(std::string_view id, std::string data)
+{
+    std::size_t pos = SubFramesStart(id, data);
+    if (pos == std::string::npos || !HasPlainFrameSizes(std::string_view(data).substr(pos)))
+        return data;
+    std::string out = data.substr(0, pos);
+    while (data.size() - pos >= 10 && IsFrameID(std::string_view(data).substr(pos, 4))) {
+        const std::size_t size = std::min<std::size_t>(BigEndian(data.substr(pos + 4), 4, 8), data.size() - pos - 10);
+        out += data.substr(pos, 4) + SynchsafeBytes(static_cast<std::uint32_t>(size)) + data.substr(pos + 8, 2 + size);
+        pos += 10 + size;
+    }
+    return out + data.substr(pos);
+}
+
 // Undoes unsynchronisation: every FF 00 becomes FF.
 std::string Resync(std::string_view bytes)
 {
@@ -232,8 +270,11 @@ std::vector<Frame> ParseFrames(std::string body, std::uint8_t version, std::uint
         if (version > 2) {
             const std::uint8_t format =
                 version == 4 && tagUnsync ? static_cast<std::uint8_t>(header[9] | V4Unsynchronised) : header[9];
-            frame.whole = std::string(header.substr(0, 4)) + SizeBytes(version, size) + header[8] +
-                          static_cast<char>(format) + body.substr(pos + headerLength, size);
+            std::string payload = body.substr(pos + headerLength, size);
+            if (version == 4 && format == 0)
+                payload = SynchsafeSubFrames(frame.id, std::move(payload));
+            frame.whole = std::string(header.substr(0, 4)) + SizeBytes(version, payload.size()) + header[8] +
+                          static_cast<char>(format) + payload;
         }
         frames.push_back(std::move(frame));
         pos += headerLength + size;

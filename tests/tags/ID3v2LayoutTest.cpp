@@ -93,6 +93,17 @@ std::string PlainSizeTag()
     return ID3v2(4, body, 40) + Audio;
 }
 
+// Chapters whose own frames have plain sizes too.
+std::string PlainSizeChaptersTag()
+{
+    const std::string times = BigEndian32(0) + BigEndian32(1000) + std::string(8, '\xFF');
+    const std::string chapter =
+        PlainFrame24("CHAP", std::string("ch0\0", 4) + times + PlainFrame24("TIT2", Latin1(LongArtist)));
+    const std::string contents =
+        PlainFrame24("CTOC", std::string("toc\0\3\1ch0\0", 10) + PlainFrame24("TIT2", Latin1(LongComment)));
+    return ID3v2(4, PlainFrame24("TIT2", Latin1("Old")) + chapter + contents, 30) + Audio;
+}
+
 std::string Version22Tag()
 {
     const std::string body = Frame22("TT2", Latin1("Old")) + Frame22("TP1", Latin1("Artist")) +
@@ -157,6 +168,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Layout{"PlainSizes", [](const fs::path& file) { WriteFile(file, PlainSizeTag()); }, 4, {"TIT2 TIT2=Old"},
                {"TIT2 TIT2=New"}},
+        Layout{"PlainSizeChapters", [](const fs::path& file) { WriteFile(file, PlainSizeChaptersTag()); }, 4,
+               {"TIT2 TIT2=Old"}, {"TIT2 TIT2=New"}},
         Layout{"Version22", [](const fs::path& file) { WriteFile(file, Version22Tag()); }, 3,
                {"TIT2 TIT2=Old", "version 2"}, {"TIT2 TIT2=New", "version 3"}},
         Layout{"Chapters",
