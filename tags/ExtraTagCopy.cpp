@@ -5,7 +5,7 @@
 
 #include "platform/SafeRewrite.h"
 #include "tags/ExtraTagValues.h"
-#include "tags/Id3v2Names.h"
+#include "tags/StoredNames.h"
 #include "tags/InputTags.h"
 #include "tags/OutputTags.h"
 #include "tags/TagInfo.h"
@@ -72,7 +72,7 @@ std::vector<std::string> CopyExtraTags(const fs::path& input, const fs::path& ou
         // Stays true unless the output turns out to need no change: a copy
         // that cannot be made, opened or saved loses everything.
         bool failed = true;
-        const Id3v2Names names = ReadId3v2Names(input);
+        const StoredNames names = ReadStoredNames(input);
         const bool written = platform::EditThroughCopy(output, [&](int copy) {
             // TagLib opens the copy by the name of the descriptor: the same file.
             const fs::path copyName = "/proc/self/fd/" + std::to_string(copy);
@@ -84,10 +84,10 @@ std::vector<std::string> CopyExtraTags(const fs::path& input, const fs::path& ou
                 failed = false;
                 return false;
             }
-            // The saved copy is opened again to give the ID3v2 names their case back.
+            // The saved copy is opened again to give the names their case back.
             const bool saved = tags->Save();
             tags.reset();
-            if (!saved || !RestoreId3v2NamesInFile(copyName, output, names))
+            if (!saved || !RestoreStoredNames(copyName, output, names))
                 return false;
             lost = std::move(losses);
             return true;

@@ -355,6 +355,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   {"mp4:----:com.apple.iTunes:MOOD=Calm",
                                    "mp4:----:com.apple.iTunes:MusicBrainz Album Id="
                                    "c5b4f1d2-0000-4000-8000-000000000002",
+                                   "mp4:----:com.apple.iTunes:My Custom=custom value",
                                    "mp4:----:com.apple.iTunes:RELEASEDATE=2021-06-01",
                                    "mp4:\xC2\xA9" "day=2021-05-03T10:20:30"}}),
     [](const ::testing::TestParamInfo<StoredNames>& info) { return std::string(info.param.output + 1); });

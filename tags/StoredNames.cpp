@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "tags/Id3v2Names.h"
+#include "tags/StoredNames.h"
 
 #include <algorithm>
 #include <cctype>
+#include <vector>
 
 #include <taglib/commentsframe.h>
 #include <taglib/fileref.h>
@@ -16,14 +17,18 @@ namespace {
 
 using TagLib::String;
 
+const String FreeformPrefix = "----:com.apple.iTunes:";
+
 // TXXX names of MusicBrainz Picard and the AcoustID tools.
 constexpr const char* ConventionalNames[] = {
-    "MusicBrainz Album Id",         "MusicBrainz Artist Id",         "MusicBrainz Album Artist Id",
-    "MusicBrainz Release Group Id", "MusicBrainz Release Track Id",  "MusicBrainz Work Id",
-    "MusicBrainz Album Type",       "MusicBrainz Album Status",      "MusicBrainz Album Release Country",
-    "MusicBrainz Disc Id",          "MusicBrainz TRM Id",            "MusicBrainz Original Album Id",
-    "MusicBrainz Original Artist Id", "MusicIP PUID",                "Acoustid Id",
-    "Acoustid Fingerprint",
+    "MusicBrainz Album Id",           "MusicBrainz Artist Id",
+    "MusicBrainz Album Artist Id",    "MusicBrainz Release Group Id",
+    "MusicBrainz Release Track Id",   "MusicBrainz Work Id",
+    "MusicBrainz Album Type",         "MusicBrainz Album Status",
+    "MusicBrainz Album Release Country", "MusicBrainz Disc Id",
+    "MusicBrainz TRM Id",             "MusicBrainz Original Album Id",
+    "MusicBrainz Original Artist Id", "MusicIP PUID",
+    "Acoustid Id",                    "Acoustid Fingerprint",
 };
 
 std::string Upper(const String& text)
@@ -31,12 +36,12 @@ std::string Upper(const String& text)
     return text.upper().to8Bit(true);
 }
 
-void AddDescription(Id3v2Names& names, const String& description)
+void AddDescription(StoredNames& names, const String& description)
 {
     names.descriptions[Upper(description)] = description.to8Bit(true);
 }
 
-void ReadFrames(const TagLib::ID3v2::Tag* tag, Id3v2Names& names)
+void ReadFrames(const TagLib::ID3v2::Tag* tag, StoredNames& names)
 {
     if (!tag)
         return;
@@ -49,20 +54,40 @@ void ReadFrames(const TagLib::ID3v2::Tag* tag, Id3v2Names& names)
                                        std::string(comment->language().data(), comment->language().size()));
 }
 
-void ReadFreeform(const TagLib::MP4::Tag* tag, Id3v2Names& names)
+void ReadFreeform(const TagLib::MP4::Tag* tag, StoredNames& names)
 {
-    const String prefix = "----:com.apple.iTunes:";
     if (tag)
         for (const auto& [key, item] : tag->itemMap())
-            if (key.startsWith(prefix))
-                AddDescription(names, key.substr(prefix.size()));
+            if (key.startsWith(FreeformPrefix))
+                AddDescription(names, key.substr(FreeformPrefix.size()));
+}
+
+// Only upper-case atom names come from property keys; others (ReplayGain in
+// lower case) were named on purpose.
+bool RestoreFreeformNames(TagLib::MP4::Tag& tag, const StoredNames& names)
+{
+    std::vector<std::pair<String, String>> renames;
+    for (const auto& [key, item] : tag.itemMap()) {
+        if (!key.startsWith(FreeformPrefix))
+            continue;
+        const String name = key.substr(FreeformPrefix.size());
+        const auto found = name == name.upper() ? names.descriptions.find(Upper(name)) : names.descriptions.end();
+        if (found != names.descriptions.end() && name != String(found->second, String::UTF8))
+            renames.emplace_back(key, FreeformPrefix + String(found->second, String::UTF8));
+    }
+    for (const auto& [from, to] : renames) {
+        const TagLib::MP4::Item item = tag.item(from);
+        tag.removeItem(from);
+        tag.setItem(to, item);
+    }
+    return !renames.empty();
 }
 
 }  // namespace
 
-Id3v2Names ReadId3v2Names(const std::filesystem::path& input)
+StoredNames ReadStoredNames(const std::filesystem::path& input)
 {
-    Id3v2Names names;
+    StoredNames names;
     for (const char* name : ConventionalNames)
         AddDescription(names, String(name));
     TagLib::FileRef ref(input.c_str(), false);
@@ -75,7 +100,7 @@ Id3v2Names ReadId3v2Names(const std::filesystem::path& input)
     return names;
 }
 
-bool RestoreId3v2Names(TagLib::ID3v2::Tag& tag, const Id3v2Names& names)
+bool RestoreId3v2Names(TagLib::ID3v2::Tag& tag, const StoredNames& names)
 {
     bool changed = false;
     for (TagLib::ID3v2::Frame* frame : tag.frameList("TXXX")) {
@@ -102,8 +127,8 @@ bool RestoreId3v2Names(TagLib::ID3v2::Tag& tag, const Id3v2Names& names)
     return changed;
 }
 
-bool RestoreId3v2NamesInFile(const std::filesystem::path& file, const std::filesystem::path& output,
-                             const Id3v2Names& names)
+bool RestoreStoredNames(const std::filesystem::path& file, const std::filesystem::path& output,
+                        const StoredNames& names)
 {
     std::string kind = output.extension().string();
     std::transform(kind.begin(), kind.end(), kind.begin(), [](unsigned char c) { return char(std::tolower(c)); });
@@ -120,6 +145,10 @@ bool RestoreId3v2NamesInFile(const std::filesystem::path& file, const std::files
         return !tag || !RestoreId3v2Names(*tag, names) ||
                wav.save(TagLib::RIFF::WAV::File::AllTags, TagLib::File::StripNone,
                         TagLib::ID3v2::Version(tag->header()->majorVersion()));
+    }
+    if (kind == ".m4a" || kind == ".mp4") {
+        TagLib::MP4::File mp4(file.c_str(), false);
+        return !mp4.tag() || !RestoreFreeformNames(*mp4.tag(), names) || mp4.save();
     }
     return true;
 }
