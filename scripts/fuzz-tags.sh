@@ -32,7 +32,8 @@ t = id3.ID3(); t.add(id3.TIT2(encoding=3, text="T\u00eftle")); t.add(id3.TPE1(en
 t.add(id3.TDRC(encoding=3, text="2004-05-01T10:20")); t.add(id3.TCON(encoding=3, text="17"))
 t.add(id3.COMM(encoding=3, lang="eng", desc="iTunNORM", text="x")); t.add(id3.COMM(encoding=3, lang="eng", desc="", text="c"))
 t.add(id3.APIC(encoding=3, mime="image/png", desc="d", data=b"png")); t.save(sys.argv[1], v2_version=4)' "$seeds/utf8.mp3"
-  # A 2.2 tag with a picture and a compressed 2.4 frame, made by hand.
+  # A 2.2 tag with a picture, a compressed 2.4 frame and a 2.4 tag with plain
+  # frame sizes (older iTunes), made by hand.
   /usr/bin/python3 -c 'import sys, zlib
 def f22(i, d): return i + len(d).to_bytes(3, "big") + d
 def ss(n): return bytes(((n >> 21) & 127, (n >> 14) & 127, (n >> 7) & 127, n & 127))
@@ -40,8 +41,11 @@ def tag(v, body): return b"ID3" + bytes((v, 0, 0)) + ss(len(body)) + body
 body = f22(b"TT2", b"\0Old") + f22(b"PIC", b"\0PNG\3desc\0png") + f22(b"ULT", b"\0engd\0words") + f22(b"TXX", b"\0rg\0-1 dB")
 open(sys.argv[1], "wb").write(tag(2, body) + open(sys.argv[3], "rb").read())
 packed = ss(5) + zlib.compress(b"\3Song")
-open(sys.argv[2], "wb").write(tag(4, b"TIT2" + ss(len(packed)) + b"\0\x09" + packed) + open(sys.argv[3], "rb").read())' \
-    "$seeds/v22.mp3" "$seeds/zlib.mp3" "$seeds/plain.mp3"
+open(sys.argv[2], "wb").write(tag(4, b"TIT2" + ss(len(packed)) + b"\0\x09" + packed) + open(sys.argv[3], "rb").read())
+def plain(i, d): return i + len(d).to_bytes(4, "big") + b"\0\0" + d
+body = plain(b"TIT2", b"\0Old") + plain(b"TPE1", b"\0" + b"a" * 200) + plain(b"COMM", b"\0eng\0" + b"c" * 300)
+open(sys.argv[4], "wb").write(tag(4, body + bytes(20)) + open(sys.argv[3], "rb").read())' \
+    "$seeds/v22.mp3" "$seeds/zlib.mp3" "$seeds/plain.mp3" "$seeds/plainsizes.mp3"
   printf 'LYRICSBEGININD0000210LYR00005a\rb\rcETT00003abc000038LYRICS200' >> "$seeds/v23.mp3"
   printf 'TAG%-30s%-30s%-30s1999%-28s\000\007\021' Title Artist Album Comment >> "$seeds/v23.mp3"
   printf 'APETAGEX\320\007\000\000\057\000\000\000\001\000\000\000\000\000\000\240\000\000\000\000\000\000\000\000' > "$seeds/ape.bin"

@@ -5,23 +5,27 @@
 
 #include "platform/SafeRewrite.h"
 #include "tags/ExtraTagValues.h"
+#include "tags/StoredNames.h"
 #include "tags/InputTags.h"
 #include "tags/OutputTags.h"
+#include "tags/TagInfo.h"
 
 namespace fs = std::filesystem;
 
 namespace extratags {
 namespace {
 
-// Values of the unified record, whose writers decide where they go.
-bool IsRecordValue(const std::string& key)
+// Values of the unified record, in the order of its fields, whose writers
+// decide where they go.
+constexpr std::array<const char*, TagFieldNames.size()> RecordKeys = {
+    "TRACKNUMBER", "TITLE", "ARTIST", "ALBUM", "DATE", "COMMENT", "GENRE", "COMPOSER", "ENCODEDBY", "COPYRIGHT",
+    "LANGUAGE", "URL"};
+
+bool RecordWrites(const fs::path& output, const std::string& key)
 {
-    static const std::array<const char*, 11> keys = {"TRACKNUMBER", "TITLE",     "ARTIST",   "ALBUM",
-                                                     "DATE",        "COMMENT",   "GENRE",    "COMPOSER",
-                                                     "COPYRIGHT",   "LANGUAGE",  "URL"};
-    for (const char* record : keys)
-        if (key == record)
-            return true;
+    for (std::size_t i = 0; i < RecordKeys.size(); ++i)
+        if (key == RecordKeys[i])
+            return TagFieldWritable(output, i);
     return false;
 }
 
@@ -31,11 +35,11 @@ void AddPictureLosses(const std::vector<TagPicture>& pictures, std::vector<std::
         lost.push_back(PictureLoss(picture));
 }
 
-// Everything beyond the record, for an output that takes none of it.
-void AddAllLosses(const InputTags& input, std::vector<std::string>& lost)
+// Everything the record does not write, for an output that takes none of it.
+void AddAllLosses(const InputTags& input, const fs::path& output, std::vector<std::string>& lost)
 {
     for (const auto& [key, values] : SplitNumbers(input.values))
-        if (const std::string name = key.to8Bit(true); !IsRecordValue(name) && !IsEncodingValue(name))
+        if (const std::string name = key.to8Bit(true); !RecordWrites(output, name) && !IsEncodingValue(name))
             lost.push_back(name);
     AddPictureLosses(input.pictures, lost);
 }
@@ -61,16 +65,18 @@ std::vector<std::string> CopyExtraTags(const fs::path& input, const fs::path& ou
     const InputTags source = ReadInputTags(input);
     std::vector<std::string> lost;
     if (!HoldsExtraTags(output)) {
-        AddAllLosses(source, lost);
+        AddAllLosses(source, output, lost);
     } else if (source.values.isEmpty() && source.pictures.empty()) {
         // Nothing to copy: the output is not rewritten.
     } else {
         // Stays true unless the output turns out to need no change: a copy
         // that cannot be made, opened or saved loses everything.
         bool failed = true;
+        const StoredNames names = ReadStoredNames(input);
         const bool written = platform::EditThroughCopy(output, [&](int copy) {
             // TagLib opens the copy by the name of the descriptor: the same file.
-            const auto tags = OpenOutputTags("/proc/self/fd/" + std::to_string(copy), output);
+            const fs::path copyName = "/proc/self/fd/" + std::to_string(copy);
+            auto tags = OpenOutputTags(copyName, output);
             if (!tags)
                 return false;
             std::vector<std::string> losses;
@@ -78,7 +84,10 @@ std::vector<std::string> CopyExtraTags(const fs::path& input, const fs::path& ou
                 failed = false;
                 return false;
             }
-            if (!tags->Save())
+            // The saved copy is opened again to give the names their case back.
+            const bool saved = tags->Save();
+            tags.reset();
+            if (!saved || !RestoreStoredNames(copyName, output, names))
                 return false;
             lost = std::move(losses);
             return true;
@@ -86,7 +95,7 @@ std::vector<std::string> CopyExtraTags(const fs::path& input, const fs::path& ou
             // The rewritten copy must still open as its kind.
             [&](const fs::path& copy) { return OpenOutputTags(copy, output) != nullptr; });
         if (!written && failed)
-            AddAllLosses(source, lost);
+            AddAllLosses(source, output, lost);
     }
     lost.insert(lost.end(), source.unreadable.begin(), source.unreadable.end());
     return lost;

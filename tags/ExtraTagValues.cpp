@@ -31,6 +31,38 @@ bool HasValue(const PropertyMap& values, const String& key)
     return false;
 }
 
+// The output's value is the input's cut short, as the record's year is of a full date.
+bool IsCutShort(const PropertyMap& output, const PropertyMap& input, const String& key)
+{
+    if (!output.contains(key) || output[key].size() != 1 || input[key].size() != 1)
+        return false;
+    const String& held = output[key].front();
+    const String& full = input[key].front();
+    return full.size() > held.size() && full.startsWith(held);
+}
+
+// TagLib reads an ID3v2 time "2021-05-03T10:20:30" with a space for the
+// "T"; other kinds store it as ISO 8601 says, the "T" included.
+StringList IsoTimes(const StringList& values)
+{
+    StringList iso;
+    for (String value : values) {
+        if (value.size() > 11 && value[4] == '-' && value[7] == '-' && value[10] == ' ')
+            value[10] = 'T';
+        iso.append(value);
+    }
+    return iso;
+}
+
+bool Longer(const PropertyMap& values, const char* key, unsigned length)
+{
+    if (values.contains(key))
+        for (const String& value : values[key])
+            if (value.size() > length)
+                return true;
+    return false;
+}
+
 void SplitOne(PropertyMap& values, const Numbering& numbering)
 {
     if (HasValue(values, numbering.otherTotal) && !HasValue(values, numbering.total))
@@ -97,9 +129,13 @@ MergedValues FillMissing(const PropertyMap& output, const PropertyMap& input, Nu
 {
     PropertyMap merged = SplitNumbers(output);
     std::set<std::string> added;
-    const PropertyMap split = SplitNumbers(input);
+    PropertyMap split = SplitNumbers(input);
+    for (const char* time : {"DATE", "ORIGINALDATE", "RELEASEDATE", "TAGGINGDATE"})
+        if (split.contains(time))
+            split.replace(time, IsoTimes(split[time]));
     for (const auto& [key, value] : split) {
-        if (IsEncodingValue(key.to8Bit(true)) || HasValue(merged, key) || !HasValue(split, key))
+        if (IsEncodingValue(key.to8Bit(true)) || !HasValue(split, key) ||
+            (HasValue(merged, key) && !IsCutShort(merged, split, key)))
             continue;
         merged.replace(key, value);
         added.insert(key.to8Bit(true));
@@ -111,6 +147,16 @@ MergedValues FillMissing(const PropertyMap& output, const PropertyMap& input, Nu
         result.added.insert(intoTrack ? "TRACKNUMBER" : intoDisc ? "DISCNUMBER" : key);
     }
     return result;
+}
+
+bool NeedsId3v24(const PropertyMap& values)
+{
+    // TagLib drops these frames from a 2.3 tag.
+    for (const char* key : {"MOOD", "RELEASEDATE", "TAGGINGDATE", "PRODUCEDNOTICE", "DISCSUBTITLE"})
+        if (HasValue(values, key))
+            return true;
+    // 2.3 says a time to the minute ("2021-05-03T10:20") and an original year.
+    return Longer(values, "DATE", 16) || Longer(values, "ORIGINALDATE", 4);
 }
 
 }  // namespace extratags

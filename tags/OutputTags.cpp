@@ -11,7 +11,6 @@
 #include <taglib/apefile.h>
 #include <taglib/apetag.h>
 #include <taglib/asffile.h>
-#include <taglib/attachedpictureframe.h>
 #include <taglib/flacfile.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mp4file.h>
@@ -19,6 +18,9 @@
 #include <taglib/mpegfile.h>
 #include <taglib/vorbisfile.h>
 #include <taglib/xiphcomment.h>
+
+#include "tags/Id3v2Saving.h"
+#include "tags/WavOutputTags.h"
 
 namespace fs = std::filesystem;
 
@@ -64,25 +66,16 @@ public:
     PropertyMap SetValues(const PropertyMap& values) override { return file_.ID3v2Tag(true)->setProperties(values); }
     std::vector<std::string> SetPictures(const std::vector<TagPicture>& pictures) override
     {
-        TagLib::ID3v2::Tag* tag = file_.ID3v2Tag(true);
-        tag->removeFrames("APIC");
-        for (const TagPicture& picture : pictures) {
-            auto* frame = new TagLib::ID3v2::AttachedPictureFrame;
-            const String description = Text(picture.description);
-            frame->setTextEncoding(description.isLatin1() ? String::Latin1 : String::UTF16);
-            frame->setType(TagLib::ID3v2::AttachedPictureFrame::Type(picture.type));
-            frame->setMimeType(Text(picture.mime));
-            frame->setDescription(description);
-            frame->setPicture(picture.data);
-            tag->addFrame(frame);
-        }
+        ReplaceId3v2Pictures(*file_.ID3v2Tag(true), pictures);
         return {};
     }
-    // Version 2.3, the one the tag layer writes, and no other tag touched.
+    // A 2.4 tag stays 2.4, any other is 2.3 (as the tag layer writes it)
+    // unless only 2.4 holds the values whole; no other tag touched.
     bool Save() override
     {
-        return file_.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, TagLib::ID3v2::v3,
-                          TagLib::File::DoNotDuplicate);
+        const bool stored = file_.hasID3v2Tag();
+        return file_.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone,
+                          Id3v2SaveVersion(*file_.ID3v2Tag(true), stored), TagLib::File::DoNotDuplicate);
     }
 
 private:
@@ -275,6 +268,7 @@ const std::map<std::string, Opener>& Openers()
         {".wma", Open<AsfOutput>},
         {".ape", Open<ApeOutput<TagLib::APE::File>>},
         {".mpc", Open<ApeOutput<TagLib::MPC::File>>},
+        {".wav", OpenWavOutputTags},
     };
     return openers;
 }

@@ -19,12 +19,6 @@ constexpr std::uint64_t MaxTagBody = 1u << 28;  // what four synchsafe bytes can
 enum Index { FTitle = 1, FArtist, FAlbum, FTrack, FYear, FGenre, FComment, FComposer, FEncodedBy, FCopyright,
              FLanguage, FURL, FOriginalYear, FOriginalArtist, FContentGroup, FOriginalAlbum };
 
-std::string Synchsafe(std::uint64_t value)
-{
-    return {static_cast<char>((value >> 21) & 0x7F), static_cast<char>((value >> 14) & 0x7F),
-            static_cast<char>((value >> 7) & 0x7F), static_cast<char>(value & 0x7F)};
-}
-
 // The number before any "/", 0 when it is not one.
 std::uint16_t ParseTrack(std::string_view text)
 {
@@ -82,6 +76,7 @@ bool TID3v2::Load(const std::filesystem::path& file)
     size_ = static_cast<std::int32_t>(taglayout::ID3v2Size(header, reader.Size()));
     if (version_ < 2 || version_ > 4 || size_ == 0)
         return true;
+    saveVersion_ = version_ == 4 ? 4 : 3;
     // A tag with a footer: the body ends before it.
     const std::uint64_t footer = (header[5] & 0x10) ? HeaderLength : 0;
     if (reader.ReadAt(HeaderLength, static_cast<std::uint64_t>(size_) - HeaderLength - footer, body))
@@ -105,7 +100,7 @@ void TID3v2::ReadFrames(std::string body, std::uint8_t flags)
                             : index == FURL   ? source[index] < 0
                                               : true;
         const int position = static_cast<int>(frames_.size());
-        frames_.push_back({0, IsDatePart(frame.id), id3v2::ToV23(frame, version_)});
+        frames_.push_back({0, IsDatePart(frame.id), version_ == 2 ? id3v2::V22ToV23(frame) : frame.whole});
         if (index > 0 && IsDecodable(frame) && chosen) {
             known[index] = std::move(frame.data);
             source[index] = position;
@@ -147,9 +142,9 @@ std::string TID3v2::NewFrame(int index) const
     const std::string& value = *values[index];
     if (value.empty())
         return {};
-    return index == FComment ? id3v2::CommentFrame(value)
-           : index == FURL   ? id3v2::LinkFrame(value)
-                             : id3v2::TextFrame(id3v2::FrameID(index), value);
+    return index == FComment ? id3v2::CommentFrame(saveVersion_, value)
+           : index == FURL   ? id3v2::LinkFrame(saveVersion_, value)
+                             : id3v2::TextFrame(saveVersion_, id3v2::FrameID(index, saveVersion_), value);
 }
 
 std::string TID3v2::BuildFrames() const
@@ -187,13 +182,14 @@ bool TID3v2::Save(const std::filesystem::path& file)
     const std::uint64_t body = frames.size() + static_cast<std::uint64_t>(padding > 0 ? padding : 0);
     if (body >= MaxTagBody)
         return false;
-    std::string tag = std::string("ID3\3\0\0", 6) + Synchsafe(body) + frames;
+    std::string tag = std::string("ID3") + static_cast<char>(saveVersion_) + std::string(2, '\0') +
+                      id3v2::SynchsafeBytes(static_cast<std::uint32_t>(body)) + frames;
     tag.resize(HeaderLength + body, '\0');
     if (!tagfile::Rewrite(file, {tagfile::Piece::Bytes(std::move(tag)),
                                  tagfile::Piece::Range(oldSize, reader.Size() - oldSize)}))
         return false;
     exists_ = true;
-    version_ = 3;
+    version_ = saveVersion_;
     size_ = static_cast<std::int32_t>(HeaderLength + body);
     return true;
 }

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// The ID3v2 tag at the start of a file: versions 2.2, 2.3 and 2.4 are read,
-// 2.3 is written. Twelve values are read from their frames; a save rewrites
-// only the frames whose setter was called and keeps every other frame as it
-// was (a 2.2 or 2.4 frame in its 2.3 form). Texts are UTF-8 in memory.
+// The ID3v2 tag at the start of a file: versions 2.2, 2.3 and 2.4 are read;
+// a save keeps a 2.3 or 2.4 tag's version and makes a 2.2 tag, or a new one,
+// 2.3. Twelve values are read from their frames; a save rewrites only the
+// frames whose setter was called and keeps every other frame as it was (a
+// 2.2 frame in its 2.3 form). Texts are UTF-8 in memory.
 
 #include <array>
 #include <cstdint>
@@ -21,7 +22,7 @@ public:
     // False only when fewer than 10 bytes can be read from the file; a file
     // without a tag gives true with Exists() false.
     bool Load(const std::filesystem::path& file);
-    // Writes the values as an ID3v2.3 tag at the start of the file.
+    // Writes the values as an ID3v2.3 or 2.4 tag at the start of the file.
     bool Save(const std::filesystem::path& file);
 
     bool Exists() const { return exists_; }
@@ -65,7 +66,7 @@ private:
     struct StoredFrame {
         int owner = 0;            // index of the value read from it, 0 for none
         bool datePart = false;    // a date frame that a new year makes stale
-        std::string bytes;        // the ID3v2.3 frame(s), header and data; empty when not kept
+        std::string bytes;        // the frame in the saved version, header and data; empty when not kept
     };
 
     void ReadFrames(std::string body, std::uint8_t flags);
@@ -76,6 +77,7 @@ private:
 
     bool exists_ = false;
     std::uint8_t version_ = 0;
+    std::uint8_t saveVersion_ = 3;
     std::int32_t size_ = 0;
     std::string title_, artist_, album_;
     std::uint16_t track_ = 0;

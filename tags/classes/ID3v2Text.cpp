@@ -67,16 +67,6 @@ std::string ReadString(std::string_view data, std::size_t from, char encoding, s
     return ToUtf8(data.substr(from, end == std::string_view::npos ? std::string_view::npos : end - from), encoding);
 }
 
-std::vector<std::string> ReadStrings(std::string_view data, std::size_t from, char encoding)
-{
-    std::vector<std::string> texts;
-    while (from < data.size())
-        texts.push_back(ReadString(data, from, encoding, from));
-    while (!texts.empty() && texts.back().empty())
-        texts.pop_back();
-    return texts;
-}
-
 char EncodingFor(const std::vector<std::string>& texts)
 {
     for (const std::string& text : texts) {

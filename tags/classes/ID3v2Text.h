@@ -20,8 +20,6 @@ std::string Terminator(char encoding);
 // The string at from up to its terminator, or to the end when there is
 // none, as UTF-8; next is set past the terminator.
 std::string ReadString(std::string_view data, std::size_t from, char encoding, std::size_t& next);
-// Every string from from to the end; empty ones at the end are dropped.
-std::vector<std::string> ReadStrings(std::string_view data, std::size_t from, char encoding);
 
 // The encoding a frame written as ID3v2.3 needs for these texts.
 char EncodingFor(const std::vector<std::string>& texts);

@@ -72,7 +72,7 @@ else:
     f.save()
 )PY";
 
-// argv: file. Prints the test set's values as "key=value" lines (several
+// argv: file. Prints the test set's values as "key=value" lines (WAV from its "id3 " chunk) (several
 // values joined by " ; ", new lines as "\n") and each picture, in file order,
 // as "picture=type|mime|description|md5". For MP4 and WMA, gain_name is the
 // name of the item that holds the track gain.
@@ -83,6 +83,7 @@ from mutagen.flac import FLAC, Picture
 from mutagen.oggvorbis import OggVorbis
 from mutagen.mp4 import MP4
 from mutagen.asf import ASF
+from mutagen.wave import WAVE
 path = sys.argv[1]
 out, pics = {}, []
 def put(k, v):
@@ -104,8 +105,8 @@ def ci(d, name):
 keys = ['title', 'artist', 'albumartist', 'lyrics', 'bpm', 'replaygain_track_gain', 'replaygain_track_peak',
         'replaygain_album_gain', 'replaygain_album_peak', 'musicbrainz_trackid', 'musicbrainz_albumid',
         'musicbrainz_artistid', 'artistsort', 'albumsort', 'titlesort', 'albumartistsort']
-if path.endswith('.mp3'):
-    t = id3.ID3(path)
+if path.endswith('.mp3') or path.endswith('.wav'):
+    t = WAVE(path).tags if path.endswith('.wav') else id3.ID3(path)
     out['id3version'] = '2.%d' % t.version[1]
     for k, fid in [('title', 'TIT2'), ('artist', 'TPE1'), ('albumartist', 'TPE2'), ('bpm', 'TBPM'),
                    ('artistsort', 'TSOP'), ('albumsort', 'TSOA'), ('titlesort', 'TSOT'), ('albumartistsort', 'TSO2')]:
@@ -181,6 +182,51 @@ for k in sorted(out):
     sys.stdout.write(k + '=' + out[k].replace('\n', '\\n') + '\n')
 for p in pics:
     sys.stdout.write('picture=%d|%s|%s|%s\n' % p)
+)PY";
+
+// argv: file. Tags an MP3 with ID3v2.4 values that a 2.3 tag or upper-case
+// names would spoil: full times, mood, release time, TXXX and COMM names in
+// mixed case, a comment's language.
+inline const char* const Id3v24Script = R"PY(
+import sys, mutagen.id3 as id3
+t = id3.ID3()
+t.add(id3.TIT2(encoding=3, text='A Song'))
+t.add(id3.TDRC(encoding=3, text='2021-05-03T10:20:30'))
+t.add(id3.TDOR(encoding=3, text='1999-02-01'))
+t.add(id3.TDRL(encoding=3, text='2021-06-01'))
+t.add(id3.TMOO(encoding=3, text='Calm'))
+t.add(id3.TXXX(encoding=3, desc='MusicBrainz Album Id', text='c5b4f1d2-0000-4000-8000-000000000002'))
+t.add(id3.TXXX(encoding=3, desc='My Custom', text='custom value'))
+t.add(id3.COMM(encoding=3, lang='deu', desc='Notiz', text='Hallo'))
+t.add(id3.COMM(encoding=3, lang='eng', desc='', text='Plain'))
+t.save(sys.argv[1], v2_version=4)
+)PY";
+
+// argv: file. Prints its values as "name=value" lines with the names as
+// stored: "id3:" frames (times in ISO form, TXXX and COMM with their
+// descriptions and languages), "vc:" Vorbis comments, "mp4:" atoms.
+inline const char* const StoredNamesScript = R"PY(
+import sys, mutagen, mutagen.id3 as id3
+from mutagen.wave import WAVE
+p = sys.argv[1]
+out = []
+if p.endswith('.mp3') or p.endswith('.wav'):
+    t = WAVE(p).tags if p.endswith('.wav') else id3.ID3(p)
+    out.append('id3version=2.%d' % t.version[1])
+    for f in t.values():
+        if f.FrameID in ('TDRC', 'TDOR', 'TDRL'):
+            out.append('id3:%s=%s' % (f.FrameID, str(f.text[0]).replace(' ', 'T')))
+        elif f.FrameID == 'TXXX': out.append('id3:TXXX:%s=%s' % (f.desc, f.text[0]))
+        elif f.FrameID == 'COMM': out.append('id3:COMM:%s:%s=%s' % (f.desc, f.lang, f.text[0]))
+        elif f.FrameID.startswith('T'): out.append('id3:%s=%s' % (f.FrameID, f.text[0]))
+elif p.endswith('.m4a'):
+    f = mutagen.File(p)
+    for k, v in f.tags.items():
+        out.append('mp4:%s=%s' % (k, bytes(v[0]).decode() if k.startswith('----') else v[0]))
+else:
+    f = mutagen.File(p)
+    out += ['vc:%s=%s' % kv for kv in f.tags]
+sys.stdout.write(''.join(line + '\n' for line in sorted(out)))
 )PY";
 
 }  // namespace tagcopytest

@@ -121,6 +121,8 @@ protected:
             argv = {"lame", "--silent", in, out};
         else if (kind == ".ogg")
             argv = {"oggenc", "-Q", "-o", out, in};
+        else if (kind == ".wav")
+            argv = {"cp", in, out};
         else if (kind == ".mpc")
             argv = {"mpcenc", "--silent", "--overwrite", in, out};
         else if (kind == ".ape")
@@ -202,7 +204,7 @@ TEST_P(TagCopyRoute, ValuesAndPicturesArrive)
     EXPECT_EQ(pictures, KeptPictures(source.pictures, output));
     const bool backCoverLost = output.extension() == ".m4a" && source.pictures.size() > 1;
     EXPECT_EQ(lost, backCoverLost ? std::vector<std::string>{"picture (Back cover)"} : std::vector<std::string>{});
-    if (output.extension() == ".mp3") {
+    if (output.extension() == ".mp3" || output.extension() == ".wav") {
         EXPECT_EQ(copied.values.at("id3version"), "2.3");
     }
     // Players look ReplayGain up in lower case in these kinds.
@@ -218,7 +220,8 @@ TEST_P(TagCopyRoute, ValuesAndPicturesArrive)
 INSTANTIATE_TEST_SUITE_P(Kinds, TagCopyRoute,
                          ::testing::Values(Route{".flac", ".mp3"}, Route{".mp3", ".flac"}, Route{".flac", ".ogg"},
                                            Route{".flac", ".m4a"}, Route{".m4a", ".mp3"}, Route{".mp3", ".wma"},
-                                           Route{".flac", ".ape"}, Route{".ogg", ".mpc"}),
+                                           Route{".flac", ".ape"}, Route{".ogg", ".mpc"},
+                                           Route{".mp3", ".wav"}),
                          [](const ::testing::TestParamInfo<Route>& info) {
                              return std::string(info.param.input + 1) + "To" + (info.param.output + 1);
                          });
@@ -247,21 +250,115 @@ TEST_F(TagCopy, ApeKeepsOneCoverOfEachType)
     EXPECT_EQ(Read(output).pictures, (std::vector<std::string>{source.pictures[0], source.pictures[2]}));
 }
 
-TEST_F(TagCopy, UntaggedOutputKindListsEverythingBeyondTheRecord)
+TEST_F(TagCopy, OutputKindWithoutExtraTagsListsEverythingTheRecordDoesNotWrite)
 {
     const fs::path input = TaggedInput("in.flac");
-    const fs::path output = folder_ / "out.wav";
-    fs::copy_file(wav_, output);
+    const fs::path output = Encode("out.aac");
 
     const std::vector<std::string> lost = app::CopyTags(input, output);
 
-    EXPECT_EQ(testaudio::ReadBytes(output), testaudio::ReadBytes(wav_));
     for (const char* value : {"ALBUMARTIST", "LYRICS", "TRACKTOTAL", "DISCNUMBER", "DISCTOTAL", "BPM",
                               "MUSICBRAINZ_TRACKID", "picture (Front cover)", "picture (Back cover)"})
         EXPECT_NE(std::find(lost.begin(), lost.end(), value), lost.end()) << value;
     for (const char* recordValue : {"TITLE", "ARTIST", "TRACKNUMBER"})
         EXPECT_EQ(std::find(lost.begin(), lost.end(), recordValue), lost.end()) << recordValue;
 }
+
+TEST_F(TagCopy, WavOutputCarriesTagsBothReadersSee)
+{
+    const fs::path input = TaggedInput("in.flac");
+    const fs::path output = Encode("out.wav");
+
+    EXPECT_TRUE(app::CopyTags(input, output).empty());
+
+    EXPECT_EQ(TestSetOf(Read(output)), TestValues);
+    // ffprobe reads the LIST/INFO chunk.
+    std::string printed;
+    ASSERT_EQ(testaudio::Run({"ffprobe", "-v", "error", "-show_entries", "format_tags=title,artist", "-of",
+                              "default=noprint_wrappers=1", output.string()},
+                             &printed),
+              0);
+    EXPECT_EQ(printed, "TAG:artist=The Artist\nTAG:title=A Song\n");
+    EXPECT_EQ(testaudio::Probe(output, "channels"), "2");
+}
+
+TEST_F(TagCopy, VorbisNamesBecomeTheTxxxNamesTaggersUse)
+{
+    const fs::path input = TaggedInput("in.flac");
+    const fs::path output = Encode("out.mp3");
+    app::CopyTags(input, output);
+    std::string printed;
+    Python(tagcopytest::StoredNamesScript, {output.string()}, &printed);
+    for (const char* line : {"id3:TXXX:MusicBrainz Album Id=c5b4f1d2-0000-4000-8000-000000000002",
+                             "id3:TXXX:MusicBrainz Artist Id=c5b4f1d2-0000-4000-8000-000000000003"})
+        EXPECT_NE(printed.find(std::string(line) + "\n"), std::string::npos) << line << "\n" << printed;
+}
+
+// What a copy from an ID3v2.4 source must show in each kind: names as
+// stored, times whole, a comment's description and language.
+struct StoredNames {
+    const char* output;
+    std::vector<std::string> lines;
+};
+
+class TagCopyNames : public TagCopy, public ::testing::WithParamInterface<StoredNames> {};
+
+const std::vector<std::string> Id3Lines = {
+    "id3:COMM::eng=Plain",
+    "id3:COMM:Notiz:deu=Hallo",
+    "id3:TDOR=1999-02-01",
+    "id3:TDRC=2021-05-03T10:20:30",
+    "id3:TDRL=2021-06-01",
+    "id3:TIT2=A Song",
+    "id3:TMOO=Calm",
+    "id3:TXXX:MusicBrainz Album Id=c5b4f1d2-0000-4000-8000-000000000002",
+    "id3:TXXX:My Custom=custom value",
+    "id3version=2.4",
+};
+
+const std::vector<std::string> VorbisLines = {
+    "vc:COMMENT:NOTIZ=Hallo",
+    "vc:COMMENT=Plain",
+    "vc:DATE=2021-05-03T10:20:30",
+    "vc:MOOD=Calm",
+    "vc:MUSICBRAINZ_ALBUMID=c5b4f1d2-0000-4000-8000-000000000002",
+    "vc:MY CUSTOM=custom value",
+    "vc:ORIGINALDATE=1999-02-01",
+    "vc:RELEASEDATE=2021-06-01",
+    "vc:TITLE=A Song",
+};
+
+TEST_P(TagCopyNames, NamesTimesAndLanguagesArrive)
+{
+    const fs::path input = Encode("in.mp3");
+    Python(tagcopytest::Id3v24Script, {input.string()});
+    const fs::path output = Encode(std::string("out") + GetParam().output);
+
+    EXPECT_EQ(app::CopyTags(input, output), std::vector<std::string>{});
+
+    std::string printed;
+    Python(tagcopytest::StoredNamesScript, {output.string()}, &printed);
+    std::vector<std::string> lines;
+    std::istringstream stream(printed);
+    for (std::string line; std::getline(stream, line);)
+        if (std::find(GetParam().lines.begin(), GetParam().lines.end(), line) != GetParam().lines.end() ||
+            line.rfind("id3:TXXX", 0) == 0 || line.rfind("id3:COMM", 0) == 0)
+            lines.push_back(line);
+    EXPECT_EQ(lines, GetParam().lines) << printed;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, TagCopyNames,
+    ::testing::Values(StoredNames{".mp3", Id3Lines}, StoredNames{".wav", Id3Lines}, StoredNames{".flac", VorbisLines},
+                      StoredNames{".ogg", VorbisLines},
+                      StoredNames{".m4a",
+                                  {"mp4:----:com.apple.iTunes:MOOD=Calm",
+                                   "mp4:----:com.apple.iTunes:MusicBrainz Album Id="
+                                   "c5b4f1d2-0000-4000-8000-000000000002",
+                                   "mp4:----:com.apple.iTunes:My Custom=custom value",
+                                   "mp4:----:com.apple.iTunes:RELEASEDATE=2021-06-01",
+                                   "mp4:\xC2\xA9" "day=2021-05-03T10:20:30"}}),
+    [](const ::testing::TestParamInfo<StoredNames>& info) { return std::string(info.param.output + 1); });
 
 TEST_F(TagCopy, ItemsKnownOnlyByNameAreListed)
 {

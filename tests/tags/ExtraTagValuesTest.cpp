@@ -91,6 +91,36 @@ TEST(ExtraTagValues, EmptyInputAddsNothing)
     EXPECT_EQ(Value(merged.values, "TITLE"), "x");
 }
 
+TEST(ExtraTagValues, TimesCutShortByTheRecordComeWhole)
+{
+    struct Case {
+        const char* output;
+        const char* input;
+        const char* merged;
+    };
+    for (const Case& c : {Case{"2021", "2021-05-03 10:20:30", "2021-05-03T10:20:30"},
+                          Case{"2021", "2021-05-03", "2021-05-03"},
+                          // A value of the output's own that the input does not extend stays.
+                          Case{"2020", "2021-05-03", "2020"}, Case{"2021-05-03", "2021", "2021-05-03"}}) {
+        const MergedValues merged = FillMissing(Map({{"DATE", c.output}}), Map({{"DATE", c.input}}), {});
+        EXPECT_EQ(Value(merged.values, "DATE"), c.merged) << c.output << " " << c.input;
+    }
+    const MergedValues original = FillMissing({}, Map({{"ORIGINALDATE", "1999-02-01 08:00"}}), {});
+    EXPECT_EQ(Value(original.values, "ORIGINALDATE"), "1999-02-01T08:00");
+}
+
+TEST(ExtraTagValues, Id3v24OnlyWhenVersion23WouldLoseAValue)
+{
+    for (const auto& [values, needed] : std::initializer_list<std::pair<PropertyMap, bool>>{
+             {Map({{"DATE", "2021-05-03T10:20"}, {"ORIGINALDATE", "1999"}, {"TITLE", "x"}}), false},
+             {Map({{"DATE", "2021-05-03T10:20:30"}}), true},
+             {Map({{"ORIGINALDATE", "1999-02-01"}}), true},
+             {Map({{"MOOD", "Calm"}}), true},
+             {Map({{"RELEASEDATE", "2021"}}), true},
+             {Map({{"MOOD", " "}}), false}})
+        EXPECT_EQ(NeedsId3v24(values), needed) << values.toString().to8Bit(true);
+}
+
 TEST(TagPictures, ApeCoverItems)
 {
     EXPECT_EQ(ApeCoverKey(FrontCover), "Cover Art (Front)");

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TagTestFiles.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <stdexcept>
 
 #include "support/TestAudio.h"
@@ -103,6 +105,25 @@ std::string Mutagen(const std::string& script, const fs::path& file)
     if (RunProgram({"/usr/bin/python3", "-c", program, file.string()}, &output) != 0)
         throw std::runtime_error("mutagen failed: " + output);
     return output;
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+std::vector<std::string> Missing(const std::vector<std::string>& a, const std::vector<std::string>& b)
+{
+    std::vector<std::string> missing;
+    for (const std::string& line : a) {
+        if (std::find(b.begin(), b.end(), line) == b.end())
+            missing.push_back(line);
+    }
+    return missing;
 }
 
 }  // namespace tagtest

@@ -33,4 +33,8 @@ int RunProgram(const std::vector<std::string>& argv, std::string* output = nullp
 // Runs python3 with mutagen on a script that gets the file as sys.argv[1].
 std::string Mutagen(const std::string& script, const std::filesystem::path& file);
 
+// The lines of a text, and the lines of a that b lacks.
+std::vector<std::string> Lines(const std::string& text);
+std::vector<std::string> Missing(const std::vector<std::string>& a, const std::vector<std::string>& b);
+
 }  // namespace tagtest
