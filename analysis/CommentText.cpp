@@ -56,6 +56,23 @@ std::string DecodeCommentText(std::string_view bytes)
     return std::string(bytes.substr(0, at));
 }
 
+std::string ReadableCommentText(std::string_view bytes)
+{
+    if (DecodeCommentText(bytes).size() == bytes.size())
+        return std::string(bytes);
+    std::string out;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            out += c;
+        } else {
+            out += char(0xC0 | (byte >> 6));
+            out += char(0x80 | (byte & 0x3F));
+        }
+    }
+    return out;
+}
+
 std::string EncodeCommentText(std::string_view text)
 {
     std::string out;

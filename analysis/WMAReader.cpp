@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "analysis/WMAReader.h"
 
+#include <algorithm>
 #include <array>
+#include <vector>
 #include <optional>
 #include <taglib/asffile.h>
 #include <taglib/asftag.h>
@@ -12,7 +14,6 @@
 #include "platform/Report.h"
 #include "platform/SafeRewrite.h"
 #include "tags/classes/TagError.h"
-#include "tags/classes/TagText.h"
 
 namespace fs = std::filesystem;
 
@@ -24,23 +25,22 @@ fs::path currentFile;
 struct AttributeField {
     const char* name;  // as written; read in upper case
     std::string TTagsData::*field;
-    bool shortText;
 };
 
 // In writing order.
 const std::array<AttributeField, 12> Attributes = {{
-    {"WM/EncodedBy", &TTagsData::EncodedBy, true},
-    {"WM/Genre", &TTagsData::Genre, true},
-    {"Author", &TTagsData::Author, true},
-    {"WM/Composer", &TTagsData::Composer, true},
-    {"Title", &TTagsData::Title, true},
-    {"WM/AlbumTitle", &TTagsData::AlbumTitle, true},
-    {"WM/Year", &TTagsData::Year, true},
-    {"WM/TrackNumber", &TTagsData::TrackNumber, true},
-    {"WM/URL", &TTagsData::URL, true},
-    {"Copyright", &TTagsData::Copyright, true},
-    {"Description", &TTagsData::Description, false},
-    {"WM/Lyrics", &TTagsData::Lyrics, false},
+    {"WM/EncodedBy", &TTagsData::EncodedBy},
+    {"WM/Genre", &TTagsData::Genre},
+    {"Author", &TTagsData::Author},
+    {"WM/Composer", &TTagsData::Composer},
+    {"Title", &TTagsData::Title},
+    {"WM/AlbumTitle", &TTagsData::AlbumTitle},
+    {"WM/Year", &TTagsData::Year},
+    {"WM/TrackNumber", &TTagsData::TrackNumber},
+    {"WM/URL", &TTagsData::URL},
+    {"Copyright", &TTagsData::Copyright},
+    {"Description", &TTagsData::Description},
+    {"WM/Lyrics", &TTagsData::Lyrics},
 }};
 
 // The four attributes that ASF keeps in its content description object.
@@ -91,9 +91,27 @@ void SetDescribed(TagLib::ASF::Tag& tag, Described which, const TagLib::String& 
     }
 }
 
+// Adds a value to the field's, once.
 void Store(TTagsData& data, const AttributeField& attribute, const std::string& value)
 {
-    data.*attribute.field = attribute.shortText ? tagtext::FirstCharacters(value, WmaShortTextLength) : value;
+    std::string& field = data.*attribute.field;
+    const std::string nul(1, '\0');
+    if (value.empty() || (nul + field + nul).find(nul + value + nul) != std::string::npos)
+        return;
+    field += (field.empty() ? std::string() : nul) + value;
+}
+
+std::vector<std::string> Values(const std::string& joined)
+{
+    std::vector<std::string> values;
+    std::size_t from = 0;
+    for (std::size_t nul = joined.find('\0'); nul != std::string::npos; nul = joined.find('\0', from)) {
+        values.push_back(joined.substr(from, nul - from));
+        from = nul + 1;
+    }
+    values.push_back(joined.substr(from));
+    std::erase_if(values, [](const std::string& value) { return value.empty(); });
+    return values;
 }
 
 const AttributeField* FieldOfName(const std::string& upperName)
@@ -159,13 +177,18 @@ bool ReadAttributes(const fs::path& path, TTagsData& data)
     return true;
 }
 
-// The record as a later read gives it: short texts cut.
-TTagsData AsRead(const TTagsData& data)
+// Whether two records hold the same values, whatever their order: ASF
+// keeps an attribute's values apart by the object that holds them.
+bool SameValues(const TTagsData& a, const TTagsData& b)
 {
-    TTagsData read;
-    for (const auto& attribute : Attributes)
-        Store(read, attribute, data.*attribute.field);
-    return read;
+    for (const auto& attribute : Attributes) {
+        std::vector<std::string> left = Values(a.*attribute.field), right = Values(b.*attribute.field);
+        std::sort(left.begin(), left.end());
+        std::sort(right.begin(), right.end());
+        if (left != right)
+            return false;
+    }
+    return true;
 }
 
 // The stored name of an attribute, matched without regard to case.
@@ -177,31 +200,49 @@ TagLib::String StoredName(TagLib::ASF::Tag& tag, const std::string& name)
     return {};
 }
 
-// Sets or, for an empty value, removes the attribute under its stored name.
-void SetAttribute(TagLib::ASF::Tag& tag, const TagLib::String& stored, const std::string& name, const std::string& value)
+// Sets or, without values, removes the attribute under its stored name.
+void SetAttribute(TagLib::ASF::Tag& tag, const TagLib::String& stored, const std::string& name,
+                  const std::vector<std::string>& values)
 {
-    if (value.empty()) {
-        if (!stored.isEmpty())
-            tag.removeItem(stored);
+    if (!stored.isEmpty())
+        tag.removeItem(stored);
+    if (values.empty())
         return;
-    }
-    tag.setAttribute(stored.isEmpty() ? TagLib::String(name) : stored, TagLib::ASF::Attribute(Wide(value)));
+    TagLib::ASF::AttributeList list;
+    for (const std::string& value : values)
+        list.append(TagLib::ASF::Attribute(Wide(value)));
+    tag.setAttribute(stored.isEmpty() ? TagLib::String(name) : stored, list);
 }
 
-// A described value lives in the content description, and some writers
-// repeat it as an attribute of the same name: both get the new value.
-// A text too long for the content description's 16-bit length goes into an
-// attribute of the same name instead, which can hold it.
-void WriteAttribute(TagLib::ASF::Tag& tag, const AttributeField& attribute, const std::string& value)
+// Whether the attribute repeats the content description's value, as FFmpeg
+// writes it: then it keeps every value, so both copies stay alike.
+bool RepeatsDescribed(TagLib::ASF::Tag& tag, const TagLib::String& stored, Described which)
+{
+    if (stored.isEmpty() || which == Described::None)
+        return false;
+    const TagLib::ASF::AttributeList list = tag.attribute(stored);
+    return !list.isEmpty() && list.front().toString() == DescribedValue(tag, which);
+}
+
+// A described field's first value lives in the content description, its
+// other values in attributes of the same name. A text too long for the
+// content description's 16-bit length goes into an attribute instead,
+// which can hold it.
+void WriteAttribute(TagLib::ASF::Tag& tag, const AttributeField& attribute, const std::string& joined)
 {
     constexpr std::size_t DescribedUnits = 0x7FFF - 1;  // UTF-16 units beside the terminator
+    std::vector<std::string> values = Values(joined);
     const TagLib::String stored = StoredName(tag, attribute.name);
     const Described which = DescribedAs(Upper(attribute.name));
-    const bool fits = Wide(value).data(TagLib::String::UTF16LE).size() / 2 <= DescribedUnits;
-    if (which != Described::None)
-        SetDescribed(tag, which, fits ? Wide(value) : TagLib::String());
-    if (which == Described::None || !stored.isEmpty() || !fits)
-        SetAttribute(tag, stored, attribute.name, value);
+    const bool repeated = RepeatsDescribed(tag, stored, which);
+    if (which != Described::None) {
+        const bool fits = values.empty() ||
+                          Wide(values.front()).data(TagLib::String::UTF16LE).size() / 2 <= DescribedUnits;
+        SetDescribed(tag, which, fits && !values.empty() ? Wide(values.front()) : TagLib::String());
+        if (fits && !values.empty() && !repeated)
+            values.erase(values.begin());
+    }
+    SetAttribute(tag, stored, attribute.name, values);
 }
 
 // Edits the copy; a field equal to what the file holds keeps its stored form.
@@ -234,7 +275,7 @@ bool WrittenAsMeant(const fs::path& written, const TTagsData& expected, std::uin
     const auto header = analysis::SoundAsfHeaderSize(written);
     std::error_code ec;
     const std::uint64_t rest = fs::file_size(currentFile, ec) - oldHeader;
-    return header && ReadAttributes(written, back) && back == expected && !ec &&
+    return header && ReadAttributes(written, back) && SameValues(back, expected) && !ec &&
            fs::file_size(written, ec) == *header + rest &&
            platform::SameBytes(currentFile, oldHeader, written, *header, rest);
 }
@@ -261,7 +302,7 @@ bool WriteWmaTags(const TTagsData& data)
     if (!header || !ReadAttributes(currentFile, current))
         throw TagError("Could not create Metadata Editor ($80004005).");
     // TagLib rewrites in place; it edits the safe rewrite's fresh copy.
-    const TTagsData expected = AsRead(data);
+    const TTagsData& expected = data;
     const bool written = platform::EditThroughCopy(
         currentFile, [&](int copy) { return WriteAttributes(copy, expected); },
         [&](const fs::path& copy) { return WrittenAsMeant(copy, expected, *header); });

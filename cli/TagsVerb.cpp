@@ -2,6 +2,7 @@
 // tremolix-cli tags FILE [--set Field=value ...]: the unified tag record.
 
 #include <iostream>
+#include <map>
 
 #include "cli/Verb.h"
 #include "tags/TagInfo.h"
@@ -16,10 +17,14 @@ int FieldIndex(const std::string& name)
     return -1;
 }
 
-// Field=value pairs into the record; false with the reason on a bad one.
+// Field=value pairs into the record, a field named again adding a value
+// ("Artist=A Artist=B"); false with the reason on a bad one.
 bool ApplySettings(const std::vector<std::string>& settings, TTAGInfo& info, std::string& problem)
 {
+    std::map<std::size_t, std::vector<std::string>> values;
     for (const auto& setting : settings) {
+        if (setting == "--set")
+            continue;
         const auto eq = setting.find('=');
         const int index = eq == std::string::npos ? -1 : FieldIndex(setting.substr(0, eq));
         if (index < 0) {
@@ -27,15 +32,23 @@ bool ApplySettings(const std::vector<std::string>& settings, TTAGInfo& info, std
                       "Genre Composer EncodedBy Copyright Language URL)";
             return false;
         }
-        TagField(info, std::size_t(index)) = setting.substr(eq + 1);
+        values[std::size_t(index)].push_back(setting.substr(eq + 1));
     }
+    for (auto& [index, list] : values)
+        SetTagValues(info, index, std::move(list));
     return true;
 }
 
+// A field with several values prints a line for each.
 void Print(const TTAGInfo& info)
 {
-    for (std::size_t i = 0; i < TagFieldNames.size(); ++i)
-        std::cout << TagFieldNames[i] << '=' << TagField(info, i) << '\n';
+    for (std::size_t i = 0; i < TagFieldNames.size(); ++i) {
+        const std::vector<std::string> values = TagValues(info, i);
+        if (values.empty())
+            std::cout << TagFieldNames[i] << "=\n";
+        for (const std::string& value : values)
+            std::cout << TagFieldNames[i] << '=' << value << '\n';
+    }
 }
 
 // Prints the record, or writes the settings into it; why not, naming the file.

@@ -18,6 +18,7 @@
 #include "analysis/OptimFROG.h"
 #include "tags/Mp4TagBridge.h"
 #include "tags/TagKinds.h"
+#include "tags/VorbisFields.h"
 
 namespace fs = std::filesystem;
 
@@ -29,6 +30,68 @@ std::string& TagField(TTAGInfo& info, std::size_t index)
 const std::string& TagField(const TTAGInfo& info, std::size_t index)
 {
     return info.*TagFields[index];
+}
+
+std::size_t TagFieldIndex(TagFieldPointer field)
+{
+    return std::size_t(std::find(TagFields.begin(), TagFields.end(), field) - TagFields.begin());
+}
+
+std::vector<std::string> TagValues(const TTAGInfo& info, std::size_t index)
+{
+    const std::string& text = TagField(info, index);
+    const std::vector<std::string>& list = info.Lists[index];
+    if (list.size() > 1 && list.front() == text)
+        return list;
+    return text.empty() ? std::vector<std::string>() : std::vector<std::string>{text};
+}
+
+void SetTagValues(TTAGInfo& info, std::size_t index, std::vector<std::string> values)
+{
+    std::erase_if(values, [](const std::string& value) { return value.empty(); });
+    TagField(info, index) = values.empty() ? std::string() : values.front();
+    if (values.size() < 2)
+        values.clear();
+    info.Lists[index] = std::move(values);
+}
+
+std::vector<std::string> SplitAtNul(const std::string& joined)
+{
+    std::vector<std::string> values;
+    std::size_t from = 0;
+    for (std::size_t nul = joined.find('\0'); nul != std::string::npos; nul = joined.find('\0', from)) {
+        values.push_back(joined.substr(from, nul - from));
+        from = nul + 1;
+    }
+    values.push_back(joined.substr(from));
+    std::erase_if(values, [](const std::string& value) { return value.empty(); });
+    return values;
+}
+
+std::string JoinWithNul(const std::vector<std::string>& values)
+{
+    std::string joined;
+    for (std::size_t i = 0; i < values.size(); ++i)
+        joined += (i > 0 ? std::string(1, '\0') : std::string()) + values[i];
+    return joined;
+}
+
+std::string JoinedTagValues(const TTAGInfo& info, std::size_t index)
+{
+    return JoinWithNul(TagValues(info, index));
+}
+
+void SetJoinedTagValues(TTAGInfo& info, std::size_t index, const std::string& joined)
+{
+    SetTagValues(info, index, SplitAtNul(joined));
+}
+
+bool TTAGInfo::operator==(const TTAGInfo& other) const
+{
+    for (std::size_t i = 0; i < TagFields.size(); ++i)
+        if (TagValues(*this, i) != TagValues(other, i))
+            return false;
+    return true;
 }
 
 namespace {
@@ -75,62 +138,35 @@ void ReadMp3(const fs::path& file, TTAGInfo& info)
     CopyThreeTags(mpeg, info, true);
 }
 
+// Ogg's EncodedBy is the library named by the stream's vendor string.
 void ReadOgg(const fs::path& file, TTAGInfo& info)
 {
     TOggVorbis ogg;
     if (!ogg.Load(file))
         return;
-    info.Track = std::to_string(ogg.Track);
-    info.Title = ogg.Title;
-    info.Artist = ogg.Artist;
-    info.Album = ogg.Album;
-    info.Year = ogg.Date;
-    info.Comment = ogg.Comment;
-    info.Genre = ogg.Genre;
-    info.EncodedBy = ogg.EncoderName();
+    vorbisfields::ReadFields(ogg.RawComments, info);
+    SetTagValues(info, TagFieldIndex(&TTAGInfo::EncodedBy), {ogg.EncoderName()});
 }
-
-// Record fields and the Ogg analyser's texts; the track is a number there.
-const std::array<std::pair<TagFieldPointer, std::string TOggVorbis::*>, 6> OggTexts = {{
-    {&TTAGInfo::Title, &TOggVorbis::Title},
-    {&TTAGInfo::Artist, &TOggVorbis::Artist},
-    {&TTAGInfo::Album, &TOggVorbis::Album},
-    {&TTAGInfo::Year, &TOggVorbis::Date},
-    {&TTAGInfo::Comment, &TOggVorbis::Comment},
-    {&TTAGInfo::Genre, &TOggVorbis::Genre},
-}};
 
 std::string WriteOgg(const fs::path& file, const TTagEdit& edit)
 {
     TOggVorbis ogg;
     if (!ogg.Load(file))
-        return "not an Ogg Vorbis file";
-    bool changed = edit.Changed(&TTAGInfo::Track);
-    if (changed)
-        ogg.Track = std::uint16_t(tagsteps::DecimalOrZero(edit.values.Track));
-    for (const auto& [field, text] : OggTexts)
-        if (edit.Changed(field)) {
-            ogg.*text = edit.values.*field;
-            changed = true;
-        }
-    if (changed && !ogg.Save(file))
+        return "not an Ogg file with comments";
+    TTagEdit comments = edit;
+    comments.values.EncodedBy = edit.read.EncodedBy;
+    comments.values.Lists[TagFieldIndex(&TTAGInfo::EncodedBy)] = edit.read.Lists[TagFieldIndex(&TTAGInfo::EncodedBy)];
+    const std::vector<std::string> items = vorbisfields::EditedItems(ogg.RawComments, comments);
+    if (items != ogg.RawComments && !ogg.SaveComments(file, items))
         return "its comment header could not be rewritten";
     return {};
 }
 
-// Record field and FLAC comment field, in record order.
-const std::array<std::string TFLACfile::*, 12> FlacFields = {
-    &TFLACfile::TrackNumber, &TFLACfile::Title,    &TFLACfile::Artist,    &TFLACfile::Album,
-    &TFLACfile::Date,        &TFLACfile::Comment,  &TFLACfile::Genre,     &TFLACfile::Composer,
-    &TFLACfile::Encoder,     &TFLACfile::Copyright, &TFLACfile::Language, &TFLACfile::URL};
-
 void ReadFlac(const fs::path& file, TTAGInfo& info)
 {
     TFLACfile flac;
-    if (!flac.Load(file))
-        return;
-    for (std::size_t i = 0; i < FlacFields.size(); ++i)
-        TagField(info, i) = flac.TagValue(FlacFields[i]);
+    if (flac.Load(file))
+        vorbisfields::ReadFields(flac.RawComments, info);
 }
 
 std::string WriteFlac(const fs::path& file, const TTagEdit& edit)
@@ -138,13 +174,8 @@ std::string WriteFlac(const fs::path& file, const TTagEdit& edit)
     TFLACfile flac;
     if (!flac.Load(file))
         return "not a valid FLAC file";
-    bool changed = false;
-    for (std::size_t i = 0; i < FlacFields.size(); ++i)
-        if (edit.Changed(TagFields[i])) {
-            flac.SetTagValue(FlacFields[i], TagField(edit.values, i));
-            changed = true;
-        }
-    if (changed && !flac.Save(file, false))
+    const std::vector<std::string> items = vorbisfields::EditedItems(flac.RawComments, edit);
+    if (items != flac.RawComments && !flac.SaveComments(file, items))
         return "its comment block could not be rewritten";
     return {};
 }
@@ -202,6 +233,7 @@ using FieldSet = std::bitset<TagFields.size()>;
 const FieldSet AllFields = FieldSet().set();
 const FieldSet FirstSeven("000001111111");  // Track to Genre
 const FieldSet AllButLanguage = FieldSet().set().reset(10);
+const FieldSet AllButEncodedBy = FieldSet().set().reset(8);
 
 struct TagWriter {
     Writer write;
@@ -214,6 +246,9 @@ const std::map<std::string, Reader>& Readers()
         {".aac", ReadThreeTags<TAACfile>},
         {".mp4", tagsteps::TagInfoFromMP4},
         {".m4a", tagsteps::TagInfoFromMP4},
+        {".m4b", tagsteps::TagInfoFromMP4},
+        {".opus", ReadOgg},
+        {".oga", ReadOgg},
         {".mp3", ReadMp3},
         {".ogg", ReadOgg},
         {".ape", ReadThreeTags<TMonkey>},
@@ -231,7 +266,9 @@ const std::map<std::string, TagWriter>& Writers()
         {".aac", {WriteThreeTags, AllFields}},  {".mp3", {WriteThreeTags, AllFields}},
         {".ape", {WriteTagsWithoutNewID3v2, AllFields}},  {".mpc", {WriteTagsWithoutNewID3v2, AllFields}},
         {".ofr", {WriteTagsWithoutNewID3v2, AllFields}},  {".mp4", {WriteMp4, FirstSeven}},
-        {".m4a", {WriteMp4, FirstSeven}},       {".ogg", {WriteOgg, FirstSeven}},
+        {".m4a", {WriteMp4, FirstSeven}},       {".m4b", {WriteMp4, FirstSeven}},
+        {".ogg", {WriteOgg, AllButEncodedBy}},  {".opus", {WriteOgg, AllButEncodedBy}},
+        {".oga", {WriteOgg, AllButEncodedBy}},
         {".flac", {WriteFlac, AllFields}},      {".wma", {WriteWma, AllButLanguage}},
     };
     return writers;

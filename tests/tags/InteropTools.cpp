@@ -80,8 +80,13 @@ std::string CliTags(const fs::path& file)
 std::string Lines(const TTAGInfo& info)
 {
     std::string out;
-    for (std::size_t i = 0; i < TagFieldNames.size(); ++i)
-        out += std::string(TagFieldNames[i]) + '=' + TagField(info, i) + '\n';
+    for (std::size_t i = 0; i < TagFieldNames.size(); ++i) {
+        const std::vector<std::string> values = TagValues(info, i);
+        if (values.empty())
+            out += std::string(TagFieldNames[i]) + "=\n";
+        for (const std::string& value : values)
+            out += std::string(TagFieldNames[i]) + '=' + value + '\n';
+    }
     return out;
 }
 
