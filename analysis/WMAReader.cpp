@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
 #include <vector>
 #include <optional>
 #include <taglib/asffile.h>
@@ -138,11 +139,67 @@ std::optional<std::string> AttributeText(const TagLib::ASF::Attribute& value, co
     }
 }
 
+// By upper-case name, the value other readers see first: the one in the
+// extended content description. TagLib may read it after the others.
+using LeadingValues = std::map<std::string, std::string>;
+
+std::string FromUtf16(const analysis::Bytes& bytes)
+{
+    const TagLib::ByteVector data(reinterpret_cast<const char*>(bytes.data()), static_cast<unsigned>(bytes.size()));
+    std::string text = Utf8(TagLib::String(data, TagLib::String::UTF16LE));
+    while (!text.empty() && text.back() == '\0')
+        text.pop_back();
+    return text;
+}
+
+LeadingValues ReadLeadingValues(const fs::path& path)
+{
+    LeadingValues leading;
+    for (const auto& [name, value] : analysis::ExtendedDescriptionTexts(path))
+        leading.emplace(Upper(FromUtf16(name)), FromUtf16(value));
+    return leading;
+}
+
+// The list with the value other readers see first in front.
+TagLib::ASF::AttributeList LeadingFirst(const TagLib::ASF::AttributeList& list, const std::string& leading)
+{
+    TagLib::ASF::AttributeList ordered;
+    for (const auto& value : list)
+        if (value.type() == TagLib::ASF::Attribute::UnicodeType && Utf8(value.toString()) == leading) {
+            ordered.append(value);
+            break;
+        }
+    if (ordered.isEmpty())
+        return list;
+    bool skipped = false;
+    for (const auto& value : list) {
+        if (!skipped && value.type() == TagLib::ASF::Attribute::UnicodeType && Utf8(value.toString()) == leading) {
+            skipped = true;
+            continue;
+        }
+        ordered.append(value);
+    }
+    return ordered;
+}
+
+// Puts every attribute's leading value first, where TagLib's save keeps it:
+// in the extended content description, so other readers' order stays.
+void OrderLeadingFirst(TagLib::ASF::Tag& tag, const LeadingValues& leading)
+{
+    std::vector<std::pair<TagLib::String, TagLib::ASF::AttributeList>> reordered;
+    for (const auto& [name, list] : tag.attributeListMap())
+        if (const auto found = leading.find(Upper(Utf8(name))); found != leading.end() && list.size() > 1)
+            reordered.emplace_back(name, LeadingFirst(list, found->second));
+    for (const auto& [name, list] : reordered)
+        tag.setAttribute(name, list);
+}
+
 // Other taggers keep the link under this name; it fills URL when WM/URL is absent.
 constexpr const char* AuthorUrl = "WM/AUTHORURL";
 
-TTagsData RecordOf(TagLib::ASF::Tag& tag)
+TTagsData RecordOf(TagLib::ASF::Tag& tag, const LeadingValues& leading)
 {
+    OrderLeadingFirst(tag, leading);
     TTagsData data;
     for (const auto& attribute : Attributes) {
         const Described which = DescribedAs(Upper(attribute.name));
@@ -173,7 +230,7 @@ bool ReadAttributes(const fs::path& path, TTagsData& data)
     TagLib::ASF::File file(path.c_str(), false);
     if (!file.isValid() || !file.tag())
         return false;
-    data = RecordOf(*file.tag());
+    data = RecordOf(*file.tag(), ReadLeadingValues(path));
     return true;
 }
 
@@ -255,7 +312,7 @@ bool EditAttributes(int copy, const TTagsData& data)
     TagLib::ASF::File file(&stream, false);
     if (!file.isValid() || !file.tag())
         return false;
-    const TTagsData before = RecordOf(*file.tag());
+    const TTagsData before = RecordOf(*file.tag(), ReadLeadingValues(currentFile));
     for (const auto& attribute : Attributes)
         if (before.*attribute.field != data.*attribute.field)
             WriteAttribute(*file.tag(), attribute, data.*attribute.field);

@@ -92,7 +92,14 @@ std::string Lines(const TTAGInfo& info)
 
 int CliSet(const fs::path& file, const std::string& setting)
 {
-    return testaudio::Run({Cli(), "tags", file.string(), "--set", setting});
+    return CliSet(file, std::vector<std::string>{setting});
+}
+
+int CliSet(const fs::path& file, const std::vector<std::string>& settings)
+{
+    std::vector<std::string> argv = {Cli(), "tags", file.string(), "--set"};
+    argv.insert(argv.end(), settings.begin(), settings.end());
+    return testaudio::Run(argv);
 }
 
 std::string MutagenDump(const fs::path& file, const std::string& key)
