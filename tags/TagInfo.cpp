@@ -152,7 +152,7 @@ std::string WriteOgg(const fs::path& file, const TTagEdit& edit)
 {
     TOggVorbis ogg;
     if (!ogg.Load(file))
-        return "not an Ogg file with comments";
+        return "not an Ogg Vorbis file, nor Opus or Ogg FLAC";
     TTagEdit comments = edit;
     comments.values.EncodedBy = edit.read.EncodedBy;
     comments.values.Lists[TagFieldIndex(&TTAGInfo::EncodedBy)] = edit.read.Lists[TagFieldIndex(&TTAGInfo::EncodedBy)];
