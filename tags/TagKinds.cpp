@@ -119,13 +119,14 @@ bool OnlyClears(const TTagEdit& edit, const Table& table)
     });
 }
 
-// ID3 text setters take one text: the first value; an empty one removes it.
+// ID3v1 setters take the first value, ID3v2 ones every value, NUL between
+// them; an empty text removes the value.
 template <class Table, class Tag>
-void SetChanged(const TTagEdit& edit, const Table& table, Tag& tag)
+void SetChanged(const TTagEdit& edit, const Table& table, Tag& tag, bool allValues)
 {
     for (const auto& [field, setter] : table)
         if (edit.Changed(field))
-            (tag.*setter)(edit.values.*field);
+            (tag.*setter)(allValues ? JoinedTagValues(edit.values, TagFieldIndex(field)) : edit.values.*field);
 }
 
 }  // namespace
@@ -194,7 +195,7 @@ bool SaveID3v1Tag(const fs::path& file, const TTagEdit& edit)
         return true;
     if (track)
         tag.SetTrackText(edit.values.Track);
-    SetChanged(edit, ID3v1Texts, tag);
+    SetChanged(edit, ID3v1Texts, tag, false);
     return tag.Save(file);
 }
 
@@ -210,7 +211,7 @@ bool SaveID3v2Tag(const fs::path& file, const TTagEdit& edit)
         return true;
     if (track)
         tag.SetTrackText(edit.values.Track);
-    SetChanged(edit, ID3v2Texts, tag);
+    SetChanged(edit, ID3v2Texts, tag, true);
     return tag.Save(file);
 }
 

@@ -4,7 +4,8 @@
 // The ID3v2 tag at the start of a file: versions 2.2, 2.3 and 2.4 are read,
 // 2.3 is written. Twelve values are read from their frames; a save rewrites
 // only the frames whose setter was called and keeps every other frame as it
-// was (a 2.2 or 2.4 frame in its 2.3 form). Texts are UTF-8 in memory.
+// was (a 2.2 or 2.4 frame in its 2.3 form). Texts are UTF-8 in memory; the
+// several values of a text frame are NUL-separated there.
 
 #include <array>
 #include <cstdint>

@@ -99,6 +99,19 @@ std::string DecodeText(std::string_view data)
     return tagtext::Trim(ReadString(data, 1, data[0], next));
 }
 
+std::string DecodeTexts(std::string_view data)
+{
+    if (data.empty())
+        return {};
+    std::string joined;
+    for (const std::string& text : ReadStrings(data, 1, data[0])) {
+        const std::string value = tagtext::Trim(text);
+        if (!value.empty())
+            joined += (joined.empty() ? "" : std::string(1, '\0')) + value;
+    }
+    return joined;
+}
+
 std::string DecodeComment(std::string_view data, std::string* description)
 {
     if (data.size() < 4)

@@ -179,3 +179,28 @@ TEST(StoredForm, EmptyValueClearsInEveryFormat)
 }
 
 }  // namespace
+
+namespace {
+
+// ID3v2.4 keeps several values NUL-separated; a write of another field
+// keeps them all, and several new values reach a 2.3 frame joined by "/".
+TEST(StoredForm, Id3SeveralValues)
+{
+    testsupport::TempFolder folder;
+    const fs::path file = Tone(folder, "tone.mp3", "a.mp3");
+    interop::Mutagen("t = id3.ID3()\nt.add(id3.TPE1(encoding=3, text=['Erste', 'Zweite']))\n"
+                     "t.add(id3.TCON(encoding=3, text=['Jazz', '(17)']))\nt.save(sys.argv[1])\n",
+                     file);
+    std::string shown = interop::CliTags(file);
+    EXPECT_TRUE(Holds(shown, "\nArtist=Erste\nArtist=Zweite\n")) << shown;
+    EXPECT_TRUE(Holds(shown, "\nGenre=Jazz\nGenre=Rock\n")) << shown;
+    const std::string audio = interop::AudioMd5(file);
+    ASSERT_EQ(interop::CliSet(file, "Title=Neu"), 0);
+    shown = interop::CliTags(file);
+    EXPECT_TRUE(Holds(shown, "\nTitle=Neu\nArtist=Erste\nArtist=Zweite\n")) << shown;
+    ASSERT_EQ(interop::CliSet(file, std::vector<std::string>{"Artist=Eins", "Artist=Zwei"}), 0);
+    EXPECT_TRUE(Holds(interop::MutagenValues(file, "TPE1"), "Eins/Zwei"));
+    EXPECT_EQ(interop::AudioMd5(file), audio);
+}
+
+}  // namespace
