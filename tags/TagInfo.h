@@ -74,8 +74,9 @@ bool TagFieldWritable(const std::filesystem::path& file, std::size_t index);
 // passes the open error on.
 void ReadTagInfo(const std::filesystem::path& file, TTAGInfo& info);
 
-// Writes into the file's tags only the fields whose value differs from what
-// the file holds now, so every other field keeps its stored form. Empty when
+// Writes into the file's tags only the fields whose values differ from what
+// the file holds now, so every other field keeps its stored form; a field
+// left empty is removed. Empty when
 // the write succeeded or nothing needed writing; otherwise why nothing (or
 // not everything) was written, naming the file.
 [[nodiscard]] std::string WriteTagInfo(const std::filesystem::path& file, const TTAGInfo& info);
