@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "analysis/CommentText.h"
 
+#include "tags/classes/TagText.h"
+
 #include <cstdint>
 
 namespace analysis {
@@ -58,19 +60,7 @@ std::string DecodeCommentText(std::string_view bytes)
 
 std::string ReadableCommentText(std::string_view bytes)
 {
-    if (DecodeCommentText(bytes).size() == bytes.size())
-        return std::string(bytes);
-    std::string out;
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            out += c;
-        } else {
-            out += char(0xC0 | (byte >> 6));
-            out += char(0x80 | (byte & 0x3F));
-        }
-    }
-    return out;
+    return DecodeCommentText(bytes).size() == bytes.size() ? std::string(bytes) : tagtext::Latin1ToUtf8(bytes);
 }
 
 std::string EncodeCommentText(std::string_view text)

@@ -15,6 +15,7 @@
 #include "platform/Report.h"
 #include "platform/SafeRewrite.h"
 #include "tags/classes/TagError.h"
+#include "tags/classes/TagText.h"
 
 namespace fs = std::filesystem;
 
@@ -95,24 +96,10 @@ void SetDescribed(TagLib::ASF::Tag& tag, Described which, const TagLib::String& 
 // Adds a value to the field's, once.
 void Store(TTagsData& data, const AttributeField& attribute, const std::string& value)
 {
-    std::string& field = data.*attribute.field;
-    const std::string nul(1, '\0');
-    if (value.empty() || (nul + field + nul).find(nul + value + nul) != std::string::npos)
-        return;
-    field += (field.empty() ? std::string() : nul) + value;
-}
-
-std::vector<std::string> Values(const std::string& joined)
-{
-    std::vector<std::string> values;
-    std::size_t from = 0;
-    for (std::size_t nul = joined.find('\0'); nul != std::string::npos; nul = joined.find('\0', from)) {
-        values.push_back(joined.substr(from, nul - from));
-        from = nul + 1;
-    }
-    values.push_back(joined.substr(from));
-    std::erase_if(values, [](const std::string& value) { return value.empty(); });
-    return values;
+    std::vector<std::string> values = tagtext::SplitAtNul(data.*attribute.field);
+    if (std::find(values.begin(), values.end(), value) == values.end())
+        values.push_back(value);
+    data.*attribute.field = tagtext::JoinWithNul(values);
 }
 
 const AttributeField* FieldOfName(const std::string& upperName)
@@ -239,7 +226,7 @@ bool ReadAttributes(const fs::path& path, TTagsData& data)
 bool SameValues(const TTagsData& a, const TTagsData& b)
 {
     for (const auto& attribute : Attributes) {
-        std::vector<std::string> left = Values(a.*attribute.field), right = Values(b.*attribute.field);
+        std::vector<std::string> left = tagtext::SplitAtNul(a.*attribute.field), right = tagtext::SplitAtNul(b.*attribute.field);
         std::sort(left.begin(), left.end());
         std::sort(right.begin(), right.end());
         if (left != right)
@@ -288,7 +275,7 @@ bool RepeatsDescribed(TagLib::ASF::Tag& tag, const TagLib::String& stored, Descr
 void WriteAttribute(TagLib::ASF::Tag& tag, const AttributeField& attribute, const std::string& joined)
 {
     constexpr std::size_t DescribedUnits = 0x7FFF - 1;  // UTF-16 units beside the terminator
-    std::vector<std::string> values = Values(joined);
+    std::vector<std::string> values = tagtext::SplitAtNul(joined);
     const TagLib::String stored = StoredName(tag, attribute.name);
     const Described which = DescribedAs(Upper(attribute.name));
     const bool repeated = RepeatsDescribed(tag, stored, which);

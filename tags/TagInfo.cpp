@@ -19,6 +19,7 @@
 #include "tags/Mp4TagBridge.h"
 #include "tags/TagKinds.h"
 #include "tags/VorbisFields.h"
+#include "tags/classes/TagText.h"
 
 namespace fs = std::filesystem;
 
@@ -55,35 +56,14 @@ void SetTagValues(TTAGInfo& info, std::size_t index, std::vector<std::string> va
     info.Lists[index] = std::move(values);
 }
 
-std::vector<std::string> SplitAtNul(const std::string& joined)
-{
-    std::vector<std::string> values;
-    std::size_t from = 0;
-    for (std::size_t nul = joined.find('\0'); nul != std::string::npos; nul = joined.find('\0', from)) {
-        values.push_back(joined.substr(from, nul - from));
-        from = nul + 1;
-    }
-    values.push_back(joined.substr(from));
-    std::erase_if(values, [](const std::string& value) { return value.empty(); });
-    return values;
-}
-
-std::string JoinWithNul(const std::vector<std::string>& values)
-{
-    std::string joined;
-    for (std::size_t i = 0; i < values.size(); ++i)
-        joined += (i > 0 ? std::string(1, '\0') : std::string()) + values[i];
-    return joined;
-}
-
 std::string JoinedTagValues(const TTAGInfo& info, std::size_t index)
 {
-    return JoinWithNul(TagValues(info, index));
+    return tagtext::JoinWithNul(TagValues(info, index));
 }
 
 void SetJoinedTagValues(TTAGInfo& info, std::size_t index, const std::string& joined)
 {
-    SetTagValues(info, index, SplitAtNul(joined));
+    SetTagValues(info, index, tagtext::SplitAtNul(joined));
 }
 
 bool TTAGInfo::operator==(const TTAGInfo& other) const

@@ -57,8 +57,6 @@ void SetTagValues(TTAGInfo& info, std::size_t index, std::vector<std::string> va
 // the WMA and MP4 steps pass them on; and back.
 std::string JoinedTagValues(const TTAGInfo& info, std::size_t index);
 void SetJoinedTagValues(TTAGInfo& info, std::size_t index, const std::string& joined);
-std::vector<std::string> SplitAtNul(const std::string& joined);
-std::string JoinWithNul(const std::vector<std::string>& values);
 std::size_t TagFieldIndex(TagFieldPointer field);
 
 // Why the path cannot hold tags at all (missing, a folder, a FIFO), naming

@@ -8,6 +8,7 @@
 
 #include "analysis/WMAReader.h"
 #include "tags/Mp4TagBridge.h"
+#include "tags/classes/TagText.h"
 
 namespace fs = std::filesystem;
 
@@ -17,7 +18,7 @@ namespace {
 // The values, NUL between them, replace the field's unless there are none.
 void CopyIfSet(TTAGInfo& info, TagFieldPointer field, const std::string& joined)
 {
-    if (!SplitAtNul(joined).empty())
+    if (!tagtext::SplitAtNul(joined).empty())
         SetJoinedTagValues(info, TagFieldIndex(field), joined);
 }
 

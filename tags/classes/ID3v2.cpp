@@ -132,12 +132,10 @@ void TID3v2::Decode(const std::vector<std::string>& frames, const std::string& f
     trackText_ = text(FTrack);
     track_ = ParseTrack(trackText_);
     year_ = FirstOf(text(FYear), tagtext::FirstCharacters(text(FOriginalYear), 4));
-    const std::string genres = texts(FGenre);
-    for (std::size_t from = 0; from <= genres.size() && !genres.empty();) {
-        const std::size_t end = std::min(genres.find('\0', from), genres.size());
-        genre_ += (from ? std::string(1, '\0') : std::string()) + id3v2::GenreName(genres.substr(from, end - from));
-        from = end + 1;
-    }
+    std::vector<std::string> genres = tagtext::SplitAtNul(texts(FGenre));
+    for (std::string& genre : genres)
+        genre = id3v2::GenreName(genre);
+    genre_ = tagtext::JoinWithNul(genres);
     comment_ = id3v2::DecodeComment(frames[FComment]);
     composer_ = texts(FComposer);
     encodedBy_ = texts(FEncodedBy);

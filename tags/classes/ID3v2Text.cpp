@@ -103,13 +103,10 @@ std::string DecodeTexts(std::string_view data)
 {
     if (data.empty())
         return {};
-    std::string joined;
-    for (const std::string& text : ReadStrings(data, 1, data[0])) {
-        const std::string value = tagtext::Trim(text);
-        if (!value.empty())
-            joined += (joined.empty() ? "" : std::string(1, '\0')) + value;
-    }
-    return joined;
+    std::vector<std::string> values = ReadStrings(data, 1, data[0]);
+    for (std::string& value : values)
+        value = tagtext::Trim(value);
+    return tagtext::JoinWithNul(values);
 }
 
 std::string DecodeComment(std::string_view data, std::string* description)
