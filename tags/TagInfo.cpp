@@ -106,6 +106,15 @@ void ReadThreeTags(const fs::path& file, TTAGInfo& info)
         CopyThreeTags(analyser, info);
 }
 
+// WavPack has no analyser here: its tags are an APE tag at the end, after
+// which an ID3v1 tag may follow.
+void ReadWavPack(const fs::path& file, TTAGInfo& info)
+{
+    TTagHolder tags;
+    if (tags.ID3v1.Load(file) && tags.APEtag.Load(file))
+        CopyThreeTags(tags, info);
+}
+
 // The MPEG analyser leaves the APE tag alone; read it too, so a tag that
 // WriteTagInfo wrote into an MP3 file is what comes back.
 void ReadMp3(const fs::path& file, TTAGInfo& info)
@@ -234,6 +243,7 @@ const std::map<std::string, Reader>& Readers()
         {".ape", ReadThreeTags<TMonkey>},
         {".flac", ReadFlac},
         {".mpc", ReadThreeTags<TMPEGplus>},
+        {".wv", ReadWavPack},
         {".ofr", ReadThreeTags<TOptimFrog>},
         {".wma", tagsteps::TagInfoFromWMA},
     };
@@ -245,7 +255,7 @@ const std::map<std::string, TagWriter>& Writers()
     static const std::map<std::string, TagWriter> writers = {
         {".aac", {WriteThreeTags, AllFields}},  {".mp3", {WriteThreeTags, AllFields}},
         {".ape", {WriteTagsWithoutNewID3v2, AllFields}},  {".mpc", {WriteTagsWithoutNewID3v2, AllFields}},
-        {".ofr", {WriteTagsWithoutNewID3v2, AllFields}},  {".mp4", {WriteMp4, FirstSeven}},
+        {".ofr", {WriteTagsWithoutNewID3v2, AllFields}},  {".wv", {WriteTagsWithoutNewID3v2, AllFields}},  {".mp4", {WriteMp4, FirstSeven}},
         {".m4a", {WriteMp4, FirstSeven}},       {".m4b", {WriteMp4, FirstSeven}},
         {".ogg", {WriteOgg, AllButEncodedBy}},  {".opus", {WriteOgg, AllButEncodedBy}},
         {".oga", {WriteOgg, AllButEncodedBy}},

@@ -27,7 +27,7 @@ const char* const VorbisTagging = "f['TITLE'] = 'Titel'\nf['ARTIST'] = ['Erste',
 
 std::string OpenWith(const std::string& opener, const std::string& tagging)
 {
-    return "import mutagen.oggopus, mutagen.oggflac, mutagen.musepack\nf = " + opener + "(sys.argv[1])\n" + tagging;
+    return "import mutagen.oggopus, mutagen.oggflac, mutagen.musepack, mutagen.wavpack\nf = " + opener + "(sys.argv[1])\n" + tagging;
 }
 
 const std::vector<Format>& Formats()
@@ -41,6 +41,7 @@ const std::vector<Format>& Formats()
         {"m4a", "a.m4a", {}, "tone.m4a", "mutagen.mp4.MP4", "\xC2\xA9nam", "\xC2\xA9" "ART"},
         {"m4b", "a.m4b", {}, "tone.m4a", "mutagen.mp4.MP4", "\xC2\xA9nam", "\xC2\xA9" "ART"},
         {"mpc", "a.mpc", {}, "tone.mpc", "mutagen.musepack.Musepack", "Title", "Artist"},
+        {"wv", "a.wv", {"-c:a", "wavpack"}, nullptr, "mutagen.wavpack.WavPack", "Title", "Artist"},
     };
     return formats;
 }
@@ -55,8 +56,8 @@ std::string Tagging(const Format& format)
         return OpenWith(opener, "f['\\xa9nam'] = 'Titel'\nf['\\xa9ART'] = ['Erste', 'Zweite']\n"
                                 "f['\\xa9gen'] = ['Jazz', 'Rock']\nf['----:com.apple.iTunes:MOOD'] = b'calm'\n"
                                 "f.save()\n");
-    if (opener == "mutagen.musepack.Musepack")
-        return OpenWith(opener, "f.add_tags()\nf['Title'] = 'Titel'\nf['Artist'] = ['Erste', 'Zweite']\n"
+    if (opener == "mutagen.musepack.Musepack" || opener == "mutagen.wavpack.WavPack")
+        return OpenWith(opener, "if f.tags is None:\n    f.add_tags()\nf['Title'] = 'Titel'\nf['Artist'] = ['Erste', 'Zweite']\n"
                                 "f['Genre'] = ['Jazz', 'Rock']\nf['Lyrics'] = 'eine Zeile\\n'\nf.save()\n");
     return OpenWith(opener, VorbisTagging);
 }
