@@ -20,7 +20,10 @@ constexpr Guid HeaderExtension = {0xB5, 0x03, 0xBF, 0x5F, 0x2E, 0xA9, 0xCF, 0x11
                                   0x8E, 0xE3, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
 constexpr Guid ContentDescription = {0x33, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
                                      0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
+constexpr Guid ExtendedDescription = {0x40, 0xA4, 0xD0, 0xD2, 0x07, 0xE3, 0xD2, 0x11,
+                                      0x97, 0xF0, 0x00, 0xA0, 0xC9, 0x5E, 0xA8, 0x50};
 constexpr std::uint64_t ObjectHeaderSize = 24;
+constexpr std::uint16_t UnicodeDescriptor = 0;
 constexpr std::size_t DescriptionFields = 5;  // title, author, copyright, description, rating
 constexpr std::uint64_t DescriptionTextOffset = ObjectHeaderSize + 2 * DescriptionFields;  // GUID and 64-bit size
 constexpr std::uint64_t HeaderObjectSize = 30;  // plus object count and two reserved bytes
@@ -141,7 +144,53 @@ bool SoundObjects(const FileReader& file, std::uint64_t offset, std::uint64_t en
     return !count || found == *count;
 }
 
+// The descriptors of an extended content description object's data.
+std::vector<std::pair<Bytes, Bytes>> DescriptorTexts(const Bytes& data)
+{
+    std::vector<std::pair<Bytes, Bytes>> texts;
+    if (data.size() < 2)
+        return texts;
+    const auto part = [&](std::size_t at, std::size_t length) {
+        return Bytes(data.begin() + std::ptrdiff_t(at), data.begin() + std::ptrdiff_t(at + length));
+    };
+    std::size_t at = 2;
+    for (std::uint16_t count = ReadLE16(data.data()); count > 0 && data.size() - at >= 2; --count) {
+        const std::size_t nameLength = ReadLE16(data.data() + at);
+        if (data.size() - at - 2 < nameLength + 4)
+            break;
+        const std::size_t typeAt = at + 2 + nameLength;
+        const std::uint16_t type = ReadLE16(data.data() + typeAt);
+        const std::size_t valueLength = ReadLE16(data.data() + typeAt + 2);
+        if (data.size() - typeAt - 4 < valueLength)
+            break;
+        if (type == UnicodeDescriptor)
+            texts.emplace_back(part(at + 2, nameLength), part(typeAt + 4, valueLength));
+        at = typeAt + 4 + valueLength;
+    }
+    return texts;
+}
+
 }  // namespace
+
+std::vector<std::pair<Bytes, Bytes>> ExtendedDescriptionTexts(const std::filesystem::path& path)
+{
+    try {
+        const FileReader file(path);
+        const auto header = ReadObject(file, 0, file.Size());
+        if (!header || header->guid != HeaderObject)
+            return {};
+        for (std::uint64_t offset = HeaderObjectSize; offset < header->size;) {
+            const auto object = ReadObject(file, offset, header->size);
+            if (!object)
+                break;
+            if (object->guid == ExtendedDescription)
+                return DescriptorTexts(file.Read(offset + ObjectHeaderSize, object->size - ObjectHeaderSize));
+            offset += object->size;
+        }
+    } catch (const TagError&) {
+    }
+    return {};
+}
 
 std::optional<std::uint64_t> SoundAsfHeaderSize(const std::filesystem::path& path)
 {

@@ -8,6 +8,10 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <utility>
+#include <vector>
+
+#include "analysis/Bytes.h"
 
 namespace analysis {
 
@@ -16,6 +20,11 @@ namespace analysis {
 // as long as its own header; nothing otherwise. What follows the header is
 // TagLib's to copy as it stands.
 std::optional<std::uint64_t> SoundAsfHeaderSize(const std::filesystem::path& path);
+
+// The text descriptors of the extended content description as stored
+// (UTF-16LE name and value, terminators included), in file order: the
+// object other readers take the first value of a name from.
+std::vector<std::pair<Bytes, Bytes>> ExtendedDescriptionTexts(const std::filesystem::path& path);
 
 // In the file open as fd: texts of the content description that hold only
 // their terminator are stored with length 0, so other readers see no empty

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "analysis/CommentText.h"
 
+#include "tags/classes/TagText.h"
+
 #include <cstdint>
 
 namespace analysis {
@@ -54,6 +56,11 @@ std::string DecodeCommentText(std::string_view bytes)
         at += length;
     }
     return std::string(bytes.substr(0, at));
+}
+
+std::string ReadableCommentText(std::string_view bytes)
+{
+    return DecodeCommentText(bytes).size() == bytes.size() ? std::string(bytes) : tagtext::Latin1ToUtf8(bytes);
 }
 
 std::string EncodeCommentText(std::string_view text)

@@ -13,6 +13,10 @@ namespace analysis {
 // The value up to its first malformed sequence; the rest is dropped.
 std::string DecodeCommentText(std::string_view bytes);
 
+// The value as stored when it is well-formed UTF-8, else read as Latin-1
+// (older taggers wrote "Bj\xf6rk"), so no byte is lost to a reader.
+std::string ReadableCommentText(std::string_view bytes);
+
 // The text as UTF-8, every malformed byte replaced by U+FFFD.
 std::string EncodeCommentText(std::string_view text);
 

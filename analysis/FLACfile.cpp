@@ -26,6 +26,7 @@ void TFLACfile::ClearFileHalf()
     BitsPerSample = 0;
     FileSize = 0;
     SampleCount = 0;
+    BlocksWhole = false;
     OtherBlocks.clear();
 }
 
@@ -37,6 +38,7 @@ void TFLACfile::ClearCommentHalf()
     for (const FLACfield& entry : FLACfields)
         (this->*entry.field).clear();
     ExtraFields.clear();
+    RawComments.clear();
 }
 
 void TFLACfile::Clear()
@@ -49,7 +51,7 @@ void TFLACfile::Clear()
 bool TFLACfile::IsValid() const
 {
     return std::equal(StreamHeader.begin(), StreamHeader.begin() + 4, "fLaC") && Channels > 0 &&
-           SampleRate > 0 && BitsPerSample > 0 && SampleCount > 0;
+           SampleRate > 0 && BitsPerSample > 0 && BlocksWhole;
 }
 
 // The non-empty comment standing in for an empty field; null when none.
@@ -116,9 +118,7 @@ bool TFLACfile::ReadFile(const std::filesystem::path& path, bool withComments)
     BitsPerSample = std::uint8_t((((info[12] & 1) << 4) | (info[13] >> 4)) + 1);
     SampleCount = ReadBE32(info + 14);
     AudioOffset = StreamOffset + 8 + ReadBE24(StreamHeader.data() + 5);
-    const bool walked = (StreamHeader[4] & flac::LastBlock) || WalkBlocks(file, withComments);
-    if (!walked)
-        SampleCount = 0;
+    BlocksWhole = (StreamHeader[4] & flac::LastBlock) || WalkBlocks(file, withComments);
     return IsValid();
 }
 
@@ -163,6 +163,7 @@ void TFLACfile::ReadComments(const Bytes& data, bool withComments)
     const VorbisCommentList list = ParseVorbisComments(data);
     Vendor = list.vendor;
     HasComments = !list.items.empty();
+    RawComments = list.items;
     if (!withComments)
         return;
     for (const std::string& item : list.items) {

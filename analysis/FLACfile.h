@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -32,6 +33,8 @@ public:
     // Writes the comment fields into the file; with commonOnly the full-set
     // fields and the extra fields are left out of it.
     bool Save(const std::filesystem::path& path, bool commonOnly);
+    // Writes exactly these comments, each as stored bytes.
+    bool SaveComments(const std::filesystem::path& path, const std::vector<std::string>& items);
     bool IsValid() const;
 
     // A tag value: the field, or when it is empty the comment other taggers
@@ -55,7 +58,8 @@ public:
     std::uint32_t SampleRate = 0;
     std::uint8_t BitsPerSample = 0;
     std::uint64_t FileSize = 0;
-    std::uint64_t SampleCount = 0;
+    std::uint64_t SampleCount = 0;  // 0 when unknown (written to a pipe)
+    bool BlocksWhole = false;       // every metadata block lies within the file
     // Every block but STREAMINFO, the comment block and the first padding.
     std::vector<TMetaDataBlock> OtherBlocks;
 
@@ -70,6 +74,9 @@ public:
     std::string Performer, License, Organization, Description, Location, Contact, ISRC, Lyrics;
     // Comments kept beside the fields above: later duplicates and other names.
     std::vector<std::pair<std::string, std::string>> ExtraFields;
+    // Every comment as stored, entries without "=" and bytes that are not
+    // UTF-8 included.
+    std::vector<std::string> RawComments;
 
 private:
     void ClearFileHalf();
@@ -79,5 +86,6 @@ private:
     bool WalkBlocks(const analysis::FileReader& file, bool withComments);
     void ReadComments(const std::vector<std::uint8_t>& data, bool withComments);
     std::vector<std::uint8_t> BuildCommentData(bool commonOnly) const;
+    bool SaveCommentData(const std::filesystem::path& path, const std::function<std::vector<std::uint8_t>()>& build);
     bool Rewrite(const std::filesystem::path& path, const std::vector<std::uint8_t>& comments);
 };

@@ -73,12 +73,22 @@ Bytes TFLACfile::BuildCommentData(bool commonOnly) const
 
 bool TFLACfile::Save(const fs::path& path, bool commonOnly)
 {
+    return SaveCommentData(path, [&] { return BuildCommentData(commonOnly); });
+}
+
+bool TFLACfile::SaveComments(const fs::path& path, const std::vector<std::string>& items)
+{
+    return SaveCommentData(path, [&] { return BuildVorbisComments(Vendor, items); });
+}
+
+bool TFLACfile::SaveCommentData(const fs::path& path, const std::function<Bytes()>& build)
+{
     std::error_code ec;
     if (!fs::exists(path, ec) || !ReadFile(path, false))
         return platform::RefuseRewrite("not a FLAC stream");
     if (Vendor.empty())
         Vendor = DefaultVendor;
-    const Bytes comments = BuildCommentData(commonOnly);
+    const Bytes comments = build();
     const bool written = Rewrite(path, comments);
     HasComments = written && comments.size() > Vendor.size() + 8;
     return written;

@@ -8,6 +8,7 @@
 #include "platform/SafeRewrite.h"
 #include "tags/classes/TagLayout.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <optional>
@@ -17,7 +18,19 @@ using namespace analysis;
 
 namespace {
 
-constexpr std::size_t PacketIdSize = 7;  // packet type and "vorbis"
+// The codecs whose comment packet Load and Save follow: the start of the
+// first packet names the codec, the comment packet starts with tagsId.
+struct Codec {
+    std::string_view headId;
+    std::string_view tagsId;
+    bool flacBlock;  // the comment list sits in a FLAC metadata block
+};
+constexpr std::array<Codec, 3> Codecs = {{
+    {std::string_view("\x01vorbis", 7), std::string_view("\x03vorbis", 7), false},
+    {"OpusHead", "OpusTags", false},
+    {std::string_view("\x7F" "FLAC", 5), std::string_view("\x04", 1), true},
+}};
+constexpr std::size_t FlacBlockHeaderSize = 4;
 // Bound for following a comment packet (cover art) across pages.
 constexpr std::size_t MaxCommentPacket = std::size_t(64) << 20;
 
@@ -33,6 +46,8 @@ struct Layout {
     Bytes packet;                   // the comment packet, empty when there is none
     VorbisCommentList comments;
     std::uint32_t id3v2Size = 0;
+    std::size_t prefix = 0;  // bytes before the comment list
+    bool flacBlock = false;
 
     std::uint64_t HeaderEnd() const { return run.pages.back().End(); }
 };
@@ -42,18 +57,27 @@ bool ReadLayout(const FileReader& file, Layout& layout)
     const Bytes header = file.Read(0, 10);
     layout.id3v2Size = std::uint32_t(taglayout::ID3v2Size(std::string(header.begin(), header.end()), file.Size()));
     const auto first = ReadOggPage(file, layout.id3v2Size);
-    if (!first || !StartsWith(first->body, "\x01vorbis"))
+    const auto codec = std::find_if(Codecs.begin(), Codecs.end(), [&](const Codec& c) {
+        return first && StartsWith(first->body, c.headId);
+    });
+    if (codec == Codecs.end())
         return false;
+    layout.flacBlock = codec->flacBlock;
+    layout.prefix = codec->flacBlock ? FlacBlockHeaderSize : codec->tagsId.size();
     layout.second = ReadOggPage(file, first->End());
-    if (layout.second && StartsWith(layout.second->body, "\x03vorbis")) {
+    const auto isTags = [&](const Bytes& body) {
+        return codec->flacBlock ? !body.empty() && (body[0] & 0x7F) == codec->tagsId[0]
+                                : StartsWith(body, codec->tagsId);
+    };
+    if (layout.second && isTags(layout.second->body)) {
         layout.run = ReadPacketRun(file, *layout.second, MaxCommentPacket);
         // A file cut short still shows what its comment packet holds.
         layout.packet = layout.run.packets.empty() ? layout.run.unfinished : layout.run.packets.front().data;
-        if (layout.packet.size() < PacketIdSize) {
+        if (layout.packet.size() < layout.prefix) {
             layout.packet.clear();  // lacing that cuts the packet id short: no comment header
             return true;
         }
-        layout.comments = ParseVorbisComments(std::span(layout.packet).subspan(PacketIdSize));
+        layout.comments = ParseVorbisComments(std::span(layout.packet).subspan(layout.prefix));
     }
     return true;
 }
@@ -84,15 +108,15 @@ std::array<std::string, FieldNames.size()> FieldValues(const std::vector<std::st
     return values;
 }
 
-// The number before any "/", low 8 bits kept; 0 when it is not a number.
+// The number before any "/"; 0 when it is not a number from 1 to 65535.
 std::uint16_t TrackNumberOf(const std::string& text)
 {
     const std::string_view digits = std::string_view(text).substr(0, text.find('/'));
     long long number = 0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
-    if (error != std::errc() || end != digits.data() + digits.size())
+    if (error != std::errc() || end != digits.data() + digits.size() || number < 0 || number > 0xFFFF)
         return 0;
-    return std::uint16_t(number & 0xFF);
+    return std::uint16_t(number);
 }
 
 // The header packets with the comment packet rebuilt around the new items.
@@ -100,12 +124,18 @@ std::vector<OggPacket> NewHeaderPackets(const Layout& layout, const std::vector<
 {
     std::vector<OggPacket> packets = layout.run.packets;
     Bytes& packet = packets.front().data;
-    packet.assign(layout.packet.begin(), layout.packet.begin() + PacketIdSize);
+    packet.assign(layout.packet.begin(), layout.packet.begin() + std::ptrdiff_t(layout.prefix));
     const Bytes list = BuildVorbisComments(layout.comments.vendor, items);
     packet.insert(packet.end(), list.begin(), list.end());
     // Whatever followed the list in the old packet (its framing bit) stays.
-    packet.insert(packet.end(), layout.packet.begin() + std::ptrdiff_t(PacketIdSize + layout.comments.end),
+    packet.insert(packet.end(), layout.packet.begin() + std::ptrdiff_t(layout.prefix + layout.comments.end),
                   layout.packet.end());
+    if (layout.flacBlock) {
+        const std::size_t length = packet.size() - FlacBlockHeaderSize;
+        packet[1] = std::uint8_t(length >> 16);
+        packet[2] = std::uint8_t(length >> 8);
+        packet[3] = std::uint8_t(length);
+    }
     return packets;
 }
 
@@ -210,6 +240,7 @@ bool TOggVorbis::Load(const fs::path& path)
     if (!ReadLayout(file, layout))
         return false;
     const auto values = FieldValues(layout.comments.items);
+    RawComments = layout.comments.items;
     ID3v2Size = layout.id3v2Size;
     Title = values[Field::Title];
     Artist = values[Field::Artist].empty() ? values[Field::Performer] : values[Field::Artist];
@@ -254,16 +285,26 @@ std::vector<std::string> TOggVorbis::CommentItems(const std::vector<std::string>
 
 bool TOggVorbis::Save(const fs::path& path)
 {
+    return Rewrite(path, [this](const std::vector<std::string>& old) { return CommentItems(old); });
+}
+
+bool TOggVorbis::SaveComments(const fs::path& path, const std::vector<std::string>& items)
+{
+    return Rewrite(path, [&](const std::vector<std::string>&) { return items; });
+}
+
+bool TOggVorbis::Rewrite(const fs::path& path, const NewItems& newItems)
+{
     std::error_code ec;
     if (!fs::exists(path, ec) || !platform::MakeWritable(path))
         return false;
     const FileReader file(path);
     Layout layout;
     if (!ReadLayout(file, layout))
-        return platform::RefuseRewrite("not an Ogg Vorbis stream");
+        return platform::RefuseRewrite("not an Ogg stream whose comments can be written");
     if (!Rebuildable(layout))
         return platform::RefuseRewrite("the comment header is missing or damaged");
-    const std::vector<OggPacket> packets = NewHeaderPackets(layout, CommentItems(layout.comments.items));
+    const std::vector<OggPacket> packets = NewHeaderPackets(layout, newItems(layout.comments.items));
     const bool endOfStream = layout.run.pages.back().Flags() & OggEndOfStream;
     const std::vector<OggPage> pages = PaginatePackets(packets, *layout.second, endOfStream);
     const std::int64_t delta = std::int64_t(pages.size()) - std::int64_t(layout.run.pages.size());

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// Analyser for Ogg Vorbis files: the identification header decides the
-// format; the comment header holds the tags, which Save rewrites.
+// Analyser for Ogg Vorbis files, and for the comments of Opus and Ogg FLAC
+// streams: the identification header decides the format; the comment
+// header holds the tags, which Save rewrites.
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,8 @@ public:
     // comment header; every other comment stays. False, with the file
     // untouched, when the comment header cannot be rebuilt safely.
     bool Save(const std::filesystem::path& path);
+    // Writes exactly these comments, each as stored bytes, the same way.
+    bool SaveComments(const std::filesystem::path& path, const std::vector<std::string>& items);
     // The release name of the library that wrote the stream.
     std::string EncoderName() const;
 
@@ -32,8 +36,12 @@ public:
     std::string Genre;
     std::string Comment;  // COMMENT, or DESCRIPTION when COMMENT is empty
     std::string Vendor;
+    // Every comment as stored.
+    std::vector<std::string> RawComments;
 
 private:
+    using NewItems = std::function<std::vector<std::string>(const std::vector<std::string>&)>;
+    bool Rewrite(const std::filesystem::path& path, const NewItems& newItems);
     // The comments to write: the owned fields, then the others as they were;
     // an owned field whose value did not change keeps its stored comments.
     std::vector<std::string> CommentItems(const std::vector<std::string>& old) const;

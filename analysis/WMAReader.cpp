@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "analysis/WMAReader.h"
 
+#include <algorithm>
 #include <array>
+#include <map>
+#include <vector>
 #include <optional>
 #include <taglib/asffile.h>
 #include <taglib/asftag.h>
@@ -24,23 +27,22 @@ fs::path currentFile;
 struct AttributeField {
     const char* name;  // as written; read in upper case
     std::string TTagsData::*field;
-    bool shortText;
 };
 
 // In writing order.
 const std::array<AttributeField, 12> Attributes = {{
-    {"WM/EncodedBy", &TTagsData::EncodedBy, true},
-    {"WM/Genre", &TTagsData::Genre, true},
-    {"Author", &TTagsData::Author, true},
-    {"WM/Composer", &TTagsData::Composer, true},
-    {"Title", &TTagsData::Title, true},
-    {"WM/AlbumTitle", &TTagsData::AlbumTitle, true},
-    {"WM/Year", &TTagsData::Year, true},
-    {"WM/TrackNumber", &TTagsData::TrackNumber, true},
-    {"WM/URL", &TTagsData::URL, true},
-    {"Copyright", &TTagsData::Copyright, true},
-    {"Description", &TTagsData::Description, false},
-    {"WM/Lyrics", &TTagsData::Lyrics, false},
+    {"WM/EncodedBy", &TTagsData::EncodedBy},
+    {"WM/Genre", &TTagsData::Genre},
+    {"Author", &TTagsData::Author},
+    {"WM/Composer", &TTagsData::Composer},
+    {"Title", &TTagsData::Title},
+    {"WM/AlbumTitle", &TTagsData::AlbumTitle},
+    {"WM/Year", &TTagsData::Year},
+    {"WM/TrackNumber", &TTagsData::TrackNumber},
+    {"WM/URL", &TTagsData::URL},
+    {"Copyright", &TTagsData::Copyright},
+    {"Description", &TTagsData::Description},
+    {"WM/Lyrics", &TTagsData::Lyrics},
 }};
 
 // The four attributes that ASF keeps in its content description object.
@@ -91,9 +93,13 @@ void SetDescribed(TagLib::ASF::Tag& tag, Described which, const TagLib::String& 
     }
 }
 
+// Adds a value to the field's, once.
 void Store(TTagsData& data, const AttributeField& attribute, const std::string& value)
 {
-    data.*attribute.field = attribute.shortText ? tagtext::FirstCharacters(value, WmaShortTextLength) : value;
+    std::vector<std::string> values = tagtext::SplitAtNul(data.*attribute.field);
+    if (std::find(values.begin(), values.end(), value) == values.end())
+        values.push_back(value);
+    data.*attribute.field = tagtext::JoinWithNul(values);
 }
 
 const AttributeField* FieldOfName(const std::string& upperName)
@@ -120,11 +126,67 @@ std::optional<std::string> AttributeText(const TagLib::ASF::Attribute& value, co
     }
 }
 
+// By upper-case name, the value other readers see first: the one in the
+// extended content description. TagLib may read it after the others.
+using LeadingValues = std::map<std::string, std::string>;
+
+std::string FromUtf16(const analysis::Bytes& bytes)
+{
+    const TagLib::ByteVector data(reinterpret_cast<const char*>(bytes.data()), static_cast<unsigned>(bytes.size()));
+    std::string text = Utf8(TagLib::String(data, TagLib::String::UTF16LE));
+    while (!text.empty() && text.back() == '\0')
+        text.pop_back();
+    return text;
+}
+
+LeadingValues ReadLeadingValues(const fs::path& path)
+{
+    LeadingValues leading;
+    for (const auto& [name, value] : analysis::ExtendedDescriptionTexts(path))
+        leading.emplace(Upper(FromUtf16(name)), FromUtf16(value));
+    return leading;
+}
+
+// The list with the value other readers see first in front.
+TagLib::ASF::AttributeList LeadingFirst(const TagLib::ASF::AttributeList& list, const std::string& leading)
+{
+    TagLib::ASF::AttributeList ordered;
+    for (const auto& value : list)
+        if (value.type() == TagLib::ASF::Attribute::UnicodeType && Utf8(value.toString()) == leading) {
+            ordered.append(value);
+            break;
+        }
+    if (ordered.isEmpty())
+        return list;
+    bool skipped = false;
+    for (const auto& value : list) {
+        if (!skipped && value.type() == TagLib::ASF::Attribute::UnicodeType && Utf8(value.toString()) == leading) {
+            skipped = true;
+            continue;
+        }
+        ordered.append(value);
+    }
+    return ordered;
+}
+
+// Puts every attribute's leading value first, where TagLib's save keeps it:
+// in the extended content description, so other readers' order stays.
+void OrderLeadingFirst(TagLib::ASF::Tag& tag, const LeadingValues& leading)
+{
+    std::vector<std::pair<TagLib::String, TagLib::ASF::AttributeList>> reordered;
+    for (const auto& [name, list] : tag.attributeListMap())
+        if (const auto found = leading.find(Upper(Utf8(name))); found != leading.end() && list.size() > 1)
+            reordered.emplace_back(name, LeadingFirst(list, found->second));
+    for (const auto& [name, list] : reordered)
+        tag.setAttribute(name, list);
+}
+
 // Other taggers keep the link under this name; it fills URL when WM/URL is absent.
 constexpr const char* AuthorUrl = "WM/AUTHORURL";
 
-TTagsData RecordOf(TagLib::ASF::Tag& tag)
+TTagsData RecordOf(TagLib::ASF::Tag& tag, const LeadingValues& leading)
 {
+    OrderLeadingFirst(tag, leading);
     TTagsData data;
     for (const auto& attribute : Attributes) {
         const Described which = DescribedAs(Upper(attribute.name));
@@ -155,17 +217,22 @@ bool ReadAttributes(const fs::path& path, TTagsData& data)
     TagLib::ASF::File file(path.c_str(), false);
     if (!file.isValid() || !file.tag())
         return false;
-    data = RecordOf(*file.tag());
+    data = RecordOf(*file.tag(), ReadLeadingValues(path));
     return true;
 }
 
-// The record as a later read gives it: short texts cut.
-TTagsData AsRead(const TTagsData& data)
+// Whether two records hold the same values, whatever their order: ASF
+// keeps an attribute's values apart by the object that holds them.
+bool SameValues(const TTagsData& a, const TTagsData& b)
 {
-    TTagsData read;
-    for (const auto& attribute : Attributes)
-        Store(read, attribute, data.*attribute.field);
-    return read;
+    for (const auto& attribute : Attributes) {
+        std::vector<std::string> left = tagtext::SplitAtNul(a.*attribute.field), right = tagtext::SplitAtNul(b.*attribute.field);
+        std::sort(left.begin(), left.end());
+        std::sort(right.begin(), right.end());
+        if (left != right)
+            return false;
+    }
+    return true;
 }
 
 // The stored name of an attribute, matched without regard to case.
@@ -177,31 +244,49 @@ TagLib::String StoredName(TagLib::ASF::Tag& tag, const std::string& name)
     return {};
 }
 
-// Sets or, for an empty value, removes the attribute under its stored name.
-void SetAttribute(TagLib::ASF::Tag& tag, const TagLib::String& stored, const std::string& name, const std::string& value)
+// Sets or, without values, removes the attribute under its stored name.
+void SetAttribute(TagLib::ASF::Tag& tag, const TagLib::String& stored, const std::string& name,
+                  const std::vector<std::string>& values)
 {
-    if (value.empty()) {
-        if (!stored.isEmpty())
-            tag.removeItem(stored);
+    if (!stored.isEmpty())
+        tag.removeItem(stored);
+    if (values.empty())
         return;
-    }
-    tag.setAttribute(stored.isEmpty() ? TagLib::String(name) : stored, TagLib::ASF::Attribute(Wide(value)));
+    TagLib::ASF::AttributeList list;
+    for (const std::string& value : values)
+        list.append(TagLib::ASF::Attribute(Wide(value)));
+    tag.setAttribute(stored.isEmpty() ? TagLib::String(name) : stored, list);
 }
 
-// A described value lives in the content description, and some writers
-// repeat it as an attribute of the same name: both get the new value.
-// A text too long for the content description's 16-bit length goes into an
-// attribute of the same name instead, which can hold it.
-void WriteAttribute(TagLib::ASF::Tag& tag, const AttributeField& attribute, const std::string& value)
+// Whether the attribute repeats the content description's value, as FFmpeg
+// writes it: then it keeps every value, so both copies stay alike.
+bool RepeatsDescribed(TagLib::ASF::Tag& tag, const TagLib::String& stored, Described which)
+{
+    if (stored.isEmpty() || which == Described::None)
+        return false;
+    const TagLib::ASF::AttributeList list = tag.attribute(stored);
+    return !list.isEmpty() && list.front().toString() == DescribedValue(tag, which);
+}
+
+// A described field's first value lives in the content description, its
+// other values in attributes of the same name. A text too long for the
+// content description's 16-bit length goes into an attribute instead,
+// which can hold it.
+void WriteAttribute(TagLib::ASF::Tag& tag, const AttributeField& attribute, const std::string& joined)
 {
     constexpr std::size_t DescribedUnits = 0x7FFF - 1;  // UTF-16 units beside the terminator
+    std::vector<std::string> values = tagtext::SplitAtNul(joined);
     const TagLib::String stored = StoredName(tag, attribute.name);
     const Described which = DescribedAs(Upper(attribute.name));
-    const bool fits = Wide(value).data(TagLib::String::UTF16LE).size() / 2 <= DescribedUnits;
-    if (which != Described::None)
-        SetDescribed(tag, which, fits ? Wide(value) : TagLib::String());
-    if (which == Described::None || !stored.isEmpty() || !fits)
-        SetAttribute(tag, stored, attribute.name, value);
+    const bool repeated = RepeatsDescribed(tag, stored, which);
+    if (which != Described::None) {
+        const bool fits = values.empty() ||
+                          Wide(values.front()).data(TagLib::String::UTF16LE).size() / 2 <= DescribedUnits;
+        SetDescribed(tag, which, fits && !values.empty() ? Wide(values.front()) : TagLib::String());
+        if (fits && !values.empty() && !repeated)
+            values.erase(values.begin());
+    }
+    SetAttribute(tag, stored, attribute.name, values);
 }
 
 // Edits the copy; a field equal to what the file holds keeps its stored form.
@@ -214,7 +299,7 @@ bool EditAttributes(int copy, const TTagsData& data)
     TagLib::ASF::File file(&stream, false);
     if (!file.isValid() || !file.tag())
         return false;
-    const TTagsData before = RecordOf(*file.tag());
+    const TTagsData before = RecordOf(*file.tag(), ReadLeadingValues(currentFile));
     for (const auto& attribute : Attributes)
         if (before.*attribute.field != data.*attribute.field)
             WriteAttribute(*file.tag(), attribute, data.*attribute.field);
@@ -234,7 +319,7 @@ bool WrittenAsMeant(const fs::path& written, const TTagsData& expected, std::uin
     const auto header = analysis::SoundAsfHeaderSize(written);
     std::error_code ec;
     const std::uint64_t rest = fs::file_size(currentFile, ec) - oldHeader;
-    return header && ReadAttributes(written, back) && back == expected && !ec &&
+    return header && ReadAttributes(written, back) && SameValues(back, expected) && !ec &&
            fs::file_size(written, ec) == *header + rest &&
            platform::SameBytes(currentFile, oldHeader, written, *header, rest);
 }
@@ -261,7 +346,7 @@ bool WriteWmaTags(const TTagsData& data)
     if (!header || !ReadAttributes(currentFile, current))
         throw TagError("Could not create Metadata Editor ($80004005).");
     // TagLib rewrites in place; it edits the safe rewrite's fresh copy.
-    const TTagsData expected = AsRead(data);
+    const TTagsData& expected = data;
     const bool written = platform::EditThroughCopy(
         currentFile, [&](int copy) { return WriteAttributes(copy, expected); },
         [&](const fs::path& copy) { return WrittenAsMeant(copy, expected, *header); });

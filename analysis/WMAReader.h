@@ -4,6 +4,8 @@
 // Descriptive attributes of a ".wma" (ASF) file. String attributes are read
 // (a track number stored as a number too) and written; every other
 // attribute, and every field whose value did not change, stays as it is.
+// A field holds every value of its attribute, NUL between them; no text is
+// cut.
 
 #include <filesystem>
 #include <string>
@@ -19,14 +21,11 @@ struct TTagsData {
     std::string TrackNumber;
     std::string Year;
     std::string Copyright;
-    std::string Description;  // not cut
-    std::string Lyrics;       // not cut
+    std::string Description;
+    std::string Lyrics;
 
     bool operator==(const TTagsData&) const = default;
 };
-
-// Short texts are cut to this many characters when read.
-constexpr std::size_t WmaShortTextLength = 255;
 
 // Remembers the path as the file a later write goes to and fills the record;
 // reports "Could Not Load Tags!" when the file cannot be read. A missing

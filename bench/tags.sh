@@ -11,7 +11,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/tremolix-tags-bench-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
 CXXFLAGS="-std=c++20 -O2 -I."
-g++ $CXXFLAGS bench/tags_read.cpp tags/classes/*.cpp platform/SafeRewrite.cpp -o "$work/tags_read"
+g++ $CXXFLAGS bench/tags_read.cpp tags/classes/*.cpp platform/SafeRewrite.cpp -lz -o "$work/tags_read"
 g++ $CXXFLAGS bench/tags_taglib.cpp $(pkg-config --cflags --libs taglib) -o "$work/tags_taglib"
 
 # One tagged MP3 (ID3v2.3 with a cover picture, ID3v1), copied 2000 times with its own title.

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // tremolix-cli tags FILE... [--set Field=value ...]: the unified tag record.
 
+#include <QJsonArray>
 #include <QJsonObject>
 #include <iostream>
+#include <map>
 
 #include "cli/FileArguments.h"
 #include "cli/Output.h"
@@ -27,18 +29,24 @@ int SettingField(const std::string& setting)
     return eq == std::string::npos ? -1 : FieldIndex(setting.substr(0, eq));
 }
 
-// Field=value pairs into the record; false with the reason on a bad one.
+// Field=value pairs into the record, a field named again adding a value
+// ("Artist=A Artist=B"); false with the reason on a bad one.
 bool ApplySettings(const std::vector<std::string>& settings, TTAGInfo& info, std::string& problem)
 {
+    std::map<std::size_t, std::vector<std::string>> values;
     for (const auto& setting : settings) {
+        if (setting == "--set")
+            continue;
         const int index = SettingField(setting);
         if (index < 0) {
             problem = "unknown field in " + setting + " (fields: Track Title Artist Album Year Comment "
                       "Genre Composer EncodedBy Copyright Language URL)";
             return false;
         }
-        TagField(info, std::size_t(index)) = setting.substr(setting.find('=') + 1);
+        values[std::size_t(index)].push_back(setting.substr(setting.find('=') + 1));
     }
+    for (auto& [index, list] : values)
+        SetTagValues(info, index, std::move(list));
     return true;
 }
 
@@ -61,21 +69,38 @@ std::string ArgumentsProblem(const cli::FileArguments& arguments)
     return problem;
 }
 
+// One value as a string, several as an array of strings.
+QJsonValue JsonValues(const std::vector<std::string>& values)
+{
+    if (values.size() <= 1)
+        return cli::JsonText(values.empty() ? std::string() : values.front());
+    QJsonArray list;
+    for (const std::string& value : values)
+        list.append(cli::JsonText(value));
+    return list;
+}
+
 // With several files each block starts with the file's own line.
 void Print(const cli::FileArguments& arguments, const std::string& file, const TTAGInfo& info)
 {
     if (arguments.json) {
         QJsonObject tags;
         for (std::size_t i = 0; i < TagFieldNames.size(); ++i)
-            tags.insert(TagFieldNames[i], cli::JsonText(TagField(info, i)));
+            tags.insert(TagFieldNames[i], JsonValues(TagValues(info, i)));
         cli::PrintJsonLine({{"file", cli::JsonText(file)}, {"tags", tags}});
         return;
     }
     if (arguments.files.size() > 1)
         std::cout << "File=" << cli::Escaped(file) << '\n';
-    // Values as stored, a newline in a comment included: the form scripts read.
-    for (std::size_t i = 0; i < TagFieldNames.size(); ++i)
-        std::cout << TagFieldNames[i] << '=' << TagField(info, i) << '\n';
+    // Values as stored, a newline in a comment included: the form scripts
+    // read. A field with several values prints a line for each.
+    for (std::size_t i = 0; i < TagFieldNames.size(); ++i) {
+        const std::vector<std::string> values = TagValues(info, i);
+        if (values.empty())
+            std::cout << TagFieldNames[i] << "=\n";
+        for (const std::string& value : values)
+            std::cout << TagFieldNames[i] << '=' << value << '\n';
+    }
 }
 
 // Prints the record, or writes the settings into it; why not, naming the file.

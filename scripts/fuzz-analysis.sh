@@ -8,7 +8,7 @@ set -e
 cd "$(dirname "$0")/.."
 dir=${1:-build-fuzz}
 seconds=${2:-60}
-targets="mpeg ogg oggpages flac monkey musepack optimfrog aac comments"
+targets="mpeg ogg oggpages oggcodecs flac monkey musepack optimfrog aac comments"
 
 CXX=clang++ cmake -S tests/analysis/fuzz -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$dir" -j2
@@ -37,10 +37,17 @@ if [ ! -f "$seeds/pages.ogg" ]; then
   /usr/bin/python3 -c "import sys; from mutagen.oggvorbis import OggVorbis as O; f = O(sys.argv[1]); f['LYRICS'] = ['la ' * 3000]; f.save()" \
     "$seeds/pages.ogg"
 fi
+# Opus and Ogg FLAC streams with several values in a field.
+if [ ! -f "$seeds/tone.opus" ]; then
+  ffmpeg -nostdin -loglevel error -y -i "$seeds/tone.wav" -c:a libopus -metadata artist=seed "$seeds/tone.opus"
+  ffmpeg -nostdin -loglevel error -y -i "$seeds/tone.wav" -c:a flac -f ogg -metadata artist=seed "$seeds/tone.oga"
+  /usr/bin/python3 -c "import sys, mutagen; f = mutagen.File(sys.argv[1]); f['GENRE'] = ['Jazz', 'Rock']; f.save()" \
+    "$seeds/tone.opus"
+fi
 
 seed_of() {
   case $1 in
-    mpeg) echo tone.mp3 ;; ogg) echo tone.ogg ;; oggpages) echo pages.ogg ;; flac) echo tone.flac ;; monkey) echo tone.ape ;;
+    mpeg) echo tone.mp3 ;; ogg) echo tone.ogg ;; oggpages) echo pages.ogg ;; oggcodecs) echo tone.opus ;; flac) echo tone.flac ;; monkey) echo tone.ape ;;
     musepack) echo tone.mpc ;; optimfrog) echo tone.ofr ;; aac) echo tone.aac ;; comments) echo comment.txt ;;
   esac
 }
@@ -50,6 +57,7 @@ for target in $targets; do
   corpus="$dir/corpus/$target"
   mkdir -p "$corpus"
   cp -n "$seeds/$(seed_of "$target")" "$corpus/"
+  [ "$target" = oggcodecs ] && cp -n "$seeds/tone.oga" "$corpus/"
   echo "fuzzing $target for ${seconds}s"
   if ! "$dir/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
        -artifact_prefix="$dir/crash-$target-" -print_final_stats=1 "$corpus" >"$dir/$target.log" 2>&1; then

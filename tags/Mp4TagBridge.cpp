@@ -70,7 +70,7 @@ std::string ReadItem(const TagLib::MP4::Tag& tag, const KeyItem& entry)
         return {};
     if (std::string(entry.key) == "TRACK")
         return TrackText(item.toIntPair());
-    return item.toStringList().toString(", ").to8Bit(true);
+    return item.toStringList().toString(TagLib::String(std::string(1, '\0'))).to8Bit(true);
 }
 
 // The value as it reads back once written.
@@ -109,7 +109,7 @@ void WriteItem(TagLib::MP4::Tag& tag, const std::string& key, const std::string&
     if (key == "TRACK" && ParseTrack(value, number, total))
         tag.setItem(item, TagLib::MP4::Item(number, total));
     else if (key != "TRACK" && !value.empty())
-        tag.setItem(item, TagLib::StringList(TagLib::String(value, TagLib::String::UTF8)));
+        tag.setItem(item, TagLib::StringList(TagLib::String(value, TagLib::String::UTF8).split(TagLib::String(std::string(1, '\0')))));
     else
         tag.removeItem(item);
 }

@@ -3,6 +3,7 @@
 
 // MP4 and M4A tags by key ("TRACK", "TITLE", "ARTIST", "ALBUM", "YEAR",
 // "COMMENT", "GENRE"): load a file, get and set values, write the set values.
+// Several values of an item (data atoms) are one value, NUL between them.
 // Items it does not own (cover art and the rest) stay in the file.
 
 #include <filesystem>

@@ -18,6 +18,8 @@
 #include "analysis/OptimFROG.h"
 #include "tags/Mp4TagBridge.h"
 #include "tags/TagKinds.h"
+#include "tags/VorbisFields.h"
+#include "tags/classes/TagText.h"
 
 namespace fs = std::filesystem;
 
@@ -29,6 +31,47 @@ std::string& TagField(TTAGInfo& info, std::size_t index)
 const std::string& TagField(const TTAGInfo& info, std::size_t index)
 {
     return info.*TagFields[index];
+}
+
+std::size_t TagFieldIndex(TagFieldPointer field)
+{
+    return std::size_t(std::find(TagFields.begin(), TagFields.end(), field) - TagFields.begin());
+}
+
+std::vector<std::string> TagValues(const TTAGInfo& info, std::size_t index)
+{
+    const std::string& text = TagField(info, index);
+    const std::vector<std::string>& list = info.Lists[index];
+    if (list.size() > 1 && list.front() == text)
+        return list;
+    return text.empty() ? std::vector<std::string>() : std::vector<std::string>{text};
+}
+
+void SetTagValues(TTAGInfo& info, std::size_t index, std::vector<std::string> values)
+{
+    std::erase_if(values, [](const std::string& value) { return value.empty(); });
+    TagField(info, index) = values.empty() ? std::string() : values.front();
+    if (values.size() < 2)
+        values.clear();
+    info.Lists[index] = std::move(values);
+}
+
+std::string JoinedTagValues(const TTAGInfo& info, std::size_t index)
+{
+    return tagtext::JoinWithNul(TagValues(info, index));
+}
+
+void SetJoinedTagValues(TTAGInfo& info, std::size_t index, const std::string& joined)
+{
+    SetTagValues(info, index, tagtext::SplitAtNul(joined));
+}
+
+bool TTAGInfo::operator==(const TTAGInfo& other) const
+{
+    for (std::size_t i = 0; i < TagFields.size(); ++i)
+        if (TagValues(*this, i) != TagValues(other, i))
+            return false;
+    return true;
 }
 
 namespace {
@@ -63,6 +106,15 @@ void ReadThreeTags(const fs::path& file, TTAGInfo& info)
         CopyThreeTags(analyser, info);
 }
 
+// WavPack has no analyser here: its tags are an APE tag at the end, after
+// which an ID3v1 tag may follow.
+void ReadWavPack(const fs::path& file, TTAGInfo& info)
+{
+    TTagHolder tags;
+    if (tags.ID3v1.Load(file) && tags.APEtag.Load(file))
+        CopyThreeTags(tags, info);
+}
+
 // The MPEG analyser leaves the APE tag alone; read it too, so a tag that
 // WriteTagInfo wrote into an MP3 file is what comes back.
 void ReadMp3(const fs::path& file, TTAGInfo& info)
@@ -75,62 +127,35 @@ void ReadMp3(const fs::path& file, TTAGInfo& info)
     CopyThreeTags(mpeg, info, true);
 }
 
+// Ogg's EncodedBy is the library named by the stream's vendor string.
 void ReadOgg(const fs::path& file, TTAGInfo& info)
 {
     TOggVorbis ogg;
     if (!ogg.Load(file))
         return;
-    info.Track = std::to_string(ogg.Track);
-    info.Title = ogg.Title;
-    info.Artist = ogg.Artist;
-    info.Album = ogg.Album;
-    info.Year = ogg.Date;
-    info.Comment = ogg.Comment;
-    info.Genre = ogg.Genre;
-    info.EncodedBy = ogg.EncoderName();
+    vorbisfields::ReadFields(ogg.RawComments, info);
+    SetTagValues(info, TagFieldIndex(&TTAGInfo::EncodedBy), {ogg.EncoderName()});
 }
-
-// Record fields and the Ogg analyser's texts; the track is a number there.
-const std::array<std::pair<TagFieldPointer, std::string TOggVorbis::*>, 6> OggTexts = {{
-    {&TTAGInfo::Title, &TOggVorbis::Title},
-    {&TTAGInfo::Artist, &TOggVorbis::Artist},
-    {&TTAGInfo::Album, &TOggVorbis::Album},
-    {&TTAGInfo::Year, &TOggVorbis::Date},
-    {&TTAGInfo::Comment, &TOggVorbis::Comment},
-    {&TTAGInfo::Genre, &TOggVorbis::Genre},
-}};
 
 std::string WriteOgg(const fs::path& file, const TTagEdit& edit)
 {
     TOggVorbis ogg;
     if (!ogg.Load(file))
-        return "not an Ogg Vorbis file";
-    bool changed = edit.Changed(&TTAGInfo::Track);
-    if (changed)
-        ogg.Track = std::uint16_t(tagsteps::DecimalOrZero(edit.values.Track));
-    for (const auto& [field, text] : OggTexts)
-        if (edit.Changed(field)) {
-            ogg.*text = edit.values.*field;
-            changed = true;
-        }
-    if (changed && !ogg.Save(file))
+        return "not an Ogg Vorbis file, nor Opus or Ogg FLAC";
+    TTagEdit comments = edit;
+    comments.values.EncodedBy = edit.read.EncodedBy;
+    comments.values.Lists[TagFieldIndex(&TTAGInfo::EncodedBy)] = edit.read.Lists[TagFieldIndex(&TTAGInfo::EncodedBy)];
+    const std::vector<std::string> items = vorbisfields::EditedItems(ogg.RawComments, comments);
+    if (items != ogg.RawComments && !ogg.SaveComments(file, items))
         return "its comment header could not be rewritten";
     return {};
 }
 
-// Record field and FLAC comment field, in record order.
-const std::array<std::string TFLACfile::*, 12> FlacFields = {
-    &TFLACfile::TrackNumber, &TFLACfile::Title,    &TFLACfile::Artist,    &TFLACfile::Album,
-    &TFLACfile::Date,        &TFLACfile::Comment,  &TFLACfile::Genre,     &TFLACfile::Composer,
-    &TFLACfile::Encoder,     &TFLACfile::Copyright, &TFLACfile::Language, &TFLACfile::URL};
-
 void ReadFlac(const fs::path& file, TTAGInfo& info)
 {
     TFLACfile flac;
-    if (!flac.Load(file))
-        return;
-    for (std::size_t i = 0; i < FlacFields.size(); ++i)
-        TagField(info, i) = flac.TagValue(FlacFields[i]);
+    if (flac.Load(file))
+        vorbisfields::ReadFields(flac.RawComments, info);
 }
 
 std::string WriteFlac(const fs::path& file, const TTagEdit& edit)
@@ -138,13 +163,8 @@ std::string WriteFlac(const fs::path& file, const TTagEdit& edit)
     TFLACfile flac;
     if (!flac.Load(file))
         return "not a valid FLAC file";
-    bool changed = false;
-    for (std::size_t i = 0; i < FlacFields.size(); ++i)
-        if (edit.Changed(TagFields[i])) {
-            flac.SetTagValue(FlacFields[i], TagField(edit.values, i));
-            changed = true;
-        }
-    if (changed && !flac.Save(file, false))
+    const std::vector<std::string> items = vorbisfields::EditedItems(flac.RawComments, edit);
+    if (items != flac.RawComments && !flac.SaveComments(file, items))
         return "its comment block could not be rewritten";
     return {};
 }
@@ -202,6 +222,7 @@ using FieldSet = std::bitset<TagFields.size()>;
 const FieldSet AllFields = FieldSet().set();
 const FieldSet FirstSeven("000001111111");  // Track to Genre
 const FieldSet AllButLanguage = FieldSet().set().reset(10);
+const FieldSet AllButEncodedBy = FieldSet().set().reset(8);
 
 struct TagWriter {
     Writer write;
@@ -214,11 +235,15 @@ const std::map<std::string, Reader>& Readers()
         {".aac", ReadThreeTags<TAACfile>},
         {".mp4", tagsteps::TagInfoFromMP4},
         {".m4a", tagsteps::TagInfoFromMP4},
+        {".m4b", tagsteps::TagInfoFromMP4},
+        {".opus", ReadOgg},
+        {".oga", ReadOgg},
         {".mp3", ReadMp3},
         {".ogg", ReadOgg},
         {".ape", ReadThreeTags<TMonkey>},
         {".flac", ReadFlac},
         {".mpc", ReadThreeTags<TMPEGplus>},
+        {".wv", ReadWavPack},
         {".ofr", ReadThreeTags<TOptimFrog>},
         {".wma", tagsteps::TagInfoFromWMA},
     };
@@ -230,8 +255,10 @@ const std::map<std::string, TagWriter>& Writers()
     static const std::map<std::string, TagWriter> writers = {
         {".aac", {WriteThreeTags, AllFields}},  {".mp3", {WriteThreeTags, AllFields}},
         {".ape", {WriteTagsWithoutNewID3v2, AllFields}},  {".mpc", {WriteTagsWithoutNewID3v2, AllFields}},
-        {".ofr", {WriteTagsWithoutNewID3v2, AllFields}},  {".mp4", {WriteMp4, FirstSeven}},
-        {".m4a", {WriteMp4, FirstSeven}},       {".ogg", {WriteOgg, FirstSeven}},
+        {".ofr", {WriteTagsWithoutNewID3v2, AllFields}},  {".wv", {WriteTagsWithoutNewID3v2, AllFields}},  {".mp4", {WriteMp4, FirstSeven}},
+        {".m4a", {WriteMp4, FirstSeven}},       {".m4b", {WriteMp4, FirstSeven}},
+        {".ogg", {WriteOgg, AllButEncodedBy}},  {".opus", {WriteOgg, AllButEncodedBy}},
+        {".oga", {WriteOgg, AllButEncodedBy}},
         {".flac", {WriteFlac, AllFields}},      {".wma", {WriteWma, AllButLanguage}},
     };
     return writers;

@@ -8,6 +8,7 @@
 #include <array>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "tags/classes/TagError.h"
 
@@ -25,7 +26,14 @@ struct TTAGInfo {
     std::string Language;
     std::string URL;
 
-    bool operator==(const TTAGInfo&) const = default;
+    // Every value of a field that holds several (two artists), by field
+    // index; the field's text above is the first. A list whose first value
+    // is no longer the field's text is stale, so setting the text replaces
+    // all values and callers that know one value per field keep working.
+    std::array<std::vector<std::string>, 12> Lists;
+
+    // Equal when every field holds the same values.
+    bool operator==(const TTAGInfo& other) const;
 };
 
 using TagFieldPointer = std::string TTAGInfo::*;
@@ -41,6 +49,16 @@ constexpr std::array<TagFieldPointer, 12> TagFields = {
 std::string& TagField(TTAGInfo& info, std::size_t index);
 const std::string& TagField(const TTAGInfo& info, std::size_t index);
 
+// All values of the field; none when it is empty.
+std::vector<std::string> TagValues(const TTAGInfo& info, std::size_t index);
+// Replaces the field's values; empty ones are left out.
+void SetTagValues(TTAGInfo& info, std::size_t index, std::vector<std::string> values);
+// The values as one text, NUL between them, as APE items hold them and as
+// the WMA and MP4 steps pass them on; and back.
+std::string JoinedTagValues(const TTAGInfo& info, std::size_t index);
+void SetJoinedTagValues(TTAGInfo& info, std::size_t index, const std::string& joined);
+std::size_t TagFieldIndex(TagFieldPointer field);
+
 // Why the path cannot hold tags at all (missing, a folder, a FIFO), naming
 // it; empty for a regular file.
 std::string TagFileProblem(const std::filesystem::path& file);
@@ -54,8 +72,9 @@ bool TagFieldWritable(const std::filesystem::path& file, std::size_t index);
 // passes the open error on.
 void ReadTagInfo(const std::filesystem::path& file, TTAGInfo& info);
 
-// Writes into the file's tags only the fields whose value differs from what
-// the file holds now, so every other field keeps its stored form. Empty when
+// Writes into the file's tags only the fields whose values differ from what
+// the file holds now, so every other field keeps its stored form; a field
+// left empty is removed. Empty when
 // the write succeeded or nothing needed writing; otherwise why nothing (or
 // not everything) was written, naming the file.
 [[nodiscard]] std::string WriteTagInfo(const std::filesystem::path& file, const TTAGInfo& info);

@@ -15,23 +15,24 @@ namespace fs = std::filesystem;
 namespace tagsteps {
 namespace {
 
-void CopyIfSet(std::string& field, const std::string& value)
+// The values, NUL between them, replace the field's unless there are none.
+void CopyIfSet(TTAGInfo& info, TagFieldPointer field, const std::string& joined)
 {
-    if (!value.empty())
-        field = value;
+    if (!tagtext::SplitAtNul(joined).empty())
+        SetJoinedTagValues(info, TagFieldIndex(field), joined);
 }
 
 // The seven fields both ID3 versions hold.
 template <class Tag>
 void CopyCommonFields(const Tag& tag, TTAGInfo& info)
 {
-    CopyIfSet(info.Track, tag.TrackText());
-    CopyIfSet(info.Title, tag.Title());
-    CopyIfSet(info.Artist, tag.Artist());
-    CopyIfSet(info.Album, tag.Album());
-    CopyIfSet(info.Year, tag.Year());
-    CopyIfSet(info.Comment, tag.Comment());
-    CopyIfSet(info.Genre, tag.Genre());
+    CopyIfSet(info, &TTAGInfo::Track, tag.TrackText());
+    CopyIfSet(info, &TTAGInfo::Title, tag.Title());
+    CopyIfSet(info, &TTAGInfo::Artist, tag.Artist());
+    CopyIfSet(info, &TTAGInfo::Album, tag.Album());
+    CopyIfSet(info, &TTAGInfo::Year, tag.Year());
+    CopyIfSet(info, &TTAGInfo::Comment, tag.Comment());
+    CopyIfSet(info, &TTAGInfo::Genre, tag.Genre());
 }
 
 bool Exists(const fs::path& file)
@@ -41,7 +42,7 @@ bool Exists(const fs::path& file)
 }
 
 // Record fields and the APE item keys that hold them.
-const std::array<std::pair<TagFieldPointer, const char*>, 8> ApeItems = {{
+const std::array<std::pair<TagFieldPointer, const char*>, 12> ApeItems = {{
     {&TTAGInfo::Track, "Track"},
     {&TTAGInfo::Title, "Title"},
     {&TTAGInfo::Artist, "Artist"},
@@ -50,6 +51,10 @@ const std::array<std::pair<TagFieldPointer, const char*>, 8> ApeItems = {{
     {&TTAGInfo::Comment, "Comment"},
     {&TTAGInfo::Genre, "Genre"},
     {&TTAGInfo::Copyright, "Copyright"},
+    {&TTAGInfo::Composer, "Composer"},
+    {&TTAGInfo::EncodedBy, "EncodedBy"},
+    {&TTAGInfo::Language, "Language"},
+    {&TTAGInfo::URL, "URL"},
 }};
 
 // Record fields and the MP4 keys that hold them, in calling order.
@@ -101,17 +106,28 @@ const std::array<std::pair<TagFieldPointer, ID3v2Setter>, 11> ID3v2Texts = {{
 }};
 
 template <class Table>
-bool AnyFilled(const TTagEdit& edit, const Table& table)
+bool AnyChanged(const TTagEdit& edit, const Table& table)
 {
-    return std::any_of(table.begin(), table.end(), [&](const auto& entry) { return edit.Filled(entry.first); });
+    return std::any_of(table.begin(), table.end(), [&](const auto& entry) { return edit.Changed(entry.first); });
 }
 
+// Only clears: a tag that is not there is not made for them.
+template <class Table>
+bool OnlyClears(const TTagEdit& edit, const Table& table)
+{
+    return std::none_of(table.begin(), table.end(), [&](const auto& entry) {
+        return edit.Changed(entry.first) && !(edit.values.*entry.first).empty();
+    });
+}
+
+// ID3v1 setters take the first value, ID3v2 ones every value, NUL between
+// them; an empty text removes the value.
 template <class Table, class Tag>
-void SetFilled(const TTagEdit& edit, const Table& table, Tag& tag)
+void SetChanged(const TTagEdit& edit, const Table& table, Tag& tag, bool allValues)
 {
     for (const auto& [field, setter] : table)
-        if (edit.Filled(field))
-            (tag.*setter)(edit.values.*field);
+        if (edit.Changed(field))
+            (tag.*setter)(allValues ? JoinedTagValues(edit.values, TagFieldIndex(field)) : edit.values.*field);
 }
 
 }  // namespace
@@ -132,17 +148,17 @@ void TagInfoFromID3v1(const TID3v1& tag, TTAGInfo& info)
 void TagInfoFromID3v2(const TID3v2& tag, TTAGInfo& info)
 {
     CopyCommonFields(tag, info);
-    CopyIfSet(info.Composer, tag.Composer());
-    CopyIfSet(info.EncodedBy, tag.EncodedBy());
-    CopyIfSet(info.Copyright, tag.Copyright());
-    CopyIfSet(info.Language, tag.Language());
-    CopyIfSet(info.URL, tag.URL());
+    CopyIfSet(info, &TTAGInfo::Composer, tag.Composer());
+    CopyIfSet(info, &TTAGInfo::EncodedBy, tag.EncodedBy());
+    CopyIfSet(info, &TTAGInfo::Copyright, tag.Copyright());
+    CopyIfSet(info, &TTAGInfo::Language, tag.Language());
+    CopyIfSet(info, &TTAGInfo::URL, tag.URL());
 }
 
 void TagInfoFromAPE(const TAPETag& tag, TTAGInfo& info)
 {
     for (const auto& [field, key] : ApeItems)
-        CopyIfSet(info.*field, tag.GetItem(key));
+        CopyIfSet(info, field, tag.GetItem(key));
 }
 
 void TagInfoFromWMA(const fs::path& file, TTAGInfo& info)
@@ -152,7 +168,7 @@ void TagInfoFromWMA(const fs::path& file, TTAGInfo& info)
     TTagsData data;
     ReadWmaTags(file, data);
     for (const auto& [field, attribute] : WmaFields)
-        CopyIfSet(info.*field, data.*attribute);
+        CopyIfSet(info, field, data.*attribute);
 }
 
 void TagInfoFromMP4(const fs::path& file, TTAGInfo& info)
@@ -160,15 +176,18 @@ void TagInfoFromMP4(const fs::path& file, TTAGInfo& info)
     TMp4TagBridge bridge;
     if (!bridge.Load(file))
         return;
-    for (const auto& [field, key] : Mp4Keys)
-        bridge.GetValue(key, info.*field);
+    for (const auto& [field, key] : Mp4Keys) {
+        std::string joined;
+        if (bridge.GetValue(key, joined))
+            SetJoinedTagValues(info, TagFieldIndex(field), joined);
+    }
     bridge.Unload();
 }
 
 bool SaveID3v1Tag(const fs::path& file, const TTagEdit& edit)
 {
-    const bool track = edit.Filled(&TTAGInfo::Track);
-    if (!track && !AnyFilled(edit, ID3v1Texts))
+    const bool track = edit.Changed(&TTAGInfo::Track);
+    if (!track && !AnyChanged(edit, ID3v1Texts))
         return true;
     TID3v1 tag;
     if (!Exists(file) || !tag.Load(file))
@@ -177,51 +196,53 @@ bool SaveID3v1Tag(const fs::path& file, const TTagEdit& edit)
         return true;
     if (track)
         tag.SetTrackText(edit.values.Track);
-    SetFilled(edit, ID3v1Texts, tag);
+    SetChanged(edit, ID3v1Texts, tag, false);
     return tag.Save(file);
 }
 
 bool SaveID3v2Tag(const fs::path& file, const TTagEdit& edit)
 {
-    const bool track = edit.Filled(&TTAGInfo::Track);
-    if (!track && !AnyFilled(edit, ID3v2Texts))
+    const bool track = edit.Changed(&TTAGInfo::Track);
+    if (!track && !AnyChanged(edit, ID3v2Texts))
         return true;
     TID3v2 tag;
     if (!Exists(file) || !tag.Load(file))
         return false;
+    if (!tag.Exists() && (track ? edit.values.Track.empty() : true) && OnlyClears(edit, ID3v2Texts))
+        return true;
     if (track)
         tag.SetTrackText(edit.values.Track);
-    SetFilled(edit, ID3v2Texts, tag);
+    SetChanged(edit, ID3v2Texts, tag, true);
     return tag.Save(file);
 }
 
+// Several values are one item, NUL between them, as APEv2 defines.
 bool SaveAPETag(const fs::path& file, const TTagEdit& edit)
 {
-    if (!AnyFilled(edit, ApeItems))
+    if (!AnyChanged(edit, ApeItems))
         return true;
     TAPETag tag;
     if (!Exists(file) || !tag.Load(file))
         return false;
+    if (!tag.Exists() && OnlyClears(edit, ApeItems))
+        return true;
     for (const auto& [field, key] : ApeItems)
-        if (edit.Filled(field))
-            tag.SetItem(key, edit.values.*field);
+        if (edit.Changed(field))
+            tag.SetItem(key, JoinedTagValues(edit.values, TagFieldIndex(field)));
     return tag.Save(file);
 }
 
 bool SaveWMATag(const fs::path& file, const TTagEdit& edit)
 {
-    if (!AnyFilled(edit, WmaFields))
+    if (!AnyChanged(edit, WmaFields))
         return true;
     if (!Exists(file))
         return false;
     TTagsData data;
     ReadWmaTags(file, data);
-    for (const auto& [field, attribute] : WmaFields) {
-        if (!edit.Filled(field))
-            continue;
-        const bool wide = attribute == &TTagsData::Description;
-        data.*attribute = wide ? edit.values.*field : tagtext::FirstCharacters(edit.values.*field, WmaShortTextLength);
-    }
+    for (const auto& [field, attribute] : WmaFields)
+        if (edit.Changed(field))
+            data.*attribute = JoinedTagValues(edit.values, TagFieldIndex(field));
     return WriteWmaTags(data);
 }
 
@@ -234,7 +255,7 @@ bool SaveMP4Tag(const fs::path& file, const TTagEdit& edit)
     bool changed = false;
     for (const auto& [field, key] : Mp4Keys)
         if (edit.Changed(field))
-            changed = bridge.SetValue(key, edit.values.*field) || changed;
+            changed = bridge.SetValue(key, JoinedTagValues(edit.values, TagFieldIndex(field))) || changed;
     const bool written = !changed || bridge.Write();
     bridge.Unload();
     return written;

@@ -20,9 +20,11 @@ struct TTagEdit {
     TTAGInfo values;
     TTAGInfo read;
 
-    bool Changed(TagFieldPointer field) const { return values.*field != read.*field; }
-    // Changed to a value: the ID3, APE and WMA steps never clear a field.
-    bool Filled(TagFieldPointer field) const { return Changed(field) && !(values.*field).empty(); }
+    bool Changed(TagFieldPointer field) const
+    {
+        const std::size_t index = TagFieldIndex(field);
+        return TagValues(values, index) != TagValues(read, index);
+    }
 };
 
 namespace tagsteps {

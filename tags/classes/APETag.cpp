@@ -15,7 +15,6 @@ constexpr std::uint32_t WrittenVersion = 2000;
 constexpr std::uint32_t FlagHasHeader = 0x80000000u;
 constexpr std::uint32_t FlagIsHeader = 0x20000000u;
 constexpr std::uint32_t ItemKeptFlags = 0x7;  // read-only and value type
-constexpr std::uint32_t ItemBinary = 0x2;
 
 std::string Frame(std::uint32_t size, std::uint32_t count, std::uint32_t flags)
 {
@@ -35,9 +34,8 @@ AField ParseItems(std::string_view region, std::uint32_t count)
         if (keyEnd == std::string_view::npos || length > region.size() - keyEnd - 1)
             break;
         const std::string_view value = region.substr(keyEnd + 1, length);
-        const bool binary = (flags & 0x6) == ItemBinary;
-        fields.push_back({tagtext::Trim(region.substr(pos + 8, keyEnd - pos - 8)),
-                          binary ? std::string(value) : tagtext::Trim(value), flags & ItemKeptFlags});
+        fields.push_back({tagtext::Trim(region.substr(pos + 8, keyEnd - pos - 8)), std::string(value),
+                          flags & ItemKeptFlags});
         pos = keyEnd + 1 + length;
     }
     return fields;
@@ -135,6 +133,10 @@ bool TAPETag::RemoveFromFile(const std::filesystem::path& file) const
 
 void TAPETag::SetItem(std::string_view key, std::string_view value)
 {
+    if (value.empty()) {
+        std::erase_if(fields_, [&](const RField& field) { return tagbytes::SameLetters(field.Name, key); });
+        return;
+    }
     for (RField& field : fields_) {
         if (tagbytes::SameLetters(field.Name, key)) {
             field.Value = value;

@@ -14,7 +14,7 @@
 struct RField {
     std::string Name;
     std::string Value;
-    std::uint32_t Flags = 0;  // item flags as stored; binary values are kept untrimmed
+    std::uint32_t Flags = 0;  // item flags as stored
 };
 using AField = std::vector<RField>;
 
@@ -38,7 +38,8 @@ public:
     std::int32_t Size() const { return size_; }
 
     const AField& Fields() const { return fields_; }
-    // Letter case of keys is ignored.
+    // Letter case of keys is ignored. Values are kept as stored, several
+    // of them NUL-separated; an empty value removes the item.
     void SetItem(std::string_view key, std::string_view value);
     std::string GetItem(std::string_view key) const;
 

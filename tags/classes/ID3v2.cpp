@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tags/classes/ID3v2.h"
 
+#include <algorithm>
+
 #include "tags/classes/ID3v2Convert.h"
 #include "tags/classes/ID3v2Frames.h"
 #include "tags/classes/ID3v2Text.h"
@@ -118,18 +120,22 @@ void TID3v2::ReadFrames(std::string body, std::uint8_t flags)
 void TID3v2::Decode(const std::vector<std::string>& frames, const std::string& fallbackLink)
 {
     const auto text = [&](int index) { return id3v2::DecodeText(frames[index]); };
-    title_ = FirstOf(text(FTitle), text(FContentGroup));
-    artist_ = FirstOf(text(FArtist), text(FOriginalArtist));
-    album_ = FirstOf(text(FAlbum), text(FOriginalAlbum));
+    const auto texts = [&](int index) { return id3v2::DecodeTexts(frames[index]); };
+    title_ = FirstOf(texts(FTitle), text(FContentGroup));
+    artist_ = FirstOf(texts(FArtist), text(FOriginalArtist));
+    album_ = FirstOf(texts(FAlbum), text(FOriginalAlbum));
     trackText_ = text(FTrack);
     track_ = ParseTrack(trackText_);
     year_ = FirstOf(text(FYear), tagtext::FirstCharacters(text(FOriginalYear), 4));
-    genre_ = id3v2::GenreName(text(FGenre));
+    std::vector<std::string> genres = tagtext::SplitAtNul(texts(FGenre));
+    for (std::string& genre : genres)
+        genre = id3v2::GenreName(genre);
+    genre_ = tagtext::JoinWithNul(genres);
     comment_ = id3v2::DecodeComment(frames[FComment]);
-    composer_ = text(FComposer);
-    encodedBy_ = text(FEncodedBy);
-    copyright_ = text(FCopyright);
-    language_ = text(FLanguage);
+    composer_ = texts(FComposer);
+    encodedBy_ = texts(FEncodedBy);
+    copyright_ = texts(FCopyright);
+    language_ = texts(FLanguage);
     url_ = FirstOf(id3v2::DecodeLink(frames[FURL]), fallbackLink);
 }
 
@@ -139,7 +145,10 @@ std::string TID3v2::NewFrame(int index) const
                                                         &trackText_, &year_,      &genre_,     &comment_,
                                                         &composer_,  &encodedBy_, &copyright_, &language_,
                                                         &url_};
-    const std::string& value = *values[index];
+    // Several values, NUL between them, are joined with "/" as other
+    // taggers write them into ID3v2.3.
+    std::string value = *values[index];
+    std::replace(value.begin(), value.end(), '\0', '/');
     if (value.empty())
         return {};
     return index == FComment ? id3v2::CommentFrame(saveVersion_, value)

@@ -5,7 +5,8 @@
 // a save keeps a 2.3 or 2.4 tag's version and makes a 2.2 tag, or a new one,
 // 2.3. Twelve values are read from their frames; a save rewrites only the
 // frames whose setter was called and keeps every other frame as it was (a
-// 2.2 frame in its 2.3 form). Texts are UTF-8 in memory.
+// 2.2 frame in its 2.3 form). Texts are UTF-8 in memory; the
+// several values of a text frame are NUL-separated there.
 
 #include <array>
 #include <cstdint>

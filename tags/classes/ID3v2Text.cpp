@@ -67,6 +67,16 @@ std::string ReadString(std::string_view data, std::size_t from, char encoding, s
     return ToUtf8(data.substr(from, end == std::string_view::npos ? std::string_view::npos : end - from), encoding);
 }
 
+std::vector<std::string> ReadStrings(std::string_view data, std::size_t from, char encoding)
+{
+    std::vector<std::string> texts;
+    while (from < data.size())
+        texts.push_back(ReadString(data, from, encoding, from));
+    while (!texts.empty() && texts.back().empty())
+        texts.pop_back();
+    return texts;
+}
+
 char EncodingFor(const std::vector<std::string>& texts)
 {
     for (const std::string& text : texts) {
@@ -87,6 +97,16 @@ std::string DecodeText(std::string_view data)
         return {};
     std::size_t next = 0;
     return tagtext::Trim(ReadString(data, 1, data[0], next));
+}
+
+std::string DecodeTexts(std::string_view data)
+{
+    if (data.empty())
+        return {};
+    std::vector<std::string> values = ReadStrings(data, 1, data[0]);
+    for (std::string& value : values)
+        value = tagtext::Trim(value);
+    return tagtext::JoinWithNul(values);
 }
 
 std::string DecodeComment(std::string_view data, std::string* description)

@@ -28,6 +28,9 @@ std::string EncodeString(std::string_view text, char encoding);
 
 // Plain text of a text frame (encoding byte first): its first value, trimmed.
 std::string DecodeText(std::string_view data);
+// Every value of a text frame, trimmed, NUL between them (ID3v2.4 keeps
+// several values so, and other taggers write 2.3 frames so too).
+std::string DecodeTexts(std::string_view data);
 // Text of a comment frame after language and description; the description
 // goes to *description.
 std::string DecodeComment(std::string_view data, std::string* description = nullptr);

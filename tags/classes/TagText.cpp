@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tags/classes/TagText.h"
 
+#include <algorithm>
+
 namespace tagtext {
 namespace {
 
@@ -200,6 +202,31 @@ std::string FirstCharacters(std::string_view text, std::size_t count)
     for (std::size_t i = 0; i < count && pos < text.size(); ++i)
         Next(text, pos);
     return std::string(text.substr(0, pos));
+}
+
+std::vector<std::string> SplitAtNul(std::string_view joined)
+{
+    std::vector<std::string> values;
+    for (std::size_t from = 0; from <= joined.size();) {
+        const std::size_t end = std::min(joined.find('\0', from), joined.size());
+        if (end > from)
+            values.emplace_back(joined.substr(from, end - from));
+        from = end + 1;
+    }
+    return values;
+}
+
+std::string JoinWithNul(const std::vector<std::string>& values)
+{
+    std::string joined;
+    for (const std::string& value : values) {
+        if (value.empty())
+            continue;
+        if (!joined.empty())
+            joined += '\0';
+        joined += value;
+    }
+    return joined;
 }
 
 }  // namespace tagtext

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tagtext {
 
@@ -27,6 +28,11 @@ std::string BytesToUtf8(std::string_view bytes);
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian);
 // Little-endian UTF-16, no byte-order mark.
 std::string Utf8ToUtf16LE(std::string_view text);
+
+// Several values in one text, NUL between them, as APE items hold them and
+// as the record passes them to one-text setters; empty values are dropped.
+std::vector<std::string> SplitAtNul(std::string_view joined);
+std::string JoinWithNul(const std::vector<std::string>& values);
 
 std::size_t CharacterCount(std::string_view text);
 // The first count characters.

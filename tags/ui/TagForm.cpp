@@ -121,6 +121,8 @@ void Tfrmtaginfo::ShowTags(const fs::path& path)
     for (const auto& [edit, field] : LineEdits())
         edit->setText(Text(tags.*field));
     edtNumber->setValue(ShownTrack(tags.Track));
+    const std::string total = TrackTotal(tags.Track);
+    edtNumber->setSuffix(total.empty() ? QString() : " / " + Text(total));
     edtGenre->setEditText(Text(tags.Genre));
     edtComment->setPlainText(MemoTextOf(tags.Comment));
     loadedTags_ = tags;
@@ -154,10 +156,17 @@ std::vector<std::pair<QLineEdit*, TagFieldPointer>> Tfrmtaginfo::LineEdits() con
             {edtEncoded, &TTAGInfo::EncodedBy}};
 }
 
-// The spinner shows plain numbers only; "5/12" or no track shows as 0.
+// The spinner shows the number before any "/" ("5/12" as 5, with " / 12"
+// beside it); no track, or one that is no number, shows as 0.
 int Tfrmtaginfo::ShownTrack(const std::string& track)
 {
-    return std::max(PlainNumber(track), 0);
+    return std::max(PlainNumber(track.substr(0, track.find('/'))), 0);
+}
+
+std::string Tfrmtaginfo::TrackTotal(const std::string& track)
+{
+    const std::size_t slash = track.find('/');
+    return slash == std::string::npos ? std::string() : track.substr(slash + 1);
 }
 
 // Starts from the record as loaded, so fields the window does not show
@@ -167,9 +176,11 @@ void Tfrmtaginfo::SaveFile(const fs::path& path)
     TTAGInfo tags = loadedTags_;
     for (const auto& [edit, field] : LineEdits())
         tags.*field = KeptOrEdited(loadedTags_.*field, Text(loadedTags_.*field), edit->text());
+    // A new number keeps the total; 0 removes the track.
     const int track = edtNumber->value();
+    const std::string total = TrackTotal(loadedTags_.Track);
     if (track != ShownTrack(loadedTags_.Track))
-        tags.Track = std::to_string(track);
+        tags.Track = track == 0 ? std::string() : std::to_string(track) + (total.empty() ? "" : "/" + total);
     tags.Genre = KeptOrEdited(loadedTags_.Genre, Text(loadedTags_.Genre), edtGenre->currentText());
     tags.Comment = KeptOrEdited(loadedTags_.Comment, MemoTextOf(loadedTags_.Comment), edtComment->toPlainText());
     if (const std::string problem = WriteTagInfo(path, tags); !problem.empty())

@@ -94,6 +94,7 @@ private:
     void ShowWritableFields(const std::filesystem::path& path);
     std::vector<std::pair<QLineEdit*, TagFieldPointer>> LineEdits() const;
     static int ShownTrack(const std::string& track);
+    static std::string TrackTotal(const std::string& track);
     // Saves the shown file when edited; false (error shown) when that failed.
     bool SaveIfModified();
     void Step(int delta);

@@ -131,7 +131,7 @@ QWidget* Tfrmtaginfo::BuildInfoPage()
     edtAlbum = InfoRow(page, "A&lbum:", new QLineEdit(page), "edtAlbum", 90, wide);
     edtYear = InfoRow(page, "&Year:", new QLineEdit(page), "edtYear", 116, 80);
     edtNumber = new QSpinBox(page);
-    edtNumber->setRange(0, 254);
+    edtNumber->setRange(0, 65535);  // ID3's largest track number
     Named(edtNumber, "edtNumber")->setGeometry(ValueX + wide - 80, 116, 80, RowHeight);
     auto* numberCaption = new QLabel("Track &Number:", page);
     numberCaption->setBuddy(edtNumber);

@@ -71,12 +71,14 @@ TEST(ID3TagSteps, FormatsWithoutID3v2NeverGetOne)
         TID3v2 v2;
         v2.SetArtist("A");
         ASSERT_TRUE(v2.Save(file));
+        info.Artist = "A";
         info.Title = "U";
         EXPECT_EQ(WriteTagInfo(file, info), "");
         ASSERT_TRUE(v2.Load(file));
         EXPECT_EQ(v2.Title(), "U") << name;
         EXPECT_EQ(v2.Artist(), "A") << name;
         info.Title = "T";
+        info.Artist.clear();
     }
 }
 

@@ -80,14 +80,26 @@ std::string CliTags(const fs::path& file)
 std::string Lines(const TTAGInfo& info)
 {
     std::string out;
-    for (std::size_t i = 0; i < TagFieldNames.size(); ++i)
-        out += std::string(TagFieldNames[i]) + '=' + TagField(info, i) + '\n';
+    for (std::size_t i = 0; i < TagFieldNames.size(); ++i) {
+        const std::vector<std::string> values = TagValues(info, i);
+        if (values.empty())
+            out += std::string(TagFieldNames[i]) + "=\n";
+        for (const std::string& value : values)
+            out += std::string(TagFieldNames[i]) + '=' + value + '\n';
+    }
     return out;
 }
 
 int CliSet(const fs::path& file, const std::string& setting)
 {
-    return testaudio::Run({Cli(), "tags", file.string(), "--set", setting});
+    return CliSet(file, std::vector<std::string>{setting});
+}
+
+int CliSet(const fs::path& file, const std::vector<std::string>& settings)
+{
+    std::vector<std::string> argv = {Cli(), "tags", file.string(), "--set"};
+    argv.insert(argv.end(), settings.begin(), settings.end());
+    return testaudio::Run(argv);
 }
 
 std::string MutagenDump(const fs::path& file, const std::string& key)

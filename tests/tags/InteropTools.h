@@ -23,6 +23,8 @@ std::string CliTags(const std::filesystem::path& file);
 std::string Lines(const TTAGInfo& info);
 // `tremolix-cli tags FILE --set setting`; its exit status.
 int CliSet(const std::filesystem::path& file, const std::string& setting);
+// The same with several settings after one --set.
+int CliSet(const std::filesystem::path& file, const std::vector<std::string>& settings);
 
 // Every tag value of the file as mutagen sees it, one a line, leaving out
 // the values of key (matched without regard to case); pictures and other

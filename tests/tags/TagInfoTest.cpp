@@ -125,14 +125,14 @@ TEST(TagInfo, TrackTextsIntoID3v1KeepTheLowByteOfTheirNumber)
     EXPECT_EQ(id3v1.Track(), 44);
 }
 
-TEST(TagInfo, OggGivesTrackZeroAndOverwritesWithEmptyValues)
+TEST(TagInfo, OggWithoutTrackGivesNoneAndOverwritesWithEmptyValues)
 {
     testsupport::TempFolder folder;
     const fs::path ogg = CopyOf(folder, "tone.ogg", "song.ogg");
     TTAGInfo info;
     info.Title = "kept?";
     ReadTagInfo(ogg, info);
-    EXPECT_EQ(info.Track, "0");
+    EXPECT_EQ(info.Track, "");
     EXPECT_EQ(info.Title, "");
 }
 

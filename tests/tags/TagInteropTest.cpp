@@ -168,11 +168,15 @@ fs::path Tone(const testsupport::TempFolder& folder, const std::string& audio, c
     return target;
 }
 
+// A field named twice holds both values.
 TTAGInfo Record(std::initializer_list<std::pair<TagFieldPointer, std::string>> values)
 {
     TTAGInfo info;
-    for (const auto& [field, value] : values)
-        info.*field = value;
+    for (const auto& [field, value] : values) {
+        std::vector<std::string> list = TagValues(info, TagFieldIndex(field));
+        list.push_back(value);
+        SetTagValues(info, TagFieldIndex(field), list);
+    }
     return info;
 }
 
@@ -300,6 +304,7 @@ TEST(TagInterop, MutagenFlacThroughTheCommandLine)
                    Record({{&TTAGInfo::Track, "5/12"},
                            {&TTAGInfo::Title, "Ein Titel"},
                            {&TTAGInfo::Artist, "Erste"},
+                           {&TTAGInfo::Artist, "Zweite"},
                            {&TTAGInfo::Album, "Das Album"},
                            {&TTAGInfo::Year, "2003-04-05"},
                            {&TTAGInfo::Comment, "Zeile eins\nZeile zwei"},
@@ -457,6 +462,7 @@ TEST(TagInterop, MetaflacThroughTheCommandLine)
     const TTAGInfo written = Record({{&TTAGInfo::Track, "07"},
                                      {&TTAGInfo::Title, "Ein Titel"},
                                      {&TTAGInfo::Artist, "Erste"},
+                                     {&TTAGInfo::Artist, "Zweite"},
                                      {&TTAGInfo::Comment, "Kommentar"},
                                      {&TTAGInfo::Genre, "Jazz"}});
     EXPECT_EQ(interop::CliTags(file), interop::Lines(written));
@@ -486,7 +492,7 @@ void ExpectVorbiscommentFaithful(const std::vector<std::string>& artists)
     TTAGInfo written = OggRecord(file);
     written.Track = "3";
     written.Title = "Ein Titel";
-    written.Artist = artists.back();  // of several values the last is shown
+    SetTagValues(written, TagFieldIndex(&TTAGInfo::Artist), artists);  // the first is shown
     written.Year = written.Comment = written.Genre = "";
     EXPECT_EQ(interop::CliTags(file), interop::Lines(written));
     const std::vector<std::string> list = {"vorbiscomment", "-l", file.string()};

@@ -74,6 +74,20 @@ void Run(const fs::path& path, [[maybe_unused]] const std::string& data)
                 std::abort();  // a written file holds what was written
         }
     }
+#elif defined(FUZZ_TARGET_oggcodecs)
+    // Opus and Ogg FLAC comment packets rewritten from the stored comments
+    // with values added: the file reads back holding exactly those.
+    TOggVorbis ogg;
+    if (ogg.Load(path)) {
+        std::vector<std::string> items = ogg.RawComments;
+        items.push_back("ARTIST=" + std::string(data.size() % 300, 'a'));
+        items.push_back("ARTIST=" + data.substr(0, 40));
+        if (ogg.SaveComments(path, items)) {
+            TOggVorbis back;
+            if (!back.Load(path) || back.RawComments != items)
+                std::abort();
+        }
+    }
 #elif defined(FUZZ_TARGET_flac)
     TFLACfile flac;
     if (flac.Load(path)) {
@@ -87,6 +101,9 @@ void Run(const fs::path& path, [[maybe_unused]] const std::string& data)
     const std::string decoded = DecodeCommentText(data);
     if (EncodeCommentText(decoded) != decoded)
         std::abort();  // decoded text is well formed
+    const std::string readable = ReadableCommentText(data);
+    if (EncodeCommentText(readable) != readable || (decoded.size() == data.size() && readable != data))
+        std::abort();  // shown text is well formed, and UTF-8 shows as stored
     ParseVorbisComments(std::span(reinterpret_cast<const std::uint8_t*>(data.data()), data.size()));
 #endif
 }

@@ -156,7 +156,7 @@ TEST_F(TagEditorTest, FieldsLeftAsTheyWereKeepTheirStoredForm)
 
     Tfrmtaginfo& again = Open({flac}, 0);
     again.edtComment->setPlainText("just\nlines");
-    again.edtNumber->setValue(0);
+    EXPECT_EQ(again.edtNumber->value(), 5);
     Click(again.btnOK);
     EXPECT_EQ(Read(flac).Comment, "just\nlines");
     EXPECT_EQ(Read(flac).Track, "5/12");
@@ -199,9 +199,30 @@ TEST_F(TagEditorTest, TrackTextTheSpinnerCannotShowIsKeptUnlessChanged)
     w.edtTitle->setText("Edited");
     Click(w.btnNext);
     EXPECT_EQ(Read(a).Track, "5/12");
+    EXPECT_EQ(w.edtNumber->value(), 5);
+    EXPECT_EQ(w.edtNumber->suffix(), " / 12");
     w.edtNumber->setValue(3);
     Click(w.btnOK);
-    EXPECT_EQ(Read(b).Track, "3");
+    EXPECT_EQ(Read(b).Track, "3/12");
+}
+
+// A track beyond the old spinner's range and a second artist stay as they
+// are when only the title is edited.
+TEST_F(TagEditorTest, ValuesTheFormDoesNotTouchAreKept)
+{
+    const fs::path flac = Copy("tone.flac", "a.flac");
+    TTAGInfo tags;
+    tags.Track = "300";
+    SetTagValues(tags, TagFieldIndex(&TTAGInfo::Artist), {"Erste", "Zweite"});
+    EXPECT_EQ(WriteTagInfo(flac, tags), "");
+    Tfrmtaginfo& w = Open({flac}, 0);
+    EXPECT_EQ(w.edtNumber->value(), 300);
+    w.edtTitle->setText("Edited");
+    Click(w.btnOK);
+    const TTAGInfo read = Read(flac);
+    EXPECT_EQ(read.Track, "300");
+    EXPECT_EQ(read.Title, "Edited");
+    EXPECT_EQ(TagValues(read, TagFieldIndex(&TTAGInfo::Artist)), (std::vector<std::string>{"Erste", "Zweite"}));
 }
 
 TEST_F(TagEditorTest, SummaryShowsKindPropertiesAndUtcTimes)
