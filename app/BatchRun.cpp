@@ -30,6 +30,7 @@ constexpr const char* ArchiveName = "EncodeDLL.dll";
 constexpr const char* NotLoadedText = "File \"EncodeDLL.dll\" doesn't loaded!";
 constexpr const char* SameFileText = "The output file would replace its input!";
 constexpr const char* OutsideText = "The output file would lie outside the target folder!";
+constexpr const char* RemovedText = "The input was removed during conversion";
 constexpr const char* NoOfrEncoderText = "No OptimFROG encoder is available on this platform";
 // A poll pass waits this long at most for a job's end or a window event,
 // so the loop never takes a core away from the encoders.
@@ -60,6 +61,13 @@ std::string InputProblem(const fs::path& input)
     if (access(input.c_str(), R_OK) != 0)
         return "The file \"" + input.string() + "\" can't be read: " + std::strerror(errno);
     return {};
+}
+
+// False only when the file is surely gone, not when it cannot be looked at.
+bool InputExists(const fs::path& input)
+{
+    std::error_code ec;
+    return fs::exists(input, ec) || ec;
 }
 
 std::string Joined(const std::vector<std::string>& values)
@@ -401,19 +409,31 @@ std::string TBatchRun::CompleteOutput(const Entry& entry, std::vector<std::strin
 {
     QCoreApplication::processEvents();
     if (frontEnd_.CopyTagsChosen()) {
-        const fs::path part = entry.job->PartFile;
-        try {
-            notCopied = CopyTags(entry.input, part);
-        } catch (const std::exception& error) {
-            // The reason names the file the user knows, not its part file.
-            std::string why = platform::UserText(error);
-            for (std::size_t at; (at = why.find(part.string())) != std::string::npos;)
-                why.replace(at, part.string().size(), entry.job->OutputFile.string());
-            return "Tags not copied: " + why;
-        }
+        const std::string failure = CopyTagsToPart(entry, notCopied);
+        // An input removed meanwhile (by another run over it, say) reads as
+        // one without tags: such an output never replaces a whole one.
+        if (!InputExists(entry.input))
+            return RemovedText;
+        if (!failure.empty())
+            return failure;
     }
     std::string error;
     return entry.job->CommitOutput(error) ? std::string() : error;
+}
+
+std::string TBatchRun::CopyTagsToPart(const Entry& entry, std::vector<std::string>& notCopied)
+{
+    const fs::path part = entry.job->PartFile;
+    try {
+        notCopied = CopyTags(entry.input, part);
+    } catch (const std::exception& error) {
+        // The reason names the file the user knows, not its part file.
+        std::string why = platform::UserText(error);
+        for (std::size_t at; (at = why.find(part.string())) != std::string::npos;)
+            why.replace(at, part.string().size(), entry.job->OutputFile.string());
+        return "Tags not copied: " + why;
+    }
+    return {};
 }
 
 void TBatchRun::FinishConverted(const Entry& entry, const std::vector<std::string>& notCopied)
@@ -466,12 +486,13 @@ TBatchRun::Kept TBatchRun::DeleteOriginal(const Entry& entry)
         why = "the input changed during conversion";
     if (why.empty())
         engine::VerifyOutput(entry.output, job.DecodedSeconds(), why);
-    if (!why.empty())
+    // An input gone already, say deleted by another run that converted it
+    // too, is no original kept.
+    if (!why.empty() && InputExists(entry.input))
         return {"Original kept: " + why, "original kept: " + why};
     std::error_code ec;
-    if (!fs::remove(entry.input, ec))
-        return {"Can't delete original files!",
-                "original kept: it can't be deleted" + (ec ? ": " + ec.message() : std::string())};
+    if (why.empty() && !fs::remove(entry.input, ec) && ec)
+        return {"Can't delete original files!", "original kept: it can't be deleted: " + ec.message()};
     return {};
 }
 

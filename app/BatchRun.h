@@ -157,6 +157,7 @@ private:
     // output its final name; the text of a failure, empty on success.
     // notCopied gets the values the output could not take.
     std::string CompleteOutput(const Entry& entry, std::vector<std::string>& notCopied);
+    std::string CopyTagsToPart(const Entry& entry, std::vector<std::string>& notCopied);
     void FinishConverted(const Entry& entry, const std::vector<std::string>& notCopied);
     void LogNotes(const Entry& entry, const std::vector<std::string>& notCopied);
     // Why a converted entry stays in the list: its Result text and the
