@@ -79,7 +79,7 @@ std::string ApplyTagPlaceholders(const std::string& path, const std::filesystem:
 std::vector<std::string> CopyTags(const std::filesystem::path& input, const std::filesystem::path& output)
 {
     TTAGInfo info;
-    ReadTagInfo(input, info);
+    ReadStoredTagInfo(input, info);
     bool holdsTags = false;
     for (std::size_t i = 0; i < TagFieldNames.size(); ++i)
         holdsTags = holdsTags || TagFieldWritable(output, i);

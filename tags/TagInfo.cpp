@@ -322,6 +322,20 @@ void ReadTagInfo(const fs::path& file, TTAGInfo& info)
         reader->second(file, info);
 }
 
+void ReadStoredTagInfo(const fs::path& file, TTAGInfo& info)
+{
+    ReadTagInfo(file, info);
+    const std::string extension = Extension(file);
+    if (extension != ".ogg" && extension != ".opus" && extension != ".oga")
+        return;
+    TOggVorbis ogg;
+    TTAGInfo stored;
+    if (ogg.Load(file))
+        vorbisfields::ReadFields(ogg.RawComments, stored);
+    const std::size_t encodedBy = TagFieldIndex(&TTAGInfo::EncodedBy);
+    SetTagValues(info, encodedBy, TagValues(stored, encodedBy));
+}
+
 std::string WriteTagInfo(const fs::path& file, const TTAGInfo& info)
 {
     if (std::string problem = TagFileProblem(file); !problem.empty())

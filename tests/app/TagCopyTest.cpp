@@ -403,3 +403,27 @@ TEST_F(TagCopy, BrokenFilesLoseNothing)
 }
 
 }  // namespace
+
+// An Ogg stream's vendor string names the library, not who encoded it: it is
+// not copied, while an ENCODEDBY comment is.
+TEST_F(TagCopy, OggVendorIsNoEncodedByButTheCommentIs)
+{
+    const char* frames = "import sys, mutagen.id3 as i\n"
+                         "t = i.ID3(sys.argv[1])\n"
+                         "print('TENC=' + ';'.join(str(f) for f in t.getall('TENC')))\n"
+                         "print('TIT2=' + ';'.join(str(f) for f in t.getall('TIT2')))\n";
+    const fs::path plain = TaggedInput("plain.ogg");
+    const fs::path output = Encode("plain.mp3");
+    app::CopyTags(plain, output);
+    std::string printed;
+    Python(frames, {output.string()}, &printed);
+    EXPECT_EQ(printed, "TENC=\nTIT2=A Song\n");
+
+    const fs::path credited = TaggedInput("credited.ogg");
+    Python("import sys, mutagen\nf = mutagen.File(sys.argv[1]); f['ENCODEDBY'] = ['Studio'];  f.save()",
+           {credited.string()});
+    const fs::path second = Encode("credited.mp3");
+    app::CopyTags(credited, second);
+    Python(frames, {second.string()}, &printed);
+    EXPECT_EQ(printed, "TENC=Studio\nTIT2=A Song\n");
+}
