@@ -17,15 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> Names(const fs::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 bool IsPart(const fs::path& path) { return path.filename().string().front() == '.'; }
 
 // Unmounts the small file system a test mounted, on every way out.
@@ -99,8 +90,8 @@ TEST_F(BatchSafety, AStopSignalEndsTheRunAndLeavesTheEarlierOutputWhole)
         cli.Signal(c.signal);
         EXPECT_EQ(cli.Wait(), 128 + c.signal) << cli.Output();
         EXPECT_EQ(testaudio::ReadBytes(output), "a complete earlier output");
-        EXPECT_EQ(Names(target()), std::vector<std::string>{output.filename().string()});
-        EXPECT_TRUE(fs::is_empty(tmp())) << Names(tmp()).front();
+        EXPECT_EQ(testsupport::SortedFileNames(target()), std::vector<std::string>{output.filename().string()});
+        EXPECT_TRUE(fs::is_empty(tmp())) << testsupport::SortedFileNames(tmp()).front();
         fs::remove(output);
     }
 }
@@ -121,7 +112,7 @@ TEST_F(BatchSafety, AKilledRunLeavesNoOutputAndTheNextRunConvertsTheFile)
     EXPECT_EQ(again.output.rfind("OK\t", 0), 0u) << again.output;
     EXPECT_NEAR(std::stod(testaudio::Probe(target() / "long.mp3", "duration")), 60.0, 0.1);
     // The killed run's part is gone too.
-    EXPECT_EQ(Names(target()), std::vector<std::string>{"long.mp3"});
+    EXPECT_EQ(testsupport::SortedFileNames(target()), std::vector<std::string>{"long.mp3"});
 }
 
 // mpcenc exits 0 after failed writes, with a file that stops early.
@@ -143,7 +134,7 @@ TEST_F(BatchSafety, AFullDiskFailsTheEntryWithItsReasonAndKeepsTheEarlierOutput)
     EXPECT_EQ(fresh.exitCode, 1);
     EXPECT_EQ(fresh.output.rfind(failed, 0), 0u) << fresh.output;
     EXPECT_TRUE(fs::exists(input));
-    EXPECT_TRUE(fs::is_empty(target())) << Names(target()).front();
+    EXPECT_TRUE(fs::is_empty(target())) << testsupport::SortedFileNames(target()).front();
 
     const std::string earlier(20000, 'e');
     std::ofstream(output) << earlier;
@@ -152,7 +143,7 @@ TEST_F(BatchSafety, AFullDiskFailsTheEntryWithItsReasonAndKeepsTheEarlierOutput)
     EXPECT_EQ(over.output.rfind(failed, 0), 0u) << over.output;
     EXPECT_TRUE(fs::exists(input));
     EXPECT_EQ(testaudio::ReadBytes(output), earlier);
-    EXPECT_EQ(Names(target()), std::vector<std::string>{"long.mpc"});
+    EXPECT_EQ(testsupport::SortedFileNames(target()), std::vector<std::string>{"long.mpc"});
 }
 
 TEST_F(BatchSafety, PathsBeginningWithADashNeverReachAnEncoderAsOptions)
@@ -226,7 +217,7 @@ TEST_F(BatchSafety, SeveralJobsAtOnceGiveWhatOneAtATimeGives)
         const CliResult result = RunCli(Convert("FLAC (Free Lossless Audio Codec)", "Level 5 (default)", args));
         EXPECT_EQ(result.exitCode, 0) << result.output;
         lines[jobs] = result.output;
-        for (const std::string& name : Names(target()))
+        for (const std::string& name : testsupport::SortedFileNames(target()))
             outputs[jobs][name] = testaudio::ReadBytes(target() / name);
         EXPECT_TRUE(fs::is_empty(in()));
         EXPECT_TRUE(fs::is_empty(tmp()));
@@ -248,7 +239,7 @@ TEST_F(BatchSafety, StoppingAParallelRunLeavesNoProcessNoPartAndNoTemporaryFile)
     ASSERT_TRUE(WaitForFile(target(), [&](const fs::path& path) { return IsPart(path) && ++parts >= 2; }));
     cli.Signal(SIGINT);
     EXPECT_EQ(cli.Wait(), 130);
-    EXPECT_TRUE(fs::is_empty(target())) << Names(target()).front();
+    EXPECT_TRUE(fs::is_empty(target())) << testsupport::SortedFileNames(target()).front();
     EXPECT_TRUE(fs::is_empty(tmp()));
     std::string encoders;
     EXPECT_NE(testaudio::Run({"pgrep", "-f", target().string()}, &encoders), 0) << encoders;
@@ -263,7 +254,7 @@ TEST_F(BatchSafety, TwoRunsIntoOneFolderGiveOnlyWholeOutputs)
     CliProcess second(Convert("MP3", "CBR 128 kbps", args), tmp(), root_.path(), root_ / "log2");
     EXPECT_EQ(first.Wait(), 0) << first.Output();
     EXPECT_EQ(second.Wait(), 0) << second.Output();
-    EXPECT_EQ(Names(target()), (std::vector<std::string>{"a.mp3", "b.mp3", "c.mp3"}));
+    EXPECT_EQ(testsupport::SortedFileNames(target()), (std::vector<std::string>{"a.mp3", "b.mp3", "c.mp3"}));
     for (const char* name : {"a.mp3", "b.mp3", "c.mp3"})
         EXPECT_EQ(testaudio::DecodeS16(target() / name).size(), 20u * 44100 * 2) << name;
 }

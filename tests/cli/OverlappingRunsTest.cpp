@@ -53,15 +53,6 @@ for path in sys.argv[1:]:
 
 std::string Song(int n, const char* extension) { return "song" + std::to_string(n) + extension; }
 
-std::vector<std::string> Names(const fs::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::vector<std::string> Fields(const std::string& line)
 {
     std::vector<std::string> fields;
@@ -198,8 +189,8 @@ TEST_F(OverlappingRuns, EveryOutputIsWholeAndTaggedAndEveryLineIsTrue)
                 EXPECT_EQ(failed[input], 0) << input << "\n" << both;
             }
         }
-        EXPECT_TRUE(fs::is_empty(in())) << Names(in()).front() << "\n" << both;
-        EXPECT_EQ(Names(target()), expectedNames) << both;
+        EXPECT_TRUE(fs::is_empty(in())) << testsupport::SortedFileNames(in()).front() << "\n" << both;
+        EXPECT_EQ(testsupport::SortedFileNames(target()), expectedNames) << both;
         EXPECT_TRUE(fs::is_empty(tmp()));
         EXPECT_EQ(OutputTags(), expectedTags) << both;
         if (HasFailure())

@@ -55,15 +55,6 @@ for key in ('title', 'Title', 'TITLE'):
         break
 )PY";
 
-std::vector<std::string> Names(const fs::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // A pid that no process has: a child that has been reaped.
 pid_t DeadPid()
 {
@@ -168,12 +159,12 @@ TEST_F(WholeOutputRun, AKillDuringTheTagCopyLeavesNoOutputAndTheRerunLeavesNoTwi
         EXPECT_EQ(cli.Wait(), 128 + SIGKILL);
     }
     EXPECT_FALSE(fs::exists(target() / "song.mp3"));
-    EXPECT_FALSE(Names(target()).empty()) << "the killed run left its part and twin";
+    EXPECT_FALSE(testsupport::SortedFileNames(target()).empty()) << "the killed run left its part and twin";
 
     const CliResult again = RunCli(args);
     EXPECT_EQ(again.exitCode, 0) << again.output;
     EXPECT_EQ(again.output, "OK\t" + input.string() + "\t" + (target() / "song.mp3").string() + "\n");
-    EXPECT_EQ(Names(target()), std::vector<std::string>{"song.mp3"});
+    EXPECT_EQ(testsupport::SortedFileNames(target()), std::vector<std::string>{"song.mp3"});
     ASSERT_EQ(testaudio::Run({"/usr/bin/python3", "-c", ReadCover, (target() / "song.mp3").string()}, &printed), 0)
         << printed;
     EXPECT_EQ(printed, "Covered 5000000\n");
@@ -207,7 +198,7 @@ TEST_F(WholeOutputRun, TagsReachEveryTaggedKindThroughItsPartFile)
         EXPECT_EQ(testaudio::Run({"/usr/bin/python3", "-c", ReadTitle, output.string()}, &title), 0) << title;
         EXPECT_EQ(title, "Covered\n");
     }
-    EXPECT_EQ(Names(target()).size(), kinds.size());
+    EXPECT_EQ(testsupport::SortedFileNames(target()).size(), kinds.size());
 }
 
 TEST_F(WholeOutputRun, OnlyOurOwnLeftoversInTheTargetAreRemoved)

@@ -23,15 +23,6 @@ namespace {
 
 const std::string Script = "#!/bin/sh\necho \"lame $1\"\n";
 
-std::vector<std::string> Names(const fs::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 struct stat Stat(const fs::path& path)
 {
     struct stat info {};
@@ -124,7 +115,7 @@ TEST_F(EncoderCacheTest, LeftoversOfEarlierRunsGoButFoldersInUseAndOtherFilesSta
     std::vector<std::string> expected = {".lock", ".unpacking-of-my-own", "archive-mine", "notes.txt",
                                          inUse.filename().string(), newRun.Folder().filename().string()};
     std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(Names(place), expected);
+    EXPECT_EQ(testsupport::SortedFileNames(place), expected);
     EXPECT_EQ(RunProgram(oldRun->Program("lame.exe")), "old\n");
 
     // Once the older run has ended, its folder goes too.
@@ -155,7 +146,7 @@ TEST_F(EncoderCacheTest, ProcessesStartingTogetherShareOneWholeFolder)
     for (const fs::path& folder : folders)
         EXPECT_EQ(folder, folders[0]);
     EXPECT_FALSE(folders[0].empty());
-    EXPECT_EQ(Names(place).size(), 2u) << "the lock and one folder";
+    EXPECT_EQ(testsupport::SortedFileNames(place).size(), 2u) << "the lock and one folder";
 }
 
 TEST_F(EncoderCacheTest, AnUnreadableArchiveLeavesNothingAndNamesNoFolder)
@@ -170,7 +161,7 @@ TEST_F(EncoderCacheTest, AnUnreadableArchiveLeavesNothingAndNamesNoFolder)
         EXPECT_EQ(cache.Error(), "") << name;
         EXPECT_TRUE(cache.Folder().empty());
     }
-    EXPECT_EQ(Names(place), std::vector<std::string>{".lock"});
+    EXPECT_EQ(testsupport::SortedFileNames(place), std::vector<std::string>{".lock"});
     EXPECT_FALSE(fs::exists(root / "second"));
 }
 
@@ -201,7 +192,7 @@ TEST_F(EncoderCacheTest, AFullOrReadOnlyFileSystemIsNamedWithTheReason)
     EXPECT_FALSE(cache.Open(archive, {root / "full"}));
     EXPECT_EQ(cache.Error(), "Cannot unpack the encoders into \"" + (root / "full").string() +
                                  "\": No space left on device");
-    EXPECT_EQ(Names(root / "full"), std::vector<std::string>{".lock"}) << "the half folder is gone";
+    EXPECT_EQ(testsupport::SortedFileNames(root / "full"), std::vector<std::string>{".lock"}) << "the half folder is gone";
     EXPECT_FALSE(cache.Open(archive, {root / "read-only" / "encoders"}));
     EXPECT_EQ(cache.Error(), "Cannot unpack the encoders into \"" + (root / "read-only" / "encoders").string() +
                                  "\": Read-only file system");

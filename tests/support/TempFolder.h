@@ -2,6 +2,8 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 namespace testsupport {
 
@@ -19,5 +21,8 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// The folder's file names in order, to see what a run left behind.
+std::vector<std::string> SortedFileNames(const std::filesystem::path& folder);
 
 }  // namespace testsupport

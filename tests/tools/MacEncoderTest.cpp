@@ -224,16 +224,6 @@ std::string Probe(const fs::path& file, const std::string& entries)
     return SameSamples(samples, DecodeApe(folder / "out.ape"));
 }
 
-// The folder's file names, to see that nothing was left behind.
-std::vector<std::string> Names(const fs::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // --- Hand-built reference files -------------------------------------------
 
 // A frame's logical bytes as stored: each 32-bit word reversed.
@@ -426,7 +416,7 @@ TEST(MacEncoder, RefusesUnknownOptionsWithUsage)
         EXPECT_EQ(RunMac(command, &output), 2) << ::testing::PrintToString(command);
         EXPECT_NE(output.find("usage"), std::string::npos);
     }
-    EXPECT_EQ(Names(folder.path()), std::vector<std::string> {"in.wav"});
+    EXPECT_EQ(testsupport::SortedFileNames(folder.path()), std::vector<std::string> {"in.wav"});
 
     ASSERT_EQ(RunMac({in, out}), 0);
     const Bytes file = ReadFile(out);
@@ -468,7 +458,7 @@ TEST(MacEncoder, RefusesInputsItCannotCompressAndLeavesNothing)
 
     EXPECT_FALSE(fs::exists(folder / "out.ape"));
     EXPECT_TRUE(fs::is_empty(folder / "taken.ape"));
-    EXPECT_EQ(Names(folder.path()).size(), inputs.size() + 2) << "no partial output is left";
+    EXPECT_EQ(testsupport::SortedFileNames(folder.path()).size(), inputs.size() + 2) << "no partial output is left";
 }
 
 TEST(MacEncoder, ReadsWavLayoutsBeyondTheCanonicalOne)
