@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 
 #include "TagEditorFixture.h"
@@ -52,4 +53,18 @@ TEST_F(TagEditorTest, AnOggFileIsPicturedWithItsFieldsThatCannotBeSaved)
     Tfrmtaginfo& w = Open({Copy("tone.ogg", "song.ogg")}, 0);
     Save(w, "taginfo-info-ogg");
     ExpectWholeAndInside(*w.tsInfo);
+}
+
+TEST_F(TagEditorTest, ATrackTotalIsPicturedBesideTheNumber)
+{
+    const fs::path flac = Copy("tone.flac", "numbered.flac");
+    TTAGInfo tags;
+    tags.Title = "Numbered";
+    tags.Track = "300/312";
+    ASSERT_EQ(WriteTagInfo(flac, tags), "");
+    Tfrmtaginfo& w = Open({flac}, 0);
+    Save(w, "taginfo-info-total");
+    EXPECT_EQ(w.edtNumber->text(), "300 / 312");
+    // The arrows take about a fifth of the box; the text must fit beside them.
+    EXPECT_LT(w.edtNumber->fontMetrics().horizontalAdvance(w.edtNumber->text()), w.edtNumber->width() * 4 / 5);
 }
