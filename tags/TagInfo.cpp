@@ -127,14 +127,26 @@ void ReadMp3(const fs::path& file, TTAGInfo& info)
     CopyThreeTags(mpeg, info, true);
 }
 
-// Ogg's EncodedBy is the library named by the stream's vendor string.
-void ReadOgg(const fs::path& file, TTAGInfo& info)
+bool IsOggKind(const std::string& extension)
+{
+    return extension == ".ogg" || extension == ".opus" || extension == ".oga";
+}
+
+// What the comments store; the vendor string is not among them.
+void ReadOggComments(const fs::path& file, TTAGInfo& info, bool vendorAsEncodedBy)
 {
     TOggVorbis ogg;
     if (!ogg.Load(file))
         return;
     vorbisfields::ReadFields(ogg.RawComments, info);
-    SetTagValues(info, TagFieldIndex(&TTAGInfo::EncodedBy), {ogg.EncoderName()});
+    if (vendorAsEncodedBy)
+        SetTagValues(info, TagFieldIndex(&TTAGInfo::EncodedBy), {ogg.EncoderName()});
+}
+
+// Ogg's EncodedBy is the library named by the stream's vendor string.
+void ReadOgg(const fs::path& file, TTAGInfo& info)
+{
+    ReadOggComments(file, info, true);
 }
 
 std::string WriteOgg(const fs::path& file, const TTagEdit& edit)
@@ -324,16 +336,10 @@ void ReadTagInfo(const fs::path& file, TTAGInfo& info)
 
 void ReadStoredTagInfo(const fs::path& file, TTAGInfo& info)
 {
-    ReadTagInfo(file, info);
-    const std::string extension = Extension(file);
-    if (extension != ".ogg" && extension != ".opus" && extension != ".oga")
-        return;
-    TOggVorbis ogg;
-    TTAGInfo stored;
-    if (ogg.Load(file))
-        vorbisfields::ReadFields(ogg.RawComments, stored);
-    const std::size_t encodedBy = TagFieldIndex(&TTAGInfo::EncodedBy);
-    SetTagValues(info, encodedBy, TagValues(stored, encodedBy));
+    if (IsOggKind(Extension(file)) && !IsSpecialFile(file))
+        ReadOggComments(file, info, false);
+    else
+        ReadTagInfo(file, info);
 }
 
 std::string WriteTagInfo(const fs::path& file, const TTAGInfo& info)

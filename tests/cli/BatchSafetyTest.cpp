@@ -11,6 +11,7 @@
 
 #include "cli/CliProcess.h"
 #include "cli/CliRunner.h"
+#include "cli/RunFolders.h"
 #include "support/TempFolder.h"
 
 namespace fs = std::filesystem;
@@ -27,17 +28,8 @@ struct SmallDisk {
 
 // A folder with an input folder, a target, a private temporary folder and a
 // long input, so that a job is surely still running when signalled.
-class BatchSafety : public ::testing::Test {
+class BatchSafety : public RunFolders {
 protected:
-    void SetUp() override
-    {
-        for (const fs::path& folder : {in(), target(), tmp()})
-            fs::create_directories(folder);
-    }
-
-    fs::path in() const { return root_ / "in"; }
-    fs::path target() const { return root_ / "out"; }
-    fs::path tmp() const { return root_ / "tmp"; }
 
     fs::path LongInput(const std::string& name, double seconds = 120)
     {
@@ -62,7 +54,6 @@ protected:
         return args;
     }
 
-    testsupport::TempFolder root_;
 };
 
 struct StopCase {

@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "cli/CliProcess.h"
+#include "cli/RunFolders.h"
 #include "support/TempFolder.h"
 
 namespace fs = std::filesystem;
@@ -83,12 +84,12 @@ const std::array<Round, 4> Rounds = {{{{3, 4, 1, 2}, {3, 4, 5, 6}},
                                       {{1, 2, 3, 4}, {5, 6, 3, 4}},
                                       {{4, 3, 1, 2}, {3, 4, 5, 6}}}};
 
-class OverlappingRuns : public ::testing::Test {
+class OverlappingRuns : public RunFolders {
 protected:
     void SetUp() override
     {
-        for (const fs::path& folder : {masters(), in(), target(), tmp()})
-            fs::create_directories(folder);
+        RunFolders::SetUp();
+        fs::create_directories(masters());
         std::vector<std::string> tagging = {"/usr/bin/python3", "-c", TagInputs, std::to_string(CoverBytes)};
         for (int n = 1; n <= InputCount; ++n) {
             const fs::path master = masters() / Song(n, ".flac");
@@ -100,9 +101,6 @@ protected:
     }
 
     fs::path masters() const { return root_ / "masters"; }
-    fs::path in() const { return root_ / "in"; }
-    fs::path target() const { return root_ / "out"; }
-    fs::path tmp() const { return root_ / "tmp"; }
     fs::path Input(int n) const { return in() / Song(n, ".flac"); }
     fs::path Output(int n) const { return target() / Song(n, ".mp3"); }
 
@@ -131,7 +129,6 @@ protected:
         return lines;
     }
 
-    testsupport::TempFolder root_;
 };
 
 }  // namespace

@@ -16,6 +16,8 @@
 
 #include "cli/CliProcess.h"
 #include "cli/CliRunner.h"
+#include "cli/RunFolders.h"
+#include "support/DeadPid.h"
 #include "support/TempFolder.h"
 
 namespace fs = std::filesystem;
@@ -54,16 +56,6 @@ for key in ('title', 'Title', 'TITLE'):
         print(str(tags[key][0]))
         break
 )PY";
-
-// A pid that no process has: a child that has been reaped.
-pid_t DeadPid()
-{
-    const pid_t child = fork();
-    if (child == 0)
-        _exit(0);
-    waitpid(child, nullptr, 0);
-    return child;
-}
 
 // Files created in a folder, watched from construction on.
 class CreationWatch {
@@ -107,17 +99,8 @@ private:
     int fd_;
 };
 
-class WholeOutputRun : public ::testing::Test {
+class WholeOutputRun : public RunFolders {
 protected:
-    void SetUp() override
-    {
-        for (const fs::path& folder : {in(), target(), tmp()})
-            fs::create_directories(folder);
-    }
-
-    fs::path in() const { return root_ / "in"; }
-    fs::path target() const { return root_ / "out"; }
-    fs::path tmp() const { return root_ / "tmp"; }
 
     std::vector<std::string> ToFlac(std::vector<std::string> more) const
     {
@@ -136,7 +119,6 @@ protected:
         return wav;
     }
 
-    testsupport::TempFolder root_;
 };
 
 }  // namespace
@@ -203,7 +185,7 @@ TEST_F(WholeOutputRun, TagsReachEveryTaggedKindThroughItsPartFile)
 
 TEST_F(WholeOutputRun, OnlyOurOwnLeftoversInTheTargetAreRemoved)
 {
-    const std::string dead = std::to_string(DeadPid());
+    const std::string dead = std::to_string(testsupport::DeadPid());
     const std::vector<std::string> userFiles = {".notes.2024-backup.txt", ".song.mp3." + dead + "-AbC123.flac",
                                                 "song.flac~AbCd1234", ".song.tremolix-part." + dead + "-AbCd12.flac"};
     for (const std::string& name : userFiles)

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "platform/SafeRewrite.h"
+#include "support/DeadPid.h"
 #include "support/TempFolder.h"
 
 namespace fs = std::filesystem;
@@ -185,10 +186,7 @@ TEST(SafeRewrite, ReplaceFileNeverWritesThroughALink)
 TEST(SafeRewrite, TheNextRewriteRemovesOurStaleTwinsOnlyAndLongNamesWork)
 {
     testsupport::TempFolder folder;
-    const pid_t dead = fork();
-    if (dead == 0)
-        _exit(0);
-    waitpid(dead, nullptr, 0);
+    const pid_t dead = testsupport::DeadPid();
     const fs::path stale = folder / (".song.tremolix-twin." + std::to_string(dead) + "-AbCd1234.mp3");
     const fs::path lookAlike = folder / "song.mp3~AbCd1234";
     Write(stale, "a killed rewrite's twin");

@@ -11,22 +11,13 @@
 #include <unistd.h>
 
 #include "platform/TemporaryNames.h"
+#include "support/DeadPid.h"
 #include "support/TempFolder.h"
 
 namespace fs = std::filesystem;
 using platform::TemporaryKind;
 
 namespace {
-
-// A pid that no process has: a child that has been reaped.
-pid_t DeadPid()
-{
-    const pid_t child = fork();
-    if (child == 0)
-        _exit(0);
-    waitpid(child, nullptr, 0);
-    return child;
-}
 
 void Touch(const fs::path& path)
 {
@@ -53,7 +44,7 @@ bool ValidUtf8(const std::string& text)
 TEST(TemporaryNames, OnlyProvablyOurLeftoversAreRemoved)
 {
     testsupport::TempFolder folder;
-    const std::string dead = std::to_string(DeadPid());
+    const std::string dead = std::to_string(testsupport::DeadPid());
     const std::string live = std::to_string(getpid());
     const std::vector<std::string> stale = {
         ".song.tremolix-part." + dead + "-AbCd1234.mp3",
