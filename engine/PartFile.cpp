@@ -3,7 +3,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,21 +11,6 @@
 namespace fs = std::filesystem;
 
 namespace engine {
-namespace {
-
-// The mode a new file gets under the process's umask, read without
-// changing it (setting it, even back, races with other threads).
-mode_t NewFileMode()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.starts_with("Umask:"))
-            return 0666 & ~mode_t(std::stoul(line.substr(6), nullptr, 8));
-    return 0644;
-}
-
-}  // namespace
 
 PartFile::~PartFile()
 {
@@ -65,7 +49,7 @@ bool PartFile::Create(const fs::path& target, std::string& error)
 
 bool PartFile::Commit(std::string& error)
 {
-    if (chmod(path_.c_str(), NewFileMode()) != 0 || rename(path_.c_str(), target_.c_str()) != 0) {
+    if (chmod(path_.c_str(), platform::NewFileMode()) != 0 || rename(path_.c_str(), target_.c_str()) != 0) {
         error = "Can't write the output file \"" + target_.string() + "\": " + std::strerror(errno);
         return false;
     }

@@ -169,7 +169,7 @@ bool ReplaceFile(const fs::path& path, const std::function<bool(RewriteOutput&)>
     struct stat existing {};
     struct stat info {};
     const bool regular = ::lstat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
-    info.st_mode = regular ? existing.st_mode : S_IFREG | 0644;
+    info.st_mode = regular ? existing.st_mode : S_IFREG | NewFileMode();
     info.st_uid = regular ? existing.st_uid : ::geteuid();
     info.st_gid = regular ? existing.st_gid : ::getegid();
     return ReplaceThroughTemporary(path, -1, info, produce, check);

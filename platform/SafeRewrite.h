@@ -56,7 +56,7 @@ bool RewriteFile(const std::filesystem::path& path, const std::function<bool(Rew
 // Puts a whole new content at path, which need not exist, the same way. A
 // link at path is never followed: the link itself is replaced, so nothing
 // outside path's folder is written. An existing regular file keeps its mode
-// and owner; a new file gets mode 0644.
+// and owner; a new file gets the mode the umask gives.
 bool ReplaceFile(const std::filesystem::path& path, const std::function<bool(RewriteOutput&)>& write,
                  const RewriteCheck& check);
 

@@ -6,6 +6,7 @@
 #include <climits>
 #include <csignal>
 #include <fcntl.h>
+#include <fstream>
 #include <mutex>
 #include <random>
 #include <regex>
@@ -158,6 +159,18 @@ std::string NameFitProblem(const fs::path& path)
     if (absolute.parent_path().string().size() + 1 + longest >= PATH_MAX)
         return TooLong(absolute.string());
     return {};
+}
+
+// The mode a new file gets under the process's umask, read without
+// changing it (setting it, even back, races with other threads).
+mode_t NewFileMode()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.starts_with("Umask:"))
+            return 0666 & ~mode_t(std::stoul(line.substr(6), nullptr, 8));
+    return 0644;
 }
 
 }  // namespace platform

@@ -10,6 +10,7 @@
 // no longer runs.
 
 #include <filesystem>
+#include <sys/types.h>
 #include <string>
 
 namespace platform {
@@ -20,6 +21,9 @@ enum class TemporaryKind { Part, Twin };
 // owner, under a fresh temporary name; its open descriptor, or -1 with
 // errno set.
 int CreateTemporaryBeside(const std::filesystem::path& target, TemporaryKind kind, std::filesystem::path& created);
+
+// The mode a new file gets under the process's umask (0666 less it).
+mode_t NewFileMode();
 
 // True when the file is a temporary of ours whose program has ended.
 bool IsStaleTemporary(const std::filesystem::path& path);
