@@ -14,5 +14,5 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://tremolix.example/")
 # The libraries the programs link and the encoders the archive's launchers run.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6core6, libqt6gui6, libqt6widgets6, libqt6dbus6, libavformat59, libavcodec59, libswresample4, libavutil57, libminizip1, libsoxr0, libtag1v5, lame, vorbis-tools, flac, musepack-tools")
+    "libqt6core6, libqt6gui6, libqt6widgets6, libqt6dbus6, libavformat59, libavcodec59, libswresample4, libavutil57, libminizip1, libsoxr0, libtag1v5, libebur128-1, lame, vorbis-tools, flac, musepack-tools, opus-tools, wavpack")
 include(CPack)
