@@ -1,17 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/BatchRun.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
-#include <QTimer>
+#include <algorithm>
 #include <cerrno>
-#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <system_error>
 #include <unistd.h>
 
 #include "app/TagSteps.h"
+#include "engine/Encoder.h"
 #include "engine/EncoderCache.h"
 #include "engine/OutputCheck.h"
 #include "engine/PartFile.h"
@@ -32,9 +32,10 @@ constexpr const char* SameFileText = "The output file would replace its input!";
 constexpr const char* OutsideText = "The output file would lie outside the target folder!";
 constexpr const char* RemovedText = "The input was removed during conversion";
 constexpr const char* NoOfrEncoderText = "No OptimFROG encoder is available on this platform";
-// A poll pass waits this long at most for a job's end or a window event,
-// so the loop never takes a core away from the encoders.
-constexpr int PollWaitMs = 50;
+// How often the display is refreshed while jobs run.
+constexpr int RefreshMs = 250;
+// The time left is guessed only once this share of the run is done.
+constexpr double LeastShareForEstimate = 0.02;
 
 bool SamePath(const fs::path& a, const fs::path& b)
 {
@@ -83,6 +84,32 @@ std::string NotCopiedText(const std::vector<std::string>& values)
     return "tags: " + std::to_string(values.size()) + " values not copied";
 }
 
+// The input's length as its decoder states it; 0 when unknown.
+double InputSeconds(const fs::path& input)
+{
+    TAudioProperty property;
+    if (InputProblem(input).empty() && TEncoder::OpenInput(input, 0, true, &property) != 0)
+        return property.Milliseconds / 1000.0;
+    return 0;
+}
+
+// Every entry gets a weight: one of unknown length counts as an average one.
+std::vector<double> EntryWeights(std::vector<double> seconds)
+{
+    double known = 0;
+    int count = 0;
+    for (const double value : seconds)
+        if (value > 0) {
+            known += value;
+            ++count;
+        }
+    const double fallback = count > 0 ? known / count : 1.0;
+    for (double& value : seconds)
+        if (value <= 0)
+            value = fallback;
+    return seconds;
+}
+
 }  // namespace
 
 std::string SummaryText(const RunSummary& summary)
@@ -92,12 +119,15 @@ std::string SummaryText(const RunSummary& summary)
     std::snprintf(time, sizeof time, "%02lld:%02lld", static_cast<long long>(seconds / 60),
                   static_cast<long long>(seconds % 60));
     return "Converted " + std::to_string(summary.converted) + ", skipped " + std::to_string(summary.skipped) +
-           ", failed " + std::to_string(summary.failed) + " in " + time;
+           ", failed " + std::to_string(summary.failed) + ", stopped " + std::to_string(summary.stopped) +
+           " in " + time;
 }
 
 TBatchRun::TBatchRun(BatchFrontEnd& frontEnd, fs::path programFolder)
     : frontEnd_(frontEnd), programFolder_(std::move(programFolder))
 {
+    refresh_.setInterval(RefreshMs);
+    connect(&refresh_, &QTimer::timeout, this, &TBatchRun::RefreshDisplay);
 }
 
 TBatchRun::~TBatchRun() = default;
@@ -188,47 +218,125 @@ std::string TBatchRun::SetUp(const BatchSelection& selection)
 
 TBatchRun::Outcome TBatchRun::Loop()
 {
-    const auto start = std::chrono::steady_clock::now();
+    start_ = std::chrono::steady_clock::now();
     summary_ = RunSummary{};
     head_ = 0;
-    finished_ = 0;
+    started_ = 0;
     total_ = frontEnd_.EntryCount();
-    startNoMore_ = false;
-    bool stopped = false;
+    startNoMore_ = stopping_ = ended_ = false;
+    overwriteAll_.reset();
+    error_ = nullptr;
+    seconds_.clear();
+    for (int position = 0; position < total_; ++position)
+        seconds_.push_back(InputSeconds(frontEnd_.EntryPath(position)));
+    seconds_ = EntryWeights(std::move(seconds_));
+    totalSeconds_ = 0;
+    for (const double value : seconds_)
+        totalSeconds_ += value;
+    doneSeconds_ = 0;
+    shownPercent_ = 0;
+
+    QEventLoop loop;
+    loop_ = &loop;
+    refresh_.start();
+    Advance();
+    if (!ended_)
+        loop.exec();
+    refresh_.stop();
+    loop_ = nullptr;
+    if (error_)
+        std::rethrow_exception(error_);
+    FinishNotStarted();
+    summary_.milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                std::chrono::steady_clock::now() - start_).count();
+    return stopping_ ? Outcome::Aborted : Outcome::Completed;
+}
+
+void TBatchRun::Advance()
+{
+    if (ended_)
+        return;
+    if (advancing_) {
+        advanceAgain_ = true;
+        return;
+    }
+    advancing_ = true;
+    try {
+        do {
+            advanceAgain_ = false;
+            AdvanceOnce();
+        } while (advanceAgain_);
+    } catch (...) {
+        // Errors do not cross the event loop: the run ends and rethrows it.
+        error_ = std::current_exception();
+    }
+    advancing_ = false;
+    if (error_ || (entries_.empty() && !MoreToStart())) {
+        ended_ = true;
+        if (loop_)
+            loop_->quit();
+        return;
+    }
+    frontEnd_.ShowProgress(Progress());
+}
+
+void TBatchRun::AdvanceOnce()
+{
     for (;;) {
         FinishReadyEntries();
-        if (!stopped && frontEnd_.StopRequested()) {
-            stopped = startNoMore_ = true;
-            CancelRunning();
-        }
-        const int next = head_ + int(entries_.size());
-        const bool more = !startNoMore_ && next < frontEnd_.EntryCount();
-        if (!more && entries_.empty())
-            break;
-        if (more && RunningCount() < simultaneous_ && StartEntry(next))
-            continue;
-        PollOnce();
+        if (!MoreToStart() || RunningCount() >= simultaneous_ || !StartEntry(head_ + int(entries_.size())))
+            return;
     }
-    summary_.milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                std::chrono::steady_clock::now() - start).count();
-    return stopped ? Outcome::Aborted : Outcome::Completed;
+}
+
+bool TBatchRun::MoreToStart() const
+{
+    return !startNoMore_ && head_ + int(entries_.size()) < frontEnd_.EntryCount();
+}
+
+void TBatchRun::RefreshDisplay()
+{
+    if (!stopping_ && frontEnd_.StopRequested())
+        StopAll();
+    frontEnd_.ShowProgress(Progress());
+}
+
+void TBatchRun::SkipJob(int number)
+{
+    for (Entry& entry : entries_) {
+        if (entry.job && !entry.job->Done && (number < 0 || entry.number == number)) {
+            entry.stopped = true;
+            entry.job->Cancel();
+            return;
+        }
+    }
+}
+
+void TBatchRun::StopAll()
+{
+    stopping_ = startNoMore_ = true;
+    CancelRunning();
 }
 
 bool TBatchRun::StartEntry(int position)
 {
-    if (simultaneous_ == 1)
-        frontEnd_.ClearCancelRequest();
     Entry entry;
     entry.input = frontEnd_.EntryPath(position);
+    entry.number = started_;
     entry.failure = PrepareEntry(entry);
     if (entry.failure.empty() && !entry.skipped && OutputRunning(entry.key))
         return false;  // waits until the job writing that output has ended
-    if (entry.failure.empty() && !entry.skipped) {
+    ++started_;
+    // Stop, answered to the overwrite question, leaves this entry unstarted.
+    entry.stopped = stopping_ && entry.failure.empty();
+    entry.skipped = entry.skipped && !entry.stopped;
+    if (entry.failure.empty() && !entry.skipped && !entry.stopped) {
         entry.job = std::make_unique<TConversionJob>();
         entry.job->Apply(settings_);
         entry.job->InputFile = fs::absolute(entry.input);
         entry.job->OutputFile = fs::absolute(entry.output);
         entry.job->CommitLater = true;
+        connect(entry.job.get(), &TConversionJob::JobDone, this, &TBatchRun::Advance);
         entry.job->Start();
     }
     entries_.push_back(std::move(entry));
@@ -284,9 +392,30 @@ bool TBatchRun::MayWriteOutput(const std::string& output)
     case WhenFileExists::Overwrite:
         return true;
     case WhenFileExists::Prompt:
-        return frontEnd_.AskOverwrite("File \"" + output +
-                                      "\" already exists, do you want to overwrite it?");
+        return MayOverwrite("File \"" + output + "\" already exists, do you want to overwrite it?");
     case WhenFileExists::Ignore:
+        break;
+    }
+    return false;
+}
+
+bool TBatchRun::MayOverwrite(const std::string& question)
+{
+    if (overwriteAll_)
+        return *overwriteAll_;
+    switch (frontEnd_.AskOverwrite(question)) {
+    case OverwriteAnswer::Yes:
+        return true;
+    case OverwriteAnswer::YesToAll:
+        overwriteAll_ = true;
+        return true;
+    case OverwriteAnswer::NoToAll:
+        overwriteAll_ = false;
+        break;
+    case OverwriteAnswer::Stop:
+        StopAll();
+        break;
+    case OverwriteAnswer::No:
         break;
     }
     return false;
@@ -313,56 +442,45 @@ int TBatchRun::RunningCount() const
 void TBatchRun::CancelRunning()
 {
     for (Entry& entry : entries_)
-        if (entry.job && !entry.job->Done)
+        if (entry.job && !entry.job->Done) {
+            entry.stopped = true;
             entry.job->Cancel();
+        }
 }
 
-void TBatchRun::PollOnce()
+double TBatchRun::DoneShare() const
 {
-    if (frontEnd_.CancelRequested()) {
-        // With one job, Cancel ends the current file; with several, the run.
-        CancelRunning();
-        if (simultaneous_ > 1)
-            startNoMore_ = true;
+    double done = doneSeconds_;
+    for (const Entry& entry : entries_) {
+        const double seconds = seconds_[std::size_t(entry.number)];
+        if (!entry.job || entry.job->Done)
+            done += seconds;
+        else
+            done += seconds * std::clamp(int(entry.job->Percent), 0, 100) / 100.0;
     }
-    frontEnd_.Poll(Progress());
-    WaitForAnyJob(PollWaitMs);
+    return totalSeconds_ > 0 ? std::min(1.0, done / totalSeconds_) : 0;
 }
 
-RunProgress TBatchRun::Progress() const
+RunProgress TBatchRun::Progress()
 {
     RunProgress progress;
-    int runningShare = 0;
+    const double share = DoneShare();
+    // A job whose percentage drops (a second pass) never moves the bar back.
+    shownPercent_ = std::max(shownPercent_, int(std::floor(share * 100)));
+    progress.percent = shownPercent_;
+    progress.fileNumber = started_;
+    progress.fileCount = total_;
+    progress.elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                             std::chrono::steady_clock::now() - start_).count();
+    if (share >= LeastShareForEstimate)
+        progress.leftMs = std::int64_t(double(progress.elapsedMs) * (1 - share) / share);
     for (const Entry& entry : entries_) {
         if (!entry.job || entry.job->Done)
             continue;
-        const int percent = entry.job->Percent;
         progress.input = entry.input;
-        progress.percent = percent;
-        runningShare += percent;
-        if (simultaneous_ > 1)
-            progress.jobs.push_back({entry.input, percent});
+        progress.jobs.push_back({entry.number, entry.input, int(entry.job->Percent)});
     }
-    if (simultaneous_ > 1)
-        progress.percent = total_ > 0 ? std::min(100, (finished_ * 100 + runningShare) / total_) : 0;
     return progress;
-}
-
-void TBatchRun::WaitForAnyJob(int milliseconds)
-{
-    QEventLoop wait;
-    QTimer::singleShot(milliseconds, &wait, &QEventLoop::quit);
-    bool running = false;
-    for (const Entry& entry : entries_) {
-        if (entry.job && !entry.job->Done) {
-            QObject::connect(entry.job.get(), &TConversionJob::JobDone, &wait, &QEventLoop::quit);
-            running = true;
-        }
-    }
-    if (running)
-        wait.exec();
-    else
-        QCoreApplication::processEvents();
 }
 
 void TBatchRun::FinishReadyEntries()
@@ -370,13 +488,7 @@ void TBatchRun::FinishReadyEntries()
     while (!entries_.empty() && (!entries_.front().job || entries_.front().job->Done)) {
         Entry entry = std::move(entries_.front());
         entries_.pop_front();
-        ++finished_;
-        // A short job may end between two passes: its last percentage is
-        // shown, and drawn before the next job starts at 0.
-        if (entry.job && simultaneous_ == 1) {
-            frontEnd_.Poll({entry.input, entry.job->Percent, {}});
-            QCoreApplication::processEvents();
-        }
+        doneSeconds_ += seconds_[std::size_t(entry.number)];
         FinishEntry(entry);
     }
 }
@@ -385,8 +497,14 @@ void TBatchRun::FinishEntry(Entry& entry)
 {
     if (entry.skipped) {
         ++summary_.skipped;
+        frontEnd_.SetResult(head_, SkippedExistingText);
         frontEnd_.Skipped(entry.input, entry.output);
         ++head_;
+        return;
+    }
+    // A job that ended well before its cancel reached it is a whole output.
+    if (entry.stopped && !(entry.job && entry.job->Succeeded)) {
+        FinishStopped(entry, entry.job ? entry.job->ErrorText : NotStartedText);
         return;
     }
     std::string failure = entry.job ? (entry.job->Succeeded ? "" : entry.job->ErrorText) : entry.failure;
@@ -405,9 +523,27 @@ void TBatchRun::FinishEntry(Entry& entry)
     FinishConverted(entry, notCopied);
 }
 
+void TBatchRun::FinishStopped(const Entry& entry, const std::string& text)
+{
+    ++summary_.stopped;
+    frontEnd_.SetResult(head_, text);
+    frontEnd_.Stopped(entry.input, text);
+    ++head_;
+}
+
+void TBatchRun::FinishNotStarted()
+{
+    if (!stopping_)
+        return;
+    while (head_ < frontEnd_.EntryCount()) {
+        Entry entry;
+        entry.input = frontEnd_.EntryPath(head_);
+        FinishStopped(entry, NotStartedText);
+    }
+}
+
 std::string TBatchRun::CompleteOutput(const Entry& entry, std::vector<std::string>& notCopied)
 {
-    QCoreApplication::processEvents();
     if (frontEnd_.CopyTagsChosen()) {
         const std::string failure = CopyTagsToPart(entry, notCopied);
         // An input removed meanwhile (by another run over it, say) reads as

@@ -15,7 +15,7 @@ class ConvertReport {
 public:
     ConvertReport(bool json, bool verbose) : json_(json), verbose_(verbose) {}
 
-    // status is OK, SKIPPED or FAILED; output or reason may be empty.
+    // status is OK, SKIPPED, FAILED or STOPPED; output or reason may be empty.
     void Outcome(const char* status, const std::filesystem::path& input, const std::string& output,
                  const std::string& reason);
     // A note on the last outcome; said without verbose too when always.

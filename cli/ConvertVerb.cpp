@@ -85,7 +85,7 @@ public:
 
     void Warn(const std::string& text) override { std::cerr << text << '\n'; }
     void Fail(const std::string& text) override { std::cerr << text << '\n'; }
-    bool AskOverwrite(const std::string&) override { return false; }
+    app::OverwriteAnswer AskOverwrite(const std::string&) override { return app::OverwriteAnswer::No; }
 
     void RunStarting() override {}
     void RunEnding() override
@@ -94,22 +94,15 @@ public:
         report_.Finish();
     }
     void SetTips(const std::string&) override {}
-    void ClearCancelRequest() override {}
-    bool CancelRequested() override { return false; }
     bool StopRequested() override { return stopSignal != 0; }
 
-    void Poll(const app::RunProgress& progress) override
+    void ShowProgress(const app::RunProgress& progress) override
     {
         if (!showProgress_)
             return;
-        std::cerr << "\r\033[K";
-        if (progress.jobs.empty()) {
-            std::cerr << progress.input.filename().string() << ": " << progress.percent << " %";
-        } else {
-            std::cerr << progress.percent << " %";
-            for (const auto& job : progress.jobs)
-                std::cerr << "  " << job.input.filename().string() << ": " << job.percent << " %";
-        }
+        std::cerr << "\r\033[K" << progress.percent << " %";
+        for (const auto& job : progress.jobs)
+            std::cerr << "  " << job.input.filename().string() << ": " << job.percent << " %";
         std::cerr << std::flush;
     }
 
@@ -125,6 +118,7 @@ public:
         anyFailed_ = true;
         Outcome("FAILED", input, {}, text);
     }
+    void Stopped(const fs::path& input, const std::string& text) override { Outcome("STOPPED", input, {}, text); }
     void Log(const fs::path& input, const std::string& text) override
     {
         ClearProgress();
@@ -239,7 +233,7 @@ const cli::VerbRegistration registration(
      " [--copy-tags] [--delete-original] [--playlist] [--priority idle|normal|high|realtime] [--jobs N]"
      " [--normalize PERCENT] [--verbose] [--json] FILE|FOLDER...",
      "  Converts every FILE, and the files below every FOLDER, and prints one line per file\n"
-     "  in list order: OK, SKIPPED or FAILED, the input, then the output or the reason.\n"
+     "  in list order: OK, SKIPPED, FAILED or STOPPED, the input, then the output or the reason.\n"
      "  --format NAME         an output format (tremolix-cli formats lists them)\n"
      "  --preset NAME         a preset of it (tremolix-cli presets FORMAT lists them)\n"
      "  --target DIR          the output folder\n"

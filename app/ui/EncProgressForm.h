@@ -1,19 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// The batch run's progress window: the current file, its percentage, the
-// elapsed time, and Cancel / Minimize turned into flags that the run polls
-// and clears.
+// The batch run's progress window: the file being converted, the whole
+// run's share, which file of how many, a line per running job, the elapsed
+// time and the time left. Its buttons only emit requests; the run decides.
+// It keeps one size whatever the number of jobs, so no button moves under
+// the pointer.
 
 #include <QElapsedTimer>
 #include <QTimer>
 #include <cstdint>
 #include <string>
-#include <vector>
 
+#include "app/BatchRun.h"
 #include "app/ui/ButtonlessDialog.h"
 
 class QLabel;
+class QListWidget;
 class QProgressBar;
 class QPushButton;
 
@@ -24,37 +27,41 @@ public:
 
     void SetPercent(int percent);
     void SetTips(const std::string& text);
-    // One line per running job when several run at once; none shows the
-    // window as it is for one job.
-    void SetJobLines(const std::vector<std::string>& lines);
+    void ShowProgress(const app::RunProgress& progress);
     void TimerTimer();
 
     // "hh:nn:ss", modulo 24 hours.
     static std::string FormatElapsed(std::int64_t milliseconds);
 
-    bool CancelRequested = false;
-    bool MinimizeRequested = false;
-
     QLabel* lblTips = nullptr;
+    QLabel* lblFiles = nullptr;
     QProgressBar* pbPercent = nullptr;
+    QListWidget* lstJobs = nullptr;
     QLabel* lblTime = nullptr;
-    QLabel* lblJobs = nullptr;
+    QLabel* lblLeft = nullptr;
     QPushButton* btnMinimize = nullptr;
-    QPushButton* btnCancel = nullptr;
+    QPushButton* btnSkip = nullptr;
+    QPushButton* btnStopAll = nullptr;
     QTimer Timer;
+
+signals:
+    // The job of that number (RunProgress::Job), or -1 for the current one.
+    void SkipRequested(int number);
+    void StopAllRequested();
+    void MinimizeRequested();
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void FormShow();
-    void btnCancelClick();
-    void btnMinimizeClick();
-    void PlaceLowerRows(int jobLines);
+    void ShowJobs(const std::vector<app::RunProgress::Job>& jobs);
+    void btnSkipClick();
+    // Escape skips the one job; with several it asks before stopping all.
+    void EscapePressed();
 
     // Monotonic, so setting the clock back during a run cannot make the
     // elapsed time jump or go negative.
     QElapsedTimer StartTime;
-    QLabel* elapseLabel_ = nullptr;
-    int jobLines_ = 0;
 };

@@ -194,8 +194,12 @@ void TfrmMain::FormShow()
 void TfrmMain::closeEvent(QCloseEvent* event)
 {
     if (RunActive) {
-        CloseRequested = true;
         event->ignore();
+        if (!CloseRequested &&
+            platform::AskYesNo(this, "A conversion is running. Stop it and close the program?")) {
+            CloseRequested = true;
+            emit RunStopRequested();
+        }
         return;
     }
     FormClose();

@@ -103,10 +103,16 @@ public:
     std::array<std::string, app::PresetListCount> PresetLists;
     std::vector<std::filesystem::path> ConvertedFiles;
     std::unique_ptr<TEncoder> Encoder;
-    // A batch run is going on; closing the window then asks it to stop
-    // first (CloseRequested) and closes once it has ended.
+    // A batch run is going on; closing the window then asks the user, and
+    // on yes asks the run to stop (CloseRequested, RunStopRequested) and
+    // closes once it has ended.
     bool RunActive = false;
     bool CloseRequested = false;
+
+signals:
+    void RunStopRequested();
+
+public:
 
     // Controls.
     appui::HeaderBand* HeaderBand = nullptr;

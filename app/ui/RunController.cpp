@@ -10,6 +10,7 @@
 
 #include "app/BatchRun.h"
 #include "app/Playlist.h"
+#include "app/ui/EncProgressForm.h"
 #include "app/ui/MainForm.h"
 #include "app/ui/ShellActions.h"
 #include "app/ui/WindowFrontEnd.h"
@@ -24,19 +25,21 @@ namespace {
 
 enum FinishAction { CloseApplication, ShutdownComputer, CreatePlayList, OpenTargetFolder, PopupPrompt };
 
-// The closing message; a run with failures lists them in the same box.
-std::string CompletionText(const app::RunSummary& summary)
+}  // namespace
+
+// The closing message: how the run ended, its counts and its failures.
+std::string CompletionText(const app::RunSummary& summary, bool stopped)
 {
-    std::string text = "Conversion complete! ";
-    if (summary.failed == 0)
+    std::string text = stopped ? "Conversion stopped: the files not converted stay in the list."
+                               : "Conversion complete!";
+    text += "\n\n" + app::SummaryText(summary);
+    if (summary.failures.empty())
         return text;
-    text += "\n\n" + app::SummaryText(summary) + ":";
+    text += "\n\nFailed:";
     for (const std::string& failure : summary.failures)
         text += "\n" + failure;
     return text;
 }
-
-}  // namespace
 
 void ShowUncaughtError(QWidget* owner, std::string text)
 {
@@ -103,8 +106,12 @@ void RunController::actConvertionExecute()
             return;
         }
     }
-    WindowFrontEnd frontEnd(window_);
+    TfrmEncProgress progress(&window_);
+    WindowFrontEnd frontEnd(window_, progress);
     app::TBatchRun run(frontEnd, programFolder_);
+    QObject::connect(&progress, &TfrmEncProgress::SkipRequested, &run, &app::TBatchRun::SkipJob);
+    QObject::connect(&progress, &TfrmEncProgress::StopAllRequested, &run, &app::TBatchRun::StopAll);
+    QObject::connect(&window_, &TfrmMain::RunStopRequested, &run, &app::TBatchRun::StopAll);
     window_.RunActive = true;
     const auto outcome = run.Execute(selection);
     window_.RunActive = false;
@@ -118,19 +125,29 @@ void RunController::actConvertionExecute()
     }
     if (outcome == app::TBatchRun::Outcome::Stopped)
         ShowUncaughtError(&window_, run.StopText());
-    if (outcome != app::TBatchRun::Outcome::Completed)
-        return;
-    DoFinishEvent(run.Summary());
     window_.UpdateFileCount();
     window_.UpdateActions();
+    if (outcome == app::TBatchRun::Outcome::Completed || outcome == app::TBatchRun::Outcome::Aborted)
+        DoFinishEvent(run.Summary(), outcome == app::TBatchRun::Outcome::Aborted);
 }
 
-void RunController::DoFinishEvent(const app::RunSummary& summary)
+std::string RunController::TargetFolder() const
 {
-    if (!window_.chkWhenFinished->isChecked())
+    return app::ExpandTargetFolder(window_.edtTargetFolder->text().toStdString());
+}
+
+void RunController::DoFinishEvent(const app::RunSummary& summary, bool stopped)
+{
+    const int action = window_.chkWhenFinished->isChecked() ? window_.cmbDoEvent->currentIndex() : -1;
+    if (stopped) {
+        // The user stopped the run: it neither ends the program nor writes
+        // an empty playlist, and its closing message says so.
+        if (action == CreatePlayList && !window_.ConvertedFiles.empty())
+            WritePlaylist();
+        ShowSummary(summary, true);
         return;
-    const std::string target = app::ExpandTargetFolder(window_.edtTargetFolder->text().toStdString());
-    switch (window_.cmbDoEvent->currentIndex()) {
+    }
+    switch (action) {
     case CloseApplication:
         window_.close();  // the close handling saves the settings
         break;
@@ -138,22 +155,36 @@ void RunController::DoFinishEvent(const app::RunSummary& summary)
         window_.SaveSettings(window_.SettingsFile);
         platform::ShutdownComputer(true);
         break;
-    case CreatePlayList: {
-        std::vector<std::string> files;
-        for (const auto& file : window_.ConvertedFiles)
-            files.push_back(file.string());
-        ReportPlaylist(app::CreatePlayList(target, files));
+    case CreatePlayList:
+        WritePlaylist();
         break;
-    }
     case OpenTargetFolder:
-        OpenFolder(target);
+        OpenFolder(TargetFolder());
         break;
     case PopupPrompt:
-        platform::ShowMessage(&window_, CompletionText(summary), ApplicationTitle, platform::BoxIcon::Information);
+        ShowSummary(summary, false);
         break;
     default:
         break;
     }
+}
+
+void RunController::WritePlaylist()
+{
+    std::vector<std::string> files;
+    for (const auto& file : window_.ConvertedFiles)
+        files.push_back(file.string());
+    ReportPlaylist(app::CreatePlayList(TargetFolder(), files));
+}
+
+void RunController::ShowSummary(const app::RunSummary& summary, bool stopped)
+{
+    const platform::BoxAnswer answer =
+        platform::ShowMessage(&window_, CompletionText(summary, stopped), ApplicationTitle,
+                              summary.failed > 0 ? platform::BoxIcon::Warning : platform::BoxIcon::Information,
+                              platform::BoxButtons::CloseOpenFolder);
+    if (answer == platform::BoxAnswer::OpenFolder)
+        OpenFolder(TargetFolder());
 }
 
 void RunController::ReportPlaylist(const app::PlaylistOutcome& outcome)

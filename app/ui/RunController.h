@@ -25,10 +25,16 @@ public:
     ~RunController();
 
     void actConvertionExecute();
-    void DoFinishEvent(const app::RunSummary& summary);
+    // stopped: the user stopped the run, which then only ends with its
+    // summary (and the playlist of what was converted, when chosen).
+    void DoFinishEvent(const app::RunSummary& summary, bool stopped);
 
 private:
     PresetSelector& Selector();
+    std::string TargetFolder() const;
+    void WritePlaylist();
+    // The closing box with the counts, the failures and "Open folder".
+    void ShowSummary(const app::RunSummary& summary, bool stopped);
     // A playlist that could not be written, or entries it could not list.
     void ReportPlaylist(const app::PlaylistOutcome& outcome);
     // The window keeps the values the settings file and the run read.
@@ -39,6 +45,9 @@ private:
     TPresetSelection selection_;
     std::unique_ptr<PresetSelector> selector_;
 };
+
+// The closing box's text: how the run ended, its counts and its failures.
+std::string CompletionText(const app::RunSummary& summary, bool stopped);
 
 // An error that ended an operation, shown as the event loop shows one.
 void ShowUncaughtError(QWidget* owner, std::string text);

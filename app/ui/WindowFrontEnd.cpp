@@ -16,15 +16,18 @@
 
 namespace appui {
 
-WindowFrontEnd::WindowFrontEnd(TfrmMain& window) : window_(window)
+WindowFrontEnd::WindowFrontEnd(TfrmMain& window, TfrmEncProgress& progress)
+    : window_(window), progress_(progress), title_(window.windowTitle())
 {
-    QObject::connect(window_.TrayIcon, &QSystemTrayIcon::activated, &window_,
+    QObject::connect(window_.TrayIcon, &QSystemTrayIcon::activated, &progress_,
                      [this](QSystemTrayIcon::ActivationReason) { RestoreFromTray(); });
+    QObject::connect(&progress_, &TfrmEncProgress::MinimizeRequested, &progress_, [this] { MinimizeToTray(); });
 }
 
 WindowFrontEnd::~WindowFrontEnd()
 {
-    QObject::disconnect(window_.TrayIcon, &QSystemTrayIcon::activated, &window_, nullptr);
+    QObject::disconnect(window_.TrayIcon, &QSystemTrayIcon::activated, &progress_, nullptr);
+    QObject::disconnect(&progress_, &TfrmEncProgress::MinimizeRequested, &progress_, nullptr);
 }
 
 app::NamingChoice WindowFrontEnd::Naming()
@@ -73,59 +76,52 @@ void WindowFrontEnd::Warn(const std::string& text) { platform::ShowWarning(&wind
 
 void WindowFrontEnd::Fail(const std::string& text) { platform::ShowError(&window_, text); }
 
-bool WindowFrontEnd::AskOverwrite(const std::string& question)
+app::OverwriteAnswer WindowFrontEnd::AskOverwrite(const std::string& question)
 {
-    progress_->hide();
-    const bool yes = platform::AskYesNo(&window_, question);
-    progress_->show();
-    progress_->raise();
-    return yes;
+    progress_.hide();
+    const platform::BoxAnswer answer = platform::ShowMessage(&window_, question, "Prompt", platform::BoxIcon::Information,
+                                                             platform::BoxButtons::OverwriteChoice);
+    progress_.show();
+    progress_.raise();
+    switch (answer) {
+    case platform::BoxAnswer::Yes: return app::OverwriteAnswer::Yes;
+    case platform::BoxAnswer::YesToAll: return app::OverwriteAnswer::YesToAll;
+    case platform::BoxAnswer::NoToAll: return app::OverwriteAnswer::NoToAll;
+    case platform::BoxAnswer::Stop: return app::OverwriteAnswer::Stop;
+    default: return app::OverwriteAnswer::No;
+    }
 }
 
 void WindowFrontEnd::RunStarting()
 {
-    progress_ = std::make_unique<TfrmEncProgress>(&window_);
-    progress_->SetPercent(0);
+    progress_.SetPercent(0);
     window_.setEnabled(false);
-    // A disabled owner disables its child windows too: Cancel must stay usable.
-    progress_->setEnabled(true);
-    progress_->show();
+    // A disabled owner disables its child windows too: its buttons must stay usable.
+    progress_.setEnabled(true);
+    progress_.show();
+    progress_.move(window_.geometry().center() - progress_.rect().center());
 }
 
 void WindowFrontEnd::RunEnding()
 {
     window_.setEnabled(true);
-    if (progress_)
-        progress_->close();
-    progress_.reset();
+    window_.setWindowTitle(title_);
     if (window_.TrayIcon->isVisible() || minimized_)
         RestoreFromTray();
+    progress_.hide();
 }
 
-void WindowFrontEnd::SetTips(const std::string& text) { progress_->SetTips(text); }
+void WindowFrontEnd::SetTips(const std::string& text) { progress_.SetTips(text); }
 
-void WindowFrontEnd::ClearCancelRequest() { progress_->CancelRequested = false; }
-
-bool WindowFrontEnd::CancelRequested() { return progress_->CancelRequested; }
-
-bool WindowFrontEnd::StopRequested() { return window_.CloseRequested; }
-
-void WindowFrontEnd::Poll(const app::RunProgress& progress)
+void WindowFrontEnd::ShowProgress(const app::RunProgress& progress)
 {
-    if (progress_->MinimizeRequested) {
-        MinimizeToTray();
-        progress_->MinimizeRequested = false;
-    }
-    progress_->SetPercent(progress.percent);
-    std::vector<std::string> lines;
-    for (const auto& job : progress.jobs)
-        lines.push_back(job.input.filename().string() + ": " + std::to_string(job.percent) + " %");
-    progress_->SetJobLines(lines);
-    const std::string converting = progress.jobs.empty() ? progress.input.string()
-                                                         : std::to_string(progress.jobs.size()) + " files";
+    progress_.ShowProgress(progress);
+    // A minimised run shows its share in the task bar too.
+    window_.setWindowTitle(QString("%1 % - %2").arg(progress.percent).arg(title_));
+    const std::string converting = progress.jobs.size() > 1 ? std::to_string(progress.jobs.size()) + " files"
+                                                            : progress.input.string();
     window_.TrayIcon->setToolTip(QString::fromStdString("Convert: " + converting + "\r\n" + "Progress: " +
                                                         std::to_string(progress.percent) + " %"));
-    progress_->repaint();
 }
 
 void WindowFrontEnd::MinimizeToTray()
@@ -135,7 +131,7 @@ void WindowFrontEnd::MinimizeToTray()
         window_.TrayIcon->show();
     minimized_ = true;
     window_.showMinimized();
-    progress_->showMinimized();
+    progress_.showMinimized();
 }
 
 void WindowFrontEnd::RestoreFromTray()
@@ -143,9 +139,9 @@ void WindowFrontEnd::RestoreFromTray()
     minimized_ = false;
     window_.TrayIcon->hide();
     window_.showNormal();
-    if (progress_) {
-        progress_->showNormal();
-        progress_->raise();
+    if (progress_.isVisible()) {
+        progress_.showNormal();
+        progress_.raise();
     }
 }
 

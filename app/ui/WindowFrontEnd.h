@@ -2,9 +2,10 @@
 #pragma once
 
 // The main window as the batch run's front end: its controls, its list, its
-// boxes, the progress window and the notification-area icon.
+// boxes, the progress window and the notification-area icon. The progress
+// window belongs to the caller, which connects its requests to the run.
 
-#include <memory>
+#include <QString>
 
 #include "app/BatchRun.h"
 
@@ -15,7 +16,7 @@ namespace appui {
 
 class WindowFrontEnd : public app::BatchFrontEnd {
 public:
-    explicit WindowFrontEnd(TfrmMain& window);
+    WindowFrontEnd(TfrmMain& window, TfrmEncProgress& progress);
     ~WindowFrontEnd() override;
 
     app::NamingChoice Naming() override;
@@ -32,24 +33,20 @@ public:
 
     void Warn(const std::string& text) override;
     void Fail(const std::string& text) override;
-    bool AskOverwrite(const std::string& question) override;
+    app::OverwriteAnswer AskOverwrite(const std::string& question) override;
 
     void RunStarting() override;
     void RunEnding() override;
     void SetTips(const std::string& text) override;
-    void ClearCancelRequest() override;
-    bool CancelRequested() override;
-    bool StopRequested() override;
-    void Poll(const app::RunProgress& progress) override;
-
-    TfrmEncProgress* Progress() const { return progress_.get(); }
+    void ShowProgress(const app::RunProgress& progress) override;
 
 private:
     void MinimizeToTray();
     void RestoreFromTray();
 
     TfrmMain& window_;
-    std::unique_ptr<TfrmEncProgress> progress_;
+    TfrmEncProgress& progress_;
+    QString title_;  // the main window's own, shown again when the run ends
     // Minimised without a notification area: restored when the run ends.
     bool minimized_ = false;
 };

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ui/MessageBox.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QString>
 
 namespace platform {
@@ -26,19 +28,54 @@ QMessageBox::Icon QtIcon(BoxIcon icon)
 
 }  // namespace
 
+std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* owner, const MessageRecord& record)
+{
+    auto box = std::make_unique<QMessageBox>(QtIcon(record.icon), QString::fromStdString(record.caption),
+                                             QString::fromStdString(record.text), QMessageBox::NoButton, owner);
+    switch (record.buttons) {
+    case BoxButtons::Ok:
+        box->setStandardButtons(QMessageBox::Ok);
+        break;
+    case BoxButtons::YesNo:
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    case BoxButtons::OverwriteChoice:
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No | QMessageBox::NoToAll);
+        box->addButton("Stop", QMessageBox::RejectRole)->setObjectName("btnStop");
+        // Escape keeps the file, as for a plain question; stopping is a click.
+        box->setEscapeButton(QMessageBox::No);
+        break;
+    case BoxButtons::CloseOpenFolder:
+        box->addButton("Open folder", QMessageBox::ActionRole)->setObjectName("btnOpenFolder");
+        box->setStandardButtons(QMessageBox::Close);
+        box->setDefaultButton(QMessageBox::Close);
+        break;
+    }
+    return box;
+}
+
 BoxAnswer ShowMessage(QWidget* owner, const std::string& text, const std::string& caption,
                       BoxIcon icon, BoxButtons buttons)
 {
+    const MessageRecord record{text, caption, icon, buttons};
     if (Handler())
-        return Handler()(MessageRecord{text, caption, icon, buttons});
-    const auto qtButtons = buttons == BoxButtons::YesNo ? QMessageBox::Yes | QMessageBox::No
-                                                        : QMessageBox::StandardButtons(QMessageBox::Ok);
-    QMessageBox box(QtIcon(icon), QString::fromStdString(caption), QString::fromStdString(text),
-                    qtButtons, owner);
-    const int answer = box.exec();
-    if (buttons == BoxButtons::Ok)
-        return BoxAnswer::Ok;
-    return answer == QMessageBox::Yes ? BoxAnswer::Yes : BoxAnswer::No;
+        return Handler()(record);
+    const auto box = MakeMessageBox(owner, record);
+    box->exec();
+    const QAbstractButton* clicked = box->clickedButton();
+    if (clicked && clicked->objectName() == "btnStop")
+        return BoxAnswer::Stop;
+    if (clicked && clicked->objectName() == "btnOpenFolder")
+        return BoxAnswer::OpenFolder;
+    switch (box->standardButton(const_cast<QAbstractButton*>(clicked))) {
+    case QMessageBox::Yes: return BoxAnswer::Yes;
+    case QMessageBox::YesToAll: return BoxAnswer::YesToAll;
+    case QMessageBox::NoToAll: return BoxAnswer::NoToAll;
+    case QMessageBox::No: return BoxAnswer::No;
+    default: break;
+    }
+    // A box closed from its frame answers no to a question.
+    return buttons == BoxButtons::Ok || buttons == BoxButtons::CloseOpenFolder ? BoxAnswer::Ok : BoxAnswer::No;
 }
 
 void ShowWarning(QWidget* owner, const std::string& text)

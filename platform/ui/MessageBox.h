@@ -5,15 +5,19 @@
 // each box and answers it, so no test ever waits on a real modal box.
 
 #include <functional>
+#include <memory>
 #include <string>
 
+class QMessageBox;
 class QWidget;
 
 namespace platform {
 
 enum class BoxIcon { None, Information, Warning, Error };
-enum class BoxButtons { Ok, YesNo };
-enum class BoxAnswer { Ok, Yes, No };
+// OverwriteChoice: Yes, Yes to all, No, No to all and Stop. CloseOpenFolder:
+// Close and "Open folder".
+enum class BoxButtons { Ok, YesNo, OverwriteChoice, CloseOpenFolder };
+enum class BoxAnswer { Ok, Yes, No, YesToAll, NoToAll, Stop, OpenFolder };
 
 struct MessageRecord {
     std::string text;
@@ -21,6 +25,9 @@ struct MessageRecord {
     BoxIcon icon = BoxIcon::None;
     BoxButtons buttons = BoxButtons::Ok;
 };
+
+// The real box ShowMessage shows, for pictures of it.
+std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* owner, const MessageRecord& record);
 
 BoxAnswer ShowMessage(QWidget* owner, const std::string& text, const std::string& caption,
                       BoxIcon icon, BoxButtons buttons = BoxButtons::Ok);

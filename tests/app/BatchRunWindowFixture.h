@@ -9,7 +9,11 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QTimer>
+#include <QTreeWidgetItem>
+#include <deque>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -18,6 +22,7 @@
 #include "MainWindowFixture.h"
 #include "app/ui/EncProgressForm.h"
 #include "app/ui/RunController.h"
+#include "app/ui/SongList.h"
 #include "platform/Shutdown.h"
 #include "support/TestAudio.h"
 
@@ -93,6 +98,41 @@ protected:
 
     TfrmEncProgress* Progress() const { return window->findChild<TfrmEncProgress*>(); }
 
+    // Starts the run and calls look with the shown progress window every
+    // few milliseconds until the run has ended.
+    void RunWatching(const std::function<void(TfrmEncProgress&)>& look, int milliseconds = 1)
+    {
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (auto* progress = Progress(); progress && progress->isVisible())
+                look(*progress);
+        });
+        watch.start(milliseconds);
+        window->actConvertion->trigger();
+        watch.stop();
+    }
+
+    // The overwrite questions get these answers in turn (No once they run
+    // out); every box is recorded, other questions are answered yes.
+    void AnswerOverwrites(std::deque<platform::BoxAnswer> answers)
+    {
+        platform::SetMessageHandler([this, answers](const platform::MessageRecord& box) mutable {
+            messages.push_back(box);
+            if (box.buttons == platform::BoxButtons::YesNo)
+                return platform::BoxAnswer::Yes;
+            if (box.buttons != platform::BoxButtons::OverwriteChoice)
+                return platform::BoxAnswer::Ok;
+            ++overwriteQuestions;
+            if (answers.empty())
+                return platform::BoxAnswer::No;
+            const platform::BoxAnswer answer = answers.front();
+            answers.pop_front();
+            return answer;
+        });
+    }
+
+    std::string Result(int row) const { return window->Entry(row)->text(appui::ColResult).toStdString(); }
+
     std::vector<std::string> Texts() const
     {
         std::vector<std::string> texts;
@@ -105,6 +145,7 @@ protected:
     fs::path target = home / "out folder";
     std::unique_ptr<appui::RunController> controller;
     int powerOffs = 0;
+    int overwriteQuestions = 0;
 };
 
 inline constexpr int PopupPrompt = 4;

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
@@ -16,6 +17,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -99,7 +101,7 @@ TEST_F(BatchRunWindowTest, IgnoreLeavesAnExistingOutputAndItsEntryAlone)
 
     EXPECT_EQ(Bytes(output), "not to be touched");
     ASSERT_EQ(window->EntryCount(), 1);
-    EXPECT_EQ(window->Entry(0)->text(appui::ColResult).toStdString(), "earlier result");
+    EXPECT_EQ(Result(0), app::SkippedExistingText);
     EXPECT_EQ(window->ConvertedFiles, std::vector<fs::path>{target / "two.wav"});
     EXPECT_TRUE(messages.empty());
 }
@@ -112,22 +114,17 @@ TEST_F(BatchRunWindowTest, PromptAnsweredNoRunsNothingYetTheRunCompletes)
     AddTones({"one.flac", "two.flac"});
     for (const char* name : {"one.wav", "two.wav"})
         std::ofstream(target / name, std::ios::binary) << "kept";
-    int questions = 0;
-    platform::SetMessageHandler([&](const platform::MessageRecord& box) {
-        messages.push_back(box);
-        if (box.buttons != platform::BoxButtons::YesNo)
-            return platform::BoxAnswer::Ok;
-        ++questions;
-        return platform::BoxAnswer::No;
-    });
+    AnswerOverwrites({platform::BoxAnswer::No, platform::BoxAnswer::No});
 
     window->actConvertion->trigger();
 
-    EXPECT_EQ(questions, 2);
+    EXPECT_EQ(overwriteQuestions, 2);
     ASSERT_EQ(messages.size(), 3u);
     EXPECT_EQ(messages[0].text, "File \"" + (target / "one.wav").string() +
                                     "\" already exists, do you want to overwrite it?");
-    EXPECT_EQ(messages[2].text, "Conversion complete! ");
+    EXPECT_EQ(messages[2].text.rfind("Conversion complete!\n\nConverted 0, skipped 2, failed 0, stopped 0 in", 0),
+              0u)
+        << messages[2].text;
     EXPECT_EQ(Bytes(target / "one.wav"), "kept");
     EXPECT_EQ(Bytes(target / "two.wav"), "kept");
     EXPECT_EQ(window->EntryCount(), 2);
@@ -154,8 +151,8 @@ TEST_F(BatchRunWindowTest, CancelStopsOnlyTheEntryBeingConverted)
         auto* progress = Progress();
         if (!pressed && progress && progress->lblTips->text().contains("two.wav")) {
             pressed = true;
-            cancelEnabled = progress->btnCancel->isEnabled();
-            progress->btnCancel->click();
+            cancelEnabled = progress->btnSkip->isEnabled();
+            progress->btnSkip->click();
         }
     });
     watch.start(1);
@@ -296,9 +293,9 @@ TEST_F(BatchRunWindowTest, ARunWithAFailureEndsWithItsSummaryAndTheFailureInTheM
 
     window->actConvertion->trigger();
 
-    EXPECT_EQ(window->spRunSummary->text().left(35).toStdString(), "Converted 1, skipped 0, failed 1 in");
+    EXPECT_EQ(window->spRunSummary->text().left(46).toStdString(), "Converted 1, skipped 0, failed 1, stopped 0 in");
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text.rfind("Conversion complete! ", 0), 0u) << messages[0].text;
+    EXPECT_EQ(messages[0].text.rfind("Conversion complete!", 0), 0u) << messages[0].text;
     EXPECT_NE(messages[0].text.find(inputs[1].string() + ": The file \"" + inputs[1].string() + "\" does not exist"),
               std::string::npos)
         << messages[0].text;
@@ -317,6 +314,7 @@ TEST_F(BatchRunWindowTest, ClosingTheWindowMidRunEndsTheRunAndThenTheWindow)
     AddTones({"one.flac"});
     window->AddFiles({longTone});
     AddTones({"three.flac"});
+    AnswerOverwrites({});
 
     bool closed = false;
     QTimer watch;
@@ -337,9 +335,11 @@ TEST_F(BatchRunWindowTest, ClosingTheWindowMidRunEndsTheRunAndThenTheWindow)
 
     ASSERT_TRUE(closed);
     EXPECT_FALSE(window->isVisible());
-    EXPECT_TRUE(messages.empty());  // no after-run action
+    // The question, and no after-run action.
+    EXPECT_EQ(Texts(), std::vector<std::string>{"A conversion is running. Stop it and close the program?"});
     ASSERT_EQ(window->EntryCount(), 2);
-    EXPECT_EQ(window->Entry(0)->text(appui::ColResult).toStdString(), "Operation is cancelled");
+    EXPECT_EQ(Result(0), "Operation is cancelled");
+    EXPECT_EQ(Result(1), app::NotStartedText);
     EXPECT_EQ(fs::exists(target / "one.mp3"), true);
     EXPECT_EQ(fs::exists(target / "two.mp3"), false);
     for (const auto& entry : fs::directory_iterator(target))
@@ -360,22 +360,20 @@ TEST_F(BatchRunWindowTest, SeveralJobsShowALineEachAndKeepTheListOrder)
     window->AddFiles(inputs);
     int mostLines = 0;
     bool saved = false;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        auto* progress = Progress();
-        if (!progress || !progress->lblJobs->isVisible())
-            return;
-        const int lines = int(progress->lblJobs->text().count('\n')) + 1;
-        if (lines > mostLines && lines >= 2)
-            saved = progress->grab().save(QString(TREMOLIX_SCREENSHOT_DIR) + "/batch-progress-jobs.png");
-        mostLines = std::max(mostLines, lines);
-    });
-    watch.start(5);
-    window->actConvertion->trigger();
-    watch.stop();
+    std::set<std::pair<int, int>> sizes;
+    RunWatching(
+        [&](TfrmEncProgress& progress) {
+            sizes.insert({progress.width(), progress.height()});
+            const int lines = progress.lstJobs->count();
+            if (lines > mostLines && lines >= 2)
+                saved = progress.grab().save(QString(TREMOLIX_SCREENSHOT_DIR) + "/batch-progress-jobs.png");
+            mostLines = std::max(mostLines, lines);
+        },
+        5);
 
     EXPECT_GE(mostLines, 2);
     EXPECT_TRUE(saved);
+    EXPECT_EQ(sizes.size(), 1u) << "the window keeps its size as jobs start and end";
     ASSERT_EQ(window->ConvertedFiles.size(), 4u);
     for (std::size_t i = 0; i < inputs.size(); ++i)
         EXPECT_EQ(window->ConvertedFiles[i], target / (inputs[i].stem().string() + ".mp3"));

@@ -1,12 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <QApplication>
 #include <QLabel>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include "app/ui/EncProgressForm.h"
 #include "app/ui/ProgressForm.h"
+#include "platform/ui/MessageBox.h"
 
 namespace {
 
@@ -19,7 +24,18 @@ TEST(ProgressWindowsTest, ElapsedTimeReadsHoursMinutesSecondsModuloADay)
     EXPECT_EQ(TfrmEncProgress::FormatElapsed(-5000), "00:00:00");
 }
 
-TEST(ProgressWindowsTest, RunWindowTurnsButtonsIntoFlagsAndCannotBeClosed)
+app::RunProgress Jobs(int count)
+{
+    app::RunProgress progress;
+    progress.percent = 42;
+    progress.fileNumber = count;
+    progress.fileCount = 8;
+    for (int number = 0; number < count; ++number)
+        progress.jobs.push_back({number, "/music/album/" + std::to_string(number + 1) + " a track.flac", 10 * number});
+    return progress;
+}
+
+TEST(ProgressWindowsTest, RunWindowTurnsButtonsIntoRequestsAndCannotBeClosed)
 {
     TfrmEncProgress progress(nullptr);
     EXPECT_EQ(progress.windowTitle(), "Progress");
@@ -33,22 +49,92 @@ TEST(ProgressWindowsTest, RunWindowTurnsButtonsIntoFlagsAndCannotBeClosed)
     progress.TimerTimer();
     EXPECT_EQ(progress.lblTime->text(), "00:00:00");
 
-    progress.SetTips("Converting a.mp3");
-    progress.SetPercent(42);
-    EXPECT_EQ(progress.lblTips->text(), "Converting a.mp3");
-    EXPECT_EQ(progress.pbPercent->value(), 42);
-
+    QSignalSpy skips(&progress, &TfrmEncProgress::SkipRequested);
+    QSignalSpy stops(&progress, &TfrmEncProgress::StopAllRequested);
+    QSignalSpy minimizes(&progress, &TfrmEncProgress::MinimizeRequested);
     QTest::mouseClick(progress.btnMinimize, Qt::LeftButton);
-    QTest::mouseClick(progress.btnMinimize, Qt::LeftButton);
-    EXPECT_TRUE(progress.MinimizeRequested);
-    EXPECT_FALSE(progress.CancelRequested);
-    QTest::mouseClick(progress.btnCancel, Qt::LeftButton);
-    QTest::mouseClick(progress.btnCancel, Qt::LeftButton);
-    EXPECT_TRUE(progress.CancelRequested);
+    QTest::mouseClick(progress.btnSkip, Qt::LeftButton);
+    EXPECT_EQ(minimizes.count(), 1);
+    ASSERT_EQ(skips.count(), 1);
+    EXPECT_EQ(skips[0][0].toInt(), -1) << "no job chosen: the current one";
+    EXPECT_EQ(stops.count(), 0);
+    QTest::mouseClick(progress.btnStopAll, Qt::LeftButton);
+    EXPECT_EQ(stops.count(), 1);
 
     progress.close();
-    QTest::keyClick(&progress, Qt::Key_Escape);
     EXPECT_TRUE(progress.isVisible());
+}
+
+TEST(ProgressWindowsTest, RunWindowShowsShareFileAndTimeLeftInItsTitleAndLabels)
+{
+    TfrmEncProgress progress(nullptr);
+    progress.SetTips("Converting a.mp3");
+    EXPECT_EQ(progress.lblTips->text(), "Converting a.mp3");
+    app::RunProgress shown = Jobs(3);
+    progress.ShowProgress(shown);
+    EXPECT_EQ(progress.pbPercent->value(), 42);
+    EXPECT_EQ(progress.windowTitle(), "42 % - Progress");
+    EXPECT_EQ(progress.lblFiles->text(), "File 3 of 8");
+    EXPECT_EQ(progress.lblLeft->text(), "estimating...");
+    ASSERT_EQ(progress.lstJobs->count(), 3);
+    EXPECT_EQ(progress.lstJobs->item(2)->text(), " 20 %  3 a track.flac");
+    shown.leftMs = 65000;
+    progress.ShowProgress(shown);
+    EXPECT_EQ(progress.lblLeft->text(), "00:01:05");
+}
+
+TEST(ProgressWindowsTest, RunWindowKeepsItsSizeWhateverTheNumberOfJobs)
+{
+    QWidget owner;
+    TfrmEncProgress progress(&owner);
+    progress.SetTips("Process: from /music/album/1 a track.flac to /out/1 a track.mp3");
+    progress.show();
+    const QSize first = progress.size();
+    for (const int count : {1, 2, 8, 1}) {
+        progress.ShowProgress(Jobs(count));
+        QApplication::processEvents();
+        EXPECT_EQ(progress.size(), first) << count << " jobs";
+        EXPECT_EQ(progress.btnStopAll->geometry().bottom() < progress.height(), true);
+        std::filesystem::create_directories(TREMOLIX_SCREENSHOT_DIR);
+        progress.grab().save(QString(TREMOLIX_SCREENSHOT_DIR "/progress-%1-jobs.png").arg(count));
+    }
+}
+
+TEST(ProgressWindowsTest, SkipNamesTheSelectedJobAndEscapeAsksBeforeStoppingSeveral)
+{
+    std::vector<platform::BoxButtons> asked;
+    platform::BoxAnswer answer = platform::BoxAnswer::No;
+    platform::SetMessageHandler([&](const platform::MessageRecord& box) {
+        asked.push_back(box.buttons);
+        return answer;
+    });
+    TfrmEncProgress progress(nullptr);
+    progress.show();
+    QSignalSpy skips(&progress, &TfrmEncProgress::SkipRequested);
+    QSignalSpy stops(&progress, &TfrmEncProgress::StopAllRequested);
+
+    progress.ShowProgress(Jobs(1));
+    QTest::keyClick(&progress, Qt::Key_Escape);
+    ASSERT_EQ(skips.count(), 1);
+    EXPECT_EQ(skips[0][0].toInt(), -1);
+    EXPECT_TRUE(asked.empty()) << "one job: Escape skips without asking";
+
+    progress.ShowProgress(Jobs(3));
+    progress.lstJobs->setCurrentRow(1);
+    progress.ShowProgress(Jobs(3));  // a refresh keeps the choice
+    QTest::mouseClick(progress.btnSkip, Qt::LeftButton);
+    ASSERT_EQ(skips.count(), 2);
+    EXPECT_EQ(skips[1][0].toInt(), 1);
+
+    QTest::keyClick(&progress, Qt::Key_Escape);
+    EXPECT_EQ(asked, std::vector<platform::BoxButtons>{platform::BoxButtons::YesNo});
+    EXPECT_EQ(stops.count(), 0) << "answered no";
+    answer = platform::BoxAnswer::Yes;
+    QTest::keyClick(&progress, Qt::Key_Escape);
+    EXPECT_EQ(stops.count(), 1);
+    EXPECT_EQ(skips.count(), 2);
+    EXPECT_TRUE(progress.isVisible());
+    platform::SetMessageHandler({});
 }
 
 TEST(ProgressWindowsTest, OpeningWindowStartsAtTwentyPercentAndOnlySetsItsFlag)
