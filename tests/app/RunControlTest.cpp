@@ -3,6 +3,7 @@
 // mid-run, the overwrite answers, the progress shown and the closing box,
 // with real encoders and boxes answered by the test.
 
+#include <QAbstractButton>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
@@ -240,6 +241,17 @@ TEST_F(OverwriteAnswersTest, YesAndNoAnswerOneFileYesToAllTheRest)
     ASSERT_EQ(window->EntryCount(), 1);
     EXPECT_EQ(Result(0), app::SkippedExistingText);
     EXPECT_EQ(testaudio::Probe(target / "4.wav", "codec_name"), "pcm_s16le");
+
+    // The real question offers the five answers.
+    const auto real = platform::MakeMessageBox(window.get(), messages[0]);
+    real->show();
+    QStringList buttons;
+    for (const QAbstractButton* button : real->buttons())
+        buttons << button->text().remove('&');
+    buttons.sort();
+    EXPECT_EQ(buttons.join(",").toStdString(), "No,No to All,Stop,Yes,Yes to All");
+    fs::create_directories(TREMOLIX_SCREENSHOT_DIR);
+    EXPECT_TRUE(real->grab().save(QString(TREMOLIX_SCREENSHOT_DIR) + "/overwrite-question.png"));
 }
 
 TEST_F(OverwriteAnswersTest, NoToAllKeepsEveryOutputAfterOneQuestion)
