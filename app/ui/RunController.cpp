@@ -25,8 +25,6 @@ namespace {
 
 enum FinishAction { CloseApplication, ShutdownComputer, CreatePlayList, OpenTargetFolder, PopupPrompt };
 
-}  // namespace
-
 // The closing message: how the run ended, its counts and its failures.
 std::string CompletionText(const app::RunSummary& summary, bool stopped)
 {
@@ -40,6 +38,8 @@ std::string CompletionText(const app::RunSummary& summary, bool stopped)
         text += "\n" + failure;
     return text;
 }
+
+}  // namespace
 
 void ShowUncaughtError(QWidget* owner, std::string text)
 {

@@ -46,9 +46,6 @@ private:
     std::unique_ptr<PresetSelector> selector_;
 };
 
-// The closing box's text: how the run ended, its counts and its failures.
-std::string CompletionText(const app::RunSummary& summary, bool stopped);
-
 // An error that ended an operation, shown as the event loop shows one.
 void ShowUncaughtError(QWidget* owner, std::string text);
 
