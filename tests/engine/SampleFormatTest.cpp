@@ -151,7 +151,7 @@ TEST_F(SampleFormat, ACutTo16BitsIsDitheredNotTruncated)
     const double variance = squares / double(cut.size()) - mean * mean;
     EXPECT_LT(double(truncated), 0.6 * double(cut.size()));
     EXPECT_LE(worst, 2u);
-    EXPECT_LT(std::fabs(mean), 0.55);
+    EXPECT_LT(std::fabs(mean), 0.1);
     // Rounding gives 1/12, rectangular dither 1/6, triangular 1/4 of a step squared.
     EXPECT_GT(variance, 0.2);
     EXPECT_LT(variance, 0.32);
