@@ -13,7 +13,7 @@
 #include "engine/Unzipfile.h"
 #include "support/TempFolder.h"
 #include "support/TestAudio.h"
-#include "HiResSources.h"
+#include "support/HiResSources.h"
 
 namespace fs = std::filesystem;
 

@@ -14,7 +14,7 @@
 #include "support/TempFolder.h"
 #include "support/TestAudio.h"
 #include "DecodeTestSupport.h"
-#include "HiResSources.h"
+#include "support/HiResSources.h"
 
 namespace fs = std::filesystem;
 using namespace AudioLibrary;
