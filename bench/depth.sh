@@ -1,9 +1,10 @@
 #!/bin/sh
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Times the 24-bit path against the 16-bit path on the same music: a
-# 5-minute 24-bit FLAC and the same audio dithered to 16 bits, each decoded
-# by the engine for a FLAC output (which keeps the source's depth) and by
-# `ffmpeg -i X -f wav` as the reference, in the same run.
+# 24-bit FLAC (MINUTES long, default 10) and the same audio dithered to 16
+# bits, each decoded by the engine for a FLAC output (which keeps the
+# source's depth) and by `ffmpeg -i X -f wav` as the reference, in the same
+# run.
 #   bench/depth.sh [BUILD_DIR]   (default build; builds tremolix-decode-bench)
 # Target: the engine's 24-bit run at most 1.1 times its 16-bit run (CPU),
 # next to ffmpeg's own 24/16 ratio on the same files.
@@ -14,6 +15,7 @@ build=${1:-build}
 cmake --build "$build" --target tremolix-decode-bench -j2 >/dev/null
 bench="$build/bench-bin/tremolix-decode-bench"
 runs=${RUNS:-5}
+minutes=${MINUTES:-10}
 flac_format=3
 . bench/common.sh
 make_work
@@ -21,7 +23,7 @@ make_work
 make_minute "$work/minute.wav"
 # The same music at both depths: scaled in float, so the 24-bit copy has
 # all of its low bits, and that copy dithered to 16.
-ffmpeg -nostdin -v error -y -stream_loop 4 -i "$work/minute.wav" -af volume=0.9 -c:a pcm_s24le "$work/24.wav"
+ffmpeg -nostdin -v error -y -stream_loop $((minutes - 1)) -i "$work/minute.wav" -af volume=0.9 -c:a pcm_s24le "$work/24.wav"
 ffmpeg -nostdin -v error -y -i "$work/24.wav" -af aresample=osf=s16:dither_method=triangular -c:a pcm_s16le "$work/16.wav"
 for bits in 24 16; do
   flac --silent -f -o "$work/$bits.flac" "$work/$bits.wav"
