@@ -245,7 +245,7 @@ const cli::VerbRegistration registration(
      "  --priority LEVEL      the encoders' priority\n"
      "  --jobs N              conversions at once, 1 to 16 (default: one per core)\n"
      "  --normalize PERCENT   scales each file to this peak, 1 to 100 % of full scale\n"
-     "  --verbose             adds NOTE lines: a resampling, tag values the output could not take\n"
+     "  --verbose             adds NOTE lines: a resampling, a down-mix, fewer bits, tags the output could not take\n"
      "  --json                one JSON object per file instead: input, status, output, reason, notes\n"
      "  --                    every later argument is a FILE, even one beginning with \"-\"\n",
      Convert, true});

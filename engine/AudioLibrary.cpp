@@ -105,7 +105,30 @@ bool ChannelGetInfo(Handle handle, ChannelInfo& info)
     info.freq = stream->Rate();
     info.chans = stream->Channels();
     info.flags = stream->Channels() == 1 ? InfoFlagMono : 0;
+    info.bits = stream->Bits();
+    info.channelMask = stream->ChannelMask();
     return true;
+}
+
+bool ChannelGetSourceFormat(Handle handle, SourceFormat& format)
+{
+    const auto stream = StreamOf(handle);
+    if (!stream)
+        return false;
+    format = stream->Source();
+    return true;
+}
+
+bool ChannelSetSampleFormat(Handle handle, std::uint32_t bits, bool keepChannels)
+{
+    const auto stream = StreamOf(handle);
+    if (!stream)
+        return false;
+    const int code = stream->Started()                               ? ErrorAlready
+                     : stream->SetSampleFormat(bits, keepChannels) ? ErrorOk
+                                                                    : ErrorIllegalParam;
+    SetError(code);
+    return code == ErrorOk;
 }
 
 std::uint32_t ChannelGetRate(Handle handle)

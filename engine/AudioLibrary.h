@@ -33,9 +33,22 @@ constexpr int ErrorUnknown = -1;
 
 struct ChannelInfo {
     std::uint32_t freq = 0;   // sample rate in Hz
-    std::uint32_t chans = 0;  // channels delivered (1 or 2)
+    std::uint32_t chans = 0;  // channels delivered (1 or 2, or the source's own when kept)
     std::uint32_t flags = 0;  // InfoFlag8Bits, InfoFlagMono
+    std::uint32_t bits = 16;  // bits per delivered sample, 16 or 24
+    // The speakers of the delivered channels as a WAVE channel mask, in the
+    // order the samples come; 0 when they have no known positions.
+    std::uint32_t channelMask = 0;
 };
+
+// A source's own samples, whatever a stream delivers of them. Lossy codecs
+// count as 16 bits: they hold no exact samples to keep.
+struct SourceFormat {
+    std::uint32_t chans = 0;
+    std::uint32_t bits = 0;  // 16, 24 or 32 (also 32 for float)
+    bool isFloat = false;
+};
+constexpr std::uint32_t MaxKeptChannels = 8;
 
 std::uint32_t GetVersion();
 // Succeeds without sound hardware: the program never plays audio.
@@ -61,9 +74,20 @@ std::uint64_t ChannelGetStatedLength(Handle handle);
 double ChannelBytes2Seconds(Handle handle, std::uint64_t bytes);
 std::uint64_t StreamGetFileSize(Handle handle);   // source file size, bytes
 bool ChannelIsActive(Handle handle);  // false once the last data is out
-// Interleaved signed 16-bit little-endian PCM; returns the bytes copied,
-// -1 on error. Sources above two channels arrive down-mixed to stereo.
+// Interleaved signed little-endian PCM, 16 bits unless ChannelSetSampleFormat
+// asked for 24 (packed in three bytes); returns the bytes copied, -1 on
+// error. Sources above two channels arrive down-mixed to stereo unless their
+// channels are kept.
 std::int32_t ChannelGetData(Handle handle, void* buffer, std::uint32_t bytes);
+
+bool ChannelGetSourceFormat(Handle handle, SourceFormat& format);
+// Makes a decode stream deliver bits (16 or 24) per sample and, with
+// keepChannels, the source's channels in its own order (at most
+// MaxKeptChannels) instead of mono or stereo. Fewer bits than the source
+// holds are reached with triangular (TPDF) dither. Only before the first
+// ChannelGetData (ErrorAlready after); ErrorIllegalParam for other depths or
+// too many channels to keep.
+bool ChannelSetSampleFormat(Handle handle, std::uint32_t bits, bool keepChannels);
 
 // Makes a decode stream deliver another sample rate (resampled with soxr at
 // very high quality); rate, length, position and byte-second conversions
@@ -72,7 +96,7 @@ std::int32_t ChannelGetData(Handle handle, void* buffer, std::uint32_t bytes);
 // (ErrorIllegalParam).
 bool ChannelSetOutputRate(Handle handle, std::uint32_t rate);
 // Multiplies the samples delivered from now on by gain (finite, >= 0, else
-// ErrorIllegalParam), rounding and saturating at the 16-bit limits; 1.0
+// ErrorIllegalParam), rounding and saturating at the sample limits; 1.0
 // leaves them exact.
 bool ChannelSetGain(Handle handle, double gain);
 

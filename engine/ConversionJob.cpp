@@ -16,6 +16,7 @@
 #include "engine/Normalize.h"
 #include "engine/OutputCheck.h"
 #include "engine/PcmFeed.h"
+#include "engine/SampleCapabilities.h"
 #include "engine/Unzipfile.h"
 
 namespace {
@@ -264,26 +265,45 @@ bool TConversionJob::OpenDecoder()
     const std::uint32_t sourceRate = AudioLibrary::ChannelGetRate(Channel);
     const std::uint32_t rate =
         OutputFormat == engine::FormatWma ? sourceRate : engine::OutputRateFor(OutputFormat, sourceRate);
+    std::vector<std::string> notes;
     if (rate != sourceRate) {
         AudioLibrary::ChannelSetOutputRate(Channel, rate);
-        Note = "resampled from " + std::to_string(sourceRate) + " Hz to " + std::to_string(rate) + " Hz";
+        notes.push_back("resampled from " + std::to_string(sourceRate) + " Hz to " + std::to_string(rate) + " Hz");
     }
-    if (NormalizePercent > 0 && !Normalize(rate)) {
+    const engine::DecodePlan plan = PlanSamples(sourceRate);
+    AudioLibrary::ChannelSetSampleFormat(Channel, plan.bits, plan.keepChannels);
+    notes.insert(notes.end(), plan.notes.begin(), plan.notes.end());
+    for (const std::string& note : notes)
+        Note += (Note.empty() ? "" : "; ") + note;
+    if (NormalizePercent > 0 && !Normalize(rate, {plan.bits, plan.keepChannels})) {
         CloseDecoder();
         return false;
     }
     AudioLibrary::ChannelInfo info;
     AudioLibrary::ChannelGetInfo(Channel, info);
-    bytesPerSecond_ = double(AudioLibrary::ChannelGetRate(Channel)) * (info.chans == 1 ? 2 : 4);
+    bytesPerSecond_ = double(AudioLibrary::ChannelGetRate(Channel)) * info.chans * info.bits / 8;
     statedBytes_ = AudioLibrary::ChannelGetStatedLength(Channel);
     return true;
 }
 
-// The peak is known only after a whole decode: a measuring pass at the rate
-// the job decodes at comes first, so the one gain lands the peak exactly.
-bool TConversionJob::Normalize(std::uint32_t rate)
+// The samples the output keeps of the source: the format's and the preset's
+// limits, the WMA preset's channels among them.
+engine::DecodePlan TConversionJob::PlanSamples(std::uint32_t sourceRate) const
 {
-    const std::optional<double> peak = engine::MeasureFilePeak(InputFile, rate, Cancelled);
+    AudioLibrary::SourceFormat source;
+    AudioLibrary::ChannelGetSourceFormat(Channel, source);
+    engine::PresetFixes fixes = engine::FixedByOptions(OutputFormat, Options);
+    if (OutputFormat == engine::FormatWma)
+        fixes.channels = std::uint32_t(WmaChannels);
+    return engine::PlanDecode(OutputFormat, fixes, source, sourceRate);
+}
+
+// The peak is known only after a whole decode: a measuring pass at the rate
+// and shape the job decodes at comes first, so the one gain lands the peak
+// exactly.
+bool TConversionJob::Normalize(std::uint32_t rate, const engine::SampleShape& shape)
+{
+    const std::optional<double> peak = engine::MeasureFilePeak(InputFile, rate, Cancelled, {}, shape);
     if (!peak) {
         ErrorText = Cancelled ? CancelledText : "decode data error!";
         return false;

@@ -27,6 +27,8 @@ class TConvertThread;
 
 namespace engine {
 class PcmFeed;
+struct DecodePlan;
+struct SampleShape;
 }
 
 // What a run fixes for every job it starts.
@@ -103,7 +105,8 @@ public:
     std::filesystem::path PartFile;
     bool Done = true;  // written on this object's thread only
     std::string ErrorText;
-    // What the job changed on the way, for the run's log ("resampled ...").
+    // What the job changed on the way, for the run's log: "resampled ...",
+    // "down-mixed ...", joined by "; ".
     std::string Note;
     // Set when the input's decode ended well before the length its
     // container states: "the input ended after 1.6 s of 1:14".
@@ -127,7 +130,8 @@ private:
     // Opens InputFile as Channel, at a rate the encoder accepts and with the
     // normalising gain; false with the error text set.
     bool OpenDecoder();
-    bool Normalize(std::uint32_t rate);
+    engine::DecodePlan PlanSamples(std::uint32_t sourceRate) const;
+    bool Normalize(std::uint32_t rate, const engine::SampleShape& shape);
     void CloseDecoder();
     void CountDecoded(std::uint64_t bytes) { decodedBytes_ += bytes; }
 

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "engine/SampleGain.h"
+#include "engine/SamplePacking.h"
 
 extern "C" {
 #include <libavutil/opt.h>
@@ -31,6 +32,27 @@ AVChannelLayout UsableLayout(const AVChannelLayout& layout)
         av_channel_layout_default(&usable, layout.nb_channels);
     return usable;
 }
+
+// The bits of exact samples a lossless source holds; lossy codecs give 16,
+// as their samples are no exact values to keep.
+std::uint32_t SourceBits(const AVCodecContext& codec, AVSampleFormat format, bool& isFloat)
+{
+    const AVCodecDescriptor* descriptor = avcodec_descriptor_get(codec.codec_id);
+    const bool lossy = descriptor && (descriptor->props & AV_CODEC_PROP_LOSSY) &&
+                       !(descriptor->props & AV_CODEC_PROP_LOSSLESS);
+    const AVSampleFormat packed = av_get_packed_sample_fmt(format);
+    isFloat = !lossy && (packed == AV_SAMPLE_FMT_FLT || packed == AV_SAMPLE_FMT_DBL);
+    if (isFloat)
+        return 32;
+    if (lossy || av_get_bytes_per_sample(packed) <= 2)
+        return 16;
+    const int declared = codec.bits_per_raw_sample;
+    return declared > 0 && declared <= 16 ? 16 : declared > 16 && declared <= 24 ? 24 : 32;
+}
+
+// WAVE channel masks name the same speakers with the same bits as FFmpeg's
+// native layouts, up to the top back right speaker.
+constexpr std::uint64_t WaveMaskBits = 0x3FFFF;
 
 // A rate change goes through soxr at its very high quality setting (28-bit
 // precision), which Debian's libswresample is built with.
@@ -58,6 +80,8 @@ std::shared_ptr<DecodeStream> DecodeStream::Open(const std::filesystem::path& pa
 DecodeStream::~DecodeStream()
 {
     av_channel_layout_uninit(&resamplerLayout_);
+    av_channel_layout_uninit(&sourceLayout_);
+    av_channel_layout_uninit(&outputLayout_);
 }
 
 bool DecodeStream::OpenDecoder()
@@ -88,9 +112,40 @@ bool DecodeStream::Prime()
     sourceRate_ = rate_ = frameReady_ ? frame_->sample_rate : codec_->sample_rate;
     if (rate_ <= 0 || layout.nb_channels <= 0)
         return false;
-    channels_ = layout.nb_channels == 1 ? 1 : 2;
-    statedLength_ = source_->StatedFrames(rate_) * BlockAlign();
+    ReadSourceFormat(layout);
+    SetSampleFormat(16, false);
     return frameReady_ || statedLength_ == 0;
+}
+
+void DecodeStream::ReadSourceFormat(const AVChannelLayout& layout)
+{
+    sourceLayout_ = UsableLayout(layout);
+    sourceFormat_.chans = std::uint32_t(layout.nb_channels);
+    const int format = frameReady_ ? frame_->format : codec_->sample_fmt;
+    sourceFormat_.bits = SourceBits(*codec_, AVSampleFormat(format), sourceFormat_.isFloat);
+}
+
+bool DecodeStream::SetSampleFormat(std::uint32_t bits, bool keepChannels)
+{
+    if (Started() || (bits != 16 && bits != 24) ||
+        (keepChannels && sourceLayout_.nb_channels > int(MaxKeptChannels)))
+        return false;
+    bits_ = int(bits);
+    av_channel_layout_uninit(&outputLayout_);
+    if (keepChannels)
+        av_channel_layout_copy(&outputLayout_, &sourceLayout_);
+    else
+        av_channel_layout_default(&outputLayout_, sourceLayout_.nb_channels == 1 ? 1 : 2);
+    channels_ = outputLayout_.nb_channels;
+    statedLength_ = source_->StatedFrames(rate_) * BlockAlign();
+    return true;
+}
+
+std::uint32_t DecodeStream::ChannelMask() const
+{
+    if (outputLayout_.order != AV_CHANNEL_ORDER_NATIVE || (outputLayout_.u.mask & ~WaveMaskBits) != 0)
+        return 0;
+    return std::uint32_t(outputLayout_.u.mask);
 }
 
 bool DecodeStream::DecodeFrame()
@@ -131,10 +186,9 @@ int DecodeStream::PrepareResampler()
         return 1;
     }
     FlushResampler();
-    AVChannelLayout output{};
-    av_channel_layout_default(&output, channels_);
     SwrContext* resampler = nullptr;
-    int status = swr_alloc_set_opts2(&resampler, &output, AV_SAMPLE_FMT_S16, rate_, &input,
+    const AVSampleFormat format = bits_ == 24 ? AV_SAMPLE_FMT_S32 : AV_SAMPLE_FMT_S16;
+    int status = swr_alloc_set_opts2(&resampler, &outputLayout_, format, rate_, &input,
                                      AVSampleFormat(frame_->format), frame_->sample_rate, 0, nullptr);
     resampler_.reset(resampler);
     if (status >= 0) {
@@ -142,9 +196,15 @@ int DecodeStream::PrepareResampler()
         av_opt_set_double(resampler, "rematrix_maxval", 1.0, 0);
         if (rate_ != frame_->sample_rate)
             ChooseHighQualityResampling(resampler);
+        // Fewer bits than the source's are reached with TPDF dither, not
+        // by truncation; 24 bits travel in 32 until packed.
+        if (sourceFormat_.isFloat || int(sourceFormat_.bits) > bits_) {
+            av_opt_set_int(resampler, "dither_method", SWR_DITHER_TRIANGULAR, 0);
+            if (bits_ == 24)
+                av_opt_set_int(resampler, "output_sample_bits", 24, 0);
+        }
         status = swr_init(resampler);
     }
-    av_channel_layout_uninit(&output);
     av_channel_layout_uninit(&resamplerLayout_);
     resamplerLayout_ = input;
     resamplerFormat_ = frame_->format;
@@ -172,9 +232,8 @@ std::int64_t DecodeStream::ConvertFrame(std::uint8_t* out, std::size_t space)
     const int bound = swr_get_out_samples(resampler_.get(), frame_->nb_samples);
     std::uint8_t* target = bound > roomFrames ? ReservePending(std::size_t(bound) * BlockAlign()) : out;
     const int capacity = target == out ? roomFrames : bound;
-    const int converted = swr_convert(resampler_.get(), &target, capacity,
-                                      const_cast<const std::uint8_t**>(frame_->extended_data),
-                                      frame_->nb_samples);
+    const int converted = Resample(target, capacity, const_cast<const std::uint8_t**>(frame_->extended_data),
+                                   frame_->nb_samples);
     av_frame_unref(frame_.get());
     frameReady_ = false;
     if (converted < 0)
@@ -195,8 +254,20 @@ void DecodeStream::FlushResampler()
     if (bound <= 0)
         return;
     std::uint8_t* target = ReservePending(std::size_t(bound) * BlockAlign());
-    const int flushed = swr_convert(resampler_.get(), &target, bound, nullptr, 0);
+    const int flushed = Resample(target, bound, nullptr, 0);
     pendingEnd_ = flushed > 0 ? std::size_t(flushed) * BlockAlign() : 0;
+}
+
+int DecodeStream::Resample(std::uint8_t* target, int capacity, const std::uint8_t** input, int count)
+{
+    if (bits_ != 24)
+        return swr_convert(resampler_.get(), &target, capacity, input, count);
+    wide_.resize(std::size_t(capacity) * std::size_t(channels_));
+    auto* wide = reinterpret_cast<std::uint8_t*>(wide_.data());
+    const int converted = swr_convert(resampler_.get(), &wide, capacity, input, count);
+    if (converted > 0)
+        engine::PackTo24(wide_.data(), std::size_t(converted) * std::size_t(channels_), target);
+    return converted;
 }
 
 std::uint8_t* DecodeStream::ReservePending(std::size_t bytes)
@@ -246,7 +317,7 @@ std::int32_t DecodeStream::Read(void* buffer, std::uint32_t bytes)
         }
     }
     if (gain_ != 1.0)
-        engine::ApplyGain(out, filled, gain_);
+        engine::ApplyGain(out, filled, gain_, bits_ / 8);
     position_ += filled;
     return std::int32_t(filled);
 }

@@ -2,14 +2,16 @@
 #pragma once
 
 // A decode stream of the audio library: the first audio stream of a file as
-// interleaved signed 16-bit PCM at the source's rate or one asked for before
-// the first read, mono for a mono source and stereo otherwise (more channels
-// are down-mixed by libswresample), optionally scaled by a gain.
+// interleaved signed 16-bit PCM (or 24-bit when asked) at the source's rate
+// or one asked for before the first read, mono for a mono source and stereo
+// otherwise (more channels are down-mixed by libswresample unless kept),
+// optionally scaled by a gain.
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "engine/AudioHandles.h"
 #include "engine/FfmpegPointers.h"
@@ -25,7 +27,10 @@ public:
 
     std::uint32_t Rate() const { return std::uint32_t(rate_); }
     std::uint32_t Channels() const { return std::uint32_t(channels_); }
-    std::uint32_t BlockAlign() const { return std::uint32_t(channels_) * 2; }
+    std::uint32_t Bits() const { return std::uint32_t(bits_); }
+    std::uint32_t BlockAlign() const { return std::uint32_t(channels_ * bits_ / 8); }
+    std::uint32_t ChannelMask() const;
+    const SourceFormat& Source() const { return sourceFormat_; }
     std::uint64_t FileSize() const { return source_->FileSize(); }
     std::uint64_t Position() const { return position_; }
     // The container's length until the end is reached, then the exact one;
@@ -47,6 +52,10 @@ public:
     // Scales what is read from now on, saturating; false unless gain is
     // finite and not negative.
     bool SetGain(double gain);
+    // Delivers bits (16 or 24) per sample and, with keepChannels, the
+    // source's own channels from the first read on; false when started or
+    // asked for what it cannot deliver.
+    bool SetSampleFormat(std::uint32_t bits, bool keepChannels);
 
     static constexpr std::uint32_t MaxRateRatio = 64;
 
@@ -54,6 +63,8 @@ private:
     DecodeStream() = default;
     bool OpenDecoder();
     bool Prime();
+    void ReadSourceFormat(const AVChannelLayout& layout);
+    int Resample(std::uint8_t* target, int capacity, const std::uint8_t** input, int count);
     bool DecodeFrame();
     int PrepareResampler();
     std::int64_t ConvertFrame(std::uint8_t* out, std::size_t space);
@@ -67,6 +78,10 @@ private:
     engine::ffmpeg::PacketPtr packet_;
     engine::ffmpeg::ResamplerPtr resampler_;
     AVChannelLayout resamplerLayout_{};
+    AVChannelLayout sourceLayout_{};
+    AVChannelLayout outputLayout_{};
+    // 24-bit output comes from the resampler as 32-bit samples first.
+    std::vector<std::int32_t> wide_;
     int resamplerFormat_ = -1;
     int resamplerRate_ = 0;
 
@@ -79,6 +94,8 @@ private:
     int sourceRate_ = 0;
     int rate_ = 0;
     int channels_ = 0;
+    int bits_ = 16;
+    SourceFormat sourceFormat_;
     double gain_ = 1.0;
     bool frameReady_ = false;
     bool draining_ = false;

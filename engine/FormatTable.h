@@ -15,6 +15,7 @@ namespace engine {
 
 constexpr int FormatCount = 11;
 constexpr std::uint8_t NoFormat = 11;
+constexpr std::uint8_t FormatWav = 8;
 constexpr std::uint8_t FormatOfr = 9;
 constexpr std::uint8_t FormatWma = 10;
 

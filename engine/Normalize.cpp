@@ -19,6 +19,9 @@ std::optional<double> MeasurePeak(AudioLibrary::Handle stream, const std::atomic
                                   const PeakProgress& progress)
 {
     std::vector<std::uint8_t> block(MeasureBlockBytes);
+    AudioLibrary::ChannelInfo info;
+    AudioLibrary::ChannelGetInfo(stream, info);
+    const int width = int(info.bits / 8);
     double peak = 0;
     while (AudioLibrary::ChannelIsActive(stream)) {
         if (cancelled)
@@ -26,7 +29,7 @@ std::optional<double> MeasurePeak(AudioLibrary::Handle stream, const std::atomic
         const std::int32_t got = AudioLibrary::ChannelGetData(stream, block.data(), MeasureBlockBytes);
         if (got < 0)
             return std::nullopt;
-        peak = std::max(peak, PeakOf(block.data(), std::size_t(got)));
+        peak = std::max(peak, PeakOf(block.data(), std::size_t(got), width));
         if (progress) {
             const std::uint64_t length = AudioLibrary::ChannelGetLength(stream);
             progress(length ? double(AudioLibrary::ChannelGetPosition(stream)) / double(length) : 1.0);
@@ -38,13 +41,15 @@ std::optional<double> MeasurePeak(AudioLibrary::Handle stream, const std::atomic
 }
 
 std::optional<double> MeasureFilePeak(const std::filesystem::path& path, std::uint32_t outputRate,
-                                      const std::atomic<bool>& cancelled, const PeakProgress& progress)
+                                      const std::atomic<bool>& cancelled, const PeakProgress& progress,
+                                      const SampleShape& shape)
 {
     const AudioLibrary::Handle stream = AudioLibrary::StreamCreateFile(path, AudioLibrary::FlagDecodeOnly);
     if (stream == 0)
         return std::nullopt;
     std::optional<double> peak;
-    if (outputRate == 0 || AudioLibrary::ChannelSetOutputRate(stream, outputRate))
+    if ((outputRate == 0 || AudioLibrary::ChannelSetOutputRate(stream, outputRate)) &&
+        AudioLibrary::ChannelSetSampleFormat(stream, shape.bits, shape.keepChannels))
         peak = MeasurePeak(stream, cancelled, progress);
     AudioLibrary::StreamFree(stream);
     return peak;

@@ -24,12 +24,18 @@ using PeakProgress = std::function<void(double)>;
 std::optional<double> MeasurePeak(AudioLibrary::Handle stream, const std::atomic<bool>& cancelled,
                                   const PeakProgress& progress = {});
 
-// The same for a file opened at outputRate (0: the source's own), so the
-// pass hears exactly what the decode at that rate will deliver. Nothing too
-// when no decoder opens the file.
+// The samples a decode delivers (AudioLibrary::ChannelSetSampleFormat).
+struct SampleShape {
+    std::uint32_t bits = 16;
+    bool keepChannels = false;
+};
+
+// The same for a file opened at outputRate (0: the source's own) and shape,
+// so the pass hears exactly what the decode will deliver. Nothing too when
+// no decoder opens the file.
 std::optional<double> MeasureFilePeak(const std::filesystem::path& path, std::uint32_t outputRate,
-                                      const std::atomic<bool>& cancelled,
-                                      const PeakProgress& progress = {});
+                                      const std::atomic<bool>& cancelled, const PeakProgress& progress = {},
+                                      const SampleShape& shape = {});
 
 // The gain that brings peak to percent % of full scale, percent taken
 // within 1 to 100; 1.0 for silence.

@@ -3,37 +3,37 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
+#include <cstdlib>
+
+#include "engine/SamplePacking.h"
 
 namespace engine {
 
 namespace {
 
-std::int16_t SampleAt(const std::uint8_t* bytes)
+double FullScaleOf(int width)
 {
-    std::int16_t sample;
-    std::memcpy(&sample, bytes, sizeof sample);
-    return sample;
+    return std::ldexp(1.0, 8 * width - 1);
 }
 
 }  // namespace
 
-double PeakOf(const void* pcm, std::size_t bytes)
+double PeakOf(const void* pcm, std::size_t bytes, int width)
 {
     const auto* data = static_cast<const std::uint8_t*>(pcm);
-    int peak = 0;
-    for (std::size_t i = 0; i + 1 < bytes; i += 2)
-        peak = std::max(peak, std::abs(int(SampleAt(data + i))));
-    return peak / FullScale;
+    std::int64_t peak = 0;
+    for (std::size_t i = 0; i + std::size_t(width) <= bytes; i += std::size_t(width))
+        peak = std::max(peak, std::abs(std::int64_t(LoadSample(data + i, width))));
+    return double(peak) / FullScaleOf(width);
 }
 
-void ApplyGain(void* pcm, std::size_t bytes, double gain)
+void ApplyGain(void* pcm, std::size_t bytes, double gain, int width)
 {
     auto* data = static_cast<std::uint8_t*>(pcm);
-    for (std::size_t i = 0; i + 1 < bytes; i += 2) {
-        const double scaled = std::nearbyint(double(SampleAt(data + i)) * gain);
-        const auto sample = std::int16_t(std::clamp(scaled, -32768.0, 32767.0));
-        std::memcpy(data + i, &sample, sizeof sample);
+    const double top = FullScaleOf(width);
+    for (std::size_t i = 0; i + std::size_t(width) <= bytes; i += std::size_t(width)) {
+        const double scaled = std::nearbyint(double(LoadSample(data + i, width)) * gain);
+        StoreSample(data + i, std::int32_t(std::clamp(scaled, -top, top - 1)), width);
     }
 }
 

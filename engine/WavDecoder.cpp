@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The decode phase of a job that goes through a file: the input into a
-// 16-bit PCM WAV file.
+// PCM WAV file.
 
 #include <algorithm>
 #include <array>
@@ -85,7 +85,7 @@ bool TConversionJob::DecodeToWav(const std::filesystem::path& target)
                 throw std::runtime_error("decode data error!");
             if (dataBytes + std::uint64_t(got) > engine::WavDataLimit)
                 throw std::runtime_error("The input is too long for a WAV file (more than 4 GB of audio)");
-            file.WriteAt(block.data(), std::size_t(got), engine::WavHeaderBytes + dataBytes);
+            file.WriteAt(block.data(), std::size_t(got), header.size() + dataBytes);
             dataBytes += std::uint64_t(got);
             CountDecoded(std::uint64_t(got));
             if (Cancelled)

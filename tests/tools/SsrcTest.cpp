@@ -27,17 +27,24 @@ std::string DataPayload(const std::string& wav)
     return {};
 }
 
-// A canonical 44-byte header whose sizes agree with the file.
-void ExpectCanonicalHeader(const fs::path& file)
+// A header whose sizes agree with the file: the canonical 44 bytes for up
+// to 16 bits and two channels, the 68-byte extensible one beyond.
+void ExpectWholeHeader(const fs::path& file)
 {
     const std::string bytes = toolstest::ReadBytes(file);
     ASSERT_GE(bytes.size(), 44u);
     EXPECT_EQ(bytes.substr(0, 4), "RIFF");
     EXPECT_EQ(bytes.substr(4, 4), toolstest::Le(std::uint32_t(bytes.size() - 8), 4));
     EXPECT_EQ(bytes.substr(8, 8), "WAVEfmt ");
-    EXPECT_EQ(bytes.substr(36, 4), "data");
+    const bool extensible = std::uint8_t(bytes[34]) > 16 || std::uint8_t(bytes[22]) > 2;
+    const std::size_t header = extensible ? 68 : 44;
+    EXPECT_EQ(bytes.substr(16, 4), toolstest::Le(extensible ? 40 : 16, 4));
+    if (extensible) {
+        EXPECT_EQ(bytes.substr(20, 2), toolstest::Le(0xFFFE, 2));
+    }
+    EXPECT_EQ(bytes.substr(header - 8, 4), "data");
     const std::size_t data = DataPayload(bytes).size();
-    EXPECT_EQ(44 + data + (data & 1), bytes.size());
+    EXPECT_EQ(header + data + (data & 1), bytes.size());
 }
 
 double Rms(const std::vector<short>& samples, int channels, int channel)
@@ -85,7 +92,7 @@ TEST_P(SsrcConversion, WritesTheAskedLayoutWithTheSameTone)
     args.insert(args.end(), {testaudio::Get(c.input).string(), out.string()});
     const auto run = RunTool("ssrc", args);
     ASSERT_EQ(run.exitCode, 0) << run.output;
-    ExpectCanonicalHeader(out);
+    ExpectWholeHeader(out);
     EXPECT_EQ(testaudio::Probe(out, "codec_name"), c.codec);
     EXPECT_EQ(testaudio::Probe(out, "sample_rate"), std::to_string(c.rate));
     EXPECT_EQ(testaudio::Probe(out, "channels"), std::to_string(c.channels));
@@ -126,7 +133,7 @@ TEST(Ssrc, CopiesSamplesAsTheyAreWithoutOptions)
         const fs::path out = folder / name;
         const auto run = RunTool("ssrc", {testaudio::Get(name).string(), out.string()});
         ASSERT_EQ(run.exitCode, 0) << run.output;
-        ExpectCanonicalHeader(out);
+        ExpectWholeHeader(out);
         EXPECT_EQ(DataPayload(toolstest::ReadBytes(out)), DataPayload(toolstest::ReadBytes(testaudio::Get(name))))
             << name;
     }
@@ -142,7 +149,7 @@ TEST(Ssrc, AcceptsEveryShippedPreset)
         args.insert(args.end(), {testaudio::Get("mono22050.wav").string(), (folder / "out.wav").string()});
         const auto run = RunTool("ssrc", args);
         EXPECT_EQ(run.exitCode, 0) << name << ": " << run.output;
-        ExpectCanonicalHeader(folder / "out.wav");
+        ExpectWholeHeader(folder / "out.wav");
     }
 }
 
@@ -291,3 +298,24 @@ TEST(Ssrc, TakesAwkwardNamesAndConvertsAFileOntoItself)
 }
 
 }  // namespace
+
+// Surround kept as it is names its speakers as the input did, or the usual
+// ones for the count when the input named none.
+TEST(Ssrc, KeepsTheSpeakersOfSurroundInput)
+{
+    using toolstest::FmtBody;
+    using toolstest::Le;
+    const std::string guid("\x01\x00\x00\x00\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71", 16);
+    const std::string pcm = toolstest::Pcm16({1, 2, 3, 4, 5, 6, -1, -2, -3, -4, -5, -6});
+    testsupport::TempFolder folder;
+    for (const auto& [inputMask, outputMask] : {std::pair{0x60Fu, 0x60Fu}, std::pair{0x3Fu, 0x3Fu}, std::pair{0u, 0x3Fu}}) {
+        const std::string fmt = FmtBody(0xFFFE, 6, 48000, 16) + Le(22, 2) + Le(16, 2) + Le(inputMask, 4) + guid;
+        toolstest::WriteBytes(folder / "in.wav", toolstest::WavImage({{"fmt ", fmt}, {"data", pcm}}));
+        const auto run = RunTool("ssrc", {"--nodither", (folder / "in.wav").string(), (folder / "out.wav").string()});
+        ASSERT_EQ(run.exitCode, 0) << run.output;
+        ExpectWholeHeader(folder / "out.wav");
+        const std::string bytes = toolstest::ReadBytes(folder / "out.wav");
+        EXPECT_EQ(bytes.substr(40, 4), Le(outputMask, 4)) << inputMask;
+        EXPECT_EQ(DataPayload(bytes), pcm);
+    }
+}

@@ -41,6 +41,7 @@ wavio::WavFormat OutputFormat(const wavio::WavFormat& in, const WavSettings& set
     out.sampleRate = settings.sampleRate ? settings.sampleRate : in.sampleRate;
     out.channels = settings.channels ? settings.channels : in.channels;
     out.bitsPerSample = settings.bits ? settings.bits : integerDepthKept ? in.bitsPerSample : 16;
+    out.channelMask = out.channels == in.channels ? in.channelMask : 0;
     return out;
 }
 

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// The sample layout of a WAV file and its canonical 44-byte header.
+// The sample layout of a WAV file and its header: the canonical 44 bytes,
+// or the extensible form (68 bytes) for more than 16 bits or two channels.
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace wavio {
 
@@ -22,13 +23,15 @@ struct WavFormat {
     int BlockAlign() const { return channels * BytesPerSample(); }
 };
 
-constexpr std::size_t WavHeaderSize = 44;
+constexpr std::size_t ExtensibleWavHeaderSize = 68;
 // The largest data chunk a RIFF header can declare (its size field is 32 bits).
-constexpr std::uint64_t MaxWavDataBytes = 0xFFFFFFFFull - 36 - 1;
+constexpr std::uint64_t MaxWavDataBytes = 0xFFFFFFFFull - (ExtensibleWavHeaderSize - 8) - 1;
 
 // Whether the reader and writer can handle the layout.
 bool IsSupported(const WavFormat& format);
 
-std::array<std::uint8_t, WavHeaderSize> MakeWavHeader(const WavFormat& format, std::uint32_t dataBytes);
+// The extensible form carries channelMask, or the usual speakers for the
+// channel count when it is 0.
+std::vector<std::uint8_t> MakeWavHeader(const WavFormat& format, std::uint32_t dataBytes);
 
 }  // namespace wavio

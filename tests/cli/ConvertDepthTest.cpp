@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Sources beyond 16-bit stereo through the command line: reductions are
+// said in NOTE lines, and normalising a 24-bit source
+// keeps its 24 bits.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+#include "cli/CliRunner.h"
+#include "support/TempFolder.h"
+#include "support/HiResSources.h"
+
+namespace fs = std::filesystem;
+
+TEST(ConvertDepth, ReductionsAreSaidInNoteLines)
+{
+    testsupport::TempFolder folder;
+    const fs::path input = hires::Make(folder / "surround.wav", "5.1", 6, 48000, "pcm_s24le");
+    const CliResult ape = RunCli({"convert", "--format", "APE (Monkey's Audio)", "--preset", "Normal (-c2000)",
+                                  "--target", (folder / "ape").string(), "--verbose", "--", input.string()});
+    ASSERT_EQ(ape.exitCode, 0) << ape.output;
+    EXPECT_NE(ape.output.find("NOTE\t" + input.string() +
+                              "\tdown-mixed from 6 to 2 channels; 24-bit samples dithered to 16 bits"),
+              std::string::npos)
+        << ape.output;
+
+    const CliResult flac = RunCli({"convert", "--format", "FLAC (Free Lossless Audio Codec)", "--preset",
+                                   "Level 5 (default)", "--target", (folder / "flac").string(), "--verbose", "--",
+                                   input.string()});
+    ASSERT_EQ(flac.exitCode, 0) << flac.output;
+    // Nothing was reduced, so there is nothing to say.
+    EXPECT_EQ(flac.output.find("NOTE"), std::string::npos) << flac.output;
+}
+
+TEST(ConvertDepth, NormalisingA24BitSourceKeepsItsDepth)
+{
+    testsupport::TempFolder folder;
+    const fs::path input = hires::Make(folder / "hires.wav", "stereo", 2, 96000, "pcm_s24le");
+    const CliResult result =
+        RunCli({"convert", "--format", "FLAC (Free Lossless Audio Codec)", "--preset", "Level 5 (default)", "--target",
+                (folder / "out").string(), "--normalize", "50", "--", input.string()});
+    ASSERT_EQ(result.exitCode, 0) << result.output;
+    const fs::path output = folder / "out" / "hires.flac";
+    EXPECT_EQ(testaudio::Probe(output, "bits_per_raw_sample"), "24");
+    const std::vector<std::int32_t> samples = hires::Samples32(output);
+    ASSERT_FALSE(samples.empty());
+    std::int64_t peak = 0;
+    for (const std::int32_t sample : samples)
+        peak = std::max(peak, std::abs(std::int64_t(sample)));
+    // Half of full scale to within a 24-bit step.
+    EXPECT_NEAR(double(peak) / 2147483648.0, 0.5, 2.0 / 8388608);
+    EXPECT_TRUE(std::any_of(samples.begin(), samples.end(), [](std::int32_t s) { return (s & 0xFF00) != 0; }));
+}
