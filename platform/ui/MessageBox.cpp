@@ -24,6 +24,29 @@ QMessageBox::Icon QtIcon(BoxIcon icon)
     return QMessageBox::NoIcon;
 }
 
+QMessageBox::StandardButtons QtButtons(BoxButtons buttons)
+{
+    switch (buttons) {
+    case BoxButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
+    case BoxButtons::SaveDiscardCancel: return QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel;
+    case BoxButtons::Ok: break;
+    }
+    return QMessageBox::Ok;
+}
+
+BoxAnswer Answer(BoxButtons buttons, int answer)
+{
+    switch (buttons) {
+    case BoxButtons::YesNo: return answer == QMessageBox::Yes ? BoxAnswer::Yes : BoxAnswer::No;
+    case BoxButtons::SaveDiscardCancel:
+        if (answer == QMessageBox::Save)
+            return BoxAnswer::Save;
+        return answer == QMessageBox::Discard ? BoxAnswer::Discard : BoxAnswer::Cancel;
+    case BoxButtons::Ok: break;
+    }
+    return BoxAnswer::Ok;
+}
+
 }  // namespace
 
 BoxAnswer ShowMessage(QWidget* owner, const std::string& text, const std::string& caption,
@@ -31,14 +54,9 @@ BoxAnswer ShowMessage(QWidget* owner, const std::string& text, const std::string
 {
     if (Handler())
         return Handler()(MessageRecord{text, caption, icon, buttons});
-    const auto qtButtons = buttons == BoxButtons::YesNo ? QMessageBox::Yes | QMessageBox::No
-                                                        : QMessageBox::StandardButtons(QMessageBox::Ok);
     QMessageBox box(QtIcon(icon), QString::fromStdString(caption), QString::fromStdString(text),
-                    qtButtons, owner);
-    const int answer = box.exec();
-    if (buttons == BoxButtons::Ok)
-        return BoxAnswer::Ok;
-    return answer == QMessageBox::Yes ? BoxAnswer::Yes : BoxAnswer::No;
+                    QtButtons(buttons), owner);
+    return Answer(buttons, box.exec());
 }
 
 void ShowWarning(QWidget* owner, const std::string& text)
@@ -54,6 +72,11 @@ void ShowError(QWidget* owner, const std::string& text)
 bool AskYesNo(QWidget* owner, const std::string& text)
 {
     return ShowMessage(owner, text, "Prompt", BoxIcon::Information, BoxButtons::YesNo) == BoxAnswer::Yes;
+}
+
+BoxAnswer AskSaveChanges(QWidget* owner, const std::string& text)
+{
+    return ShowMessage(owner, text, "Unsaved changes", BoxIcon::Warning, BoxButtons::SaveDiscardCancel);
 }
 
 void SetMessageHandler(MessageHandler handler) { Handler() = std::move(handler); }

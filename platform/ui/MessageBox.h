@@ -12,8 +12,8 @@ class QWidget;
 namespace platform {
 
 enum class BoxIcon { None, Information, Warning, Error };
-enum class BoxButtons { Ok, YesNo };
-enum class BoxAnswer { Ok, Yes, No };
+enum class BoxButtons { Ok, YesNo, SaveDiscardCancel };
+enum class BoxAnswer { Ok, Yes, No, Save, Discard, Cancel };
 
 struct MessageRecord {
     std::string text;
@@ -29,6 +29,8 @@ BoxAnswer ShowMessage(QWidget* owner, const std::string& text, const std::string
 void ShowWarning(QWidget* owner, const std::string& text);
 void ShowError(QWidget* owner, const std::string& text);
 bool AskYesNo(QWidget* owner, const std::string& text);
+// "Unsaved changes" with Save, Discard and Cancel.
+BoxAnswer AskSaveChanges(QWidget* owner, const std::string& text);
 
 using MessageHandler = std::function<BoxAnswer(const MessageRecord&)>;
 // Replaces the real box; an empty handler restores it.
