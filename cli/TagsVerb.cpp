@@ -64,7 +64,7 @@ std::optional<extratags::TagPicture> ReadCover(const std::string& file, std::str
     extratags::TagPicture picture;
     picture.data = TagLib::ByteVector(bytes.data(), unsigned(bytes.size()));
     picture.mime = extratags::SniffMime(picture.data);
-    if (!in.eof() || picture.mime.empty()) {
+    if (!in.is_open() || picture.mime.empty()) {
         problem = "--picture " + file + ": not a JPEG, PNG, GIF or BMP picture that can be read";
         return std::nullopt;
     }
