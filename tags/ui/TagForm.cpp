@@ -105,6 +105,8 @@ void Tfrmtaginfo::LoadShown()
     }
     if (!paths.empty())
         ShowSummary(paths.front());
+    if (paths.size() > 1)
+        lblPath->setText(lblPath->text() + QString(" and %1 more").arg(paths.size() - 1));
     showing_ = true;
     edtFilename->setText(EditAll ? QString("%1 files").arg(paths.size()) : Text(paths.empty() ? std::string()
                                                                                      : paths.front().filename().string()));

@@ -16,6 +16,7 @@
 #include <algorithm>
 
 #include "platform/ui/MessageBox.h"
+#include "tags/ui/PropertyInfo.h"
 #include "tags/ui/TagForm.h"
 
 namespace fs = std::filesystem;
@@ -77,6 +78,9 @@ void Tfrmtaginfo::ShowCover()
         return extratags::HoldsEditableExtras(file.path);
     });
     const bool any = std::any_of(files_.begin(), files_.end(), ShownPicture);
+    // The summary shows the file's type icon where there is no cover.
+    if (!files_.empty())
+        Image->setPixmap(ShellTypeIcon(files_.front().path).pixmap(32, 32));
     lblCover->clear();
     lblCoverType->clear();
     lblCoverMime->clear();
@@ -91,6 +95,7 @@ void Tfrmtaginfo::ShowCover()
         if (pixmap.loadFromData(data)) {
             lblCover->setPixmap(pixmap.scaled(lblCover->contentsRect().size(), Qt::KeepAspectRatio,
                                               Qt::SmoothTransformation));
+            Image->setPixmap(pixmap.scaled(Image->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
             lblCoverSize->setText(QString("%1 × %2 pixels").arg(pixmap.width()).arg(pixmap.height()));
         } else {
             lblCover->setText("Unreadable picture");

@@ -123,7 +123,7 @@ QWidget* Tfrmtaginfo::BuildSummaryPage()
         y += 26;
     }
     Image = Named(new QLabel(page), "Image");
-    Image->setGeometry(ClientWidth - 16 - 12 - 36 - 4, 12, 36, 36);
+    Image->setGeometry(ClientWidth - 16 - 12 - 96 - 4, 12, 96, 96);
     Image->setAlignment(Qt::AlignCenter);
     return page;
 }
@@ -153,12 +153,12 @@ QWidget* Tfrmtaginfo::BuildInfoPage()
     edtTrackTotal = Named(new QLineEdit(page), "edtTrackTotal");
     edtTrackTotal->setGeometry(ValueX + 72, 168, 48, RowHeight);
     SideCaption(page, "of", edtTrackTotal, ValueX + 48);
-    edtDiscTotal = Named(new QLineEdit(page), "edtDiscTotal");
-    edtDiscTotal->setGeometry(ValueX + wide - 40, 168, 40, RowHeight);
-    SideCaption(page, "of", edtDiscTotal, ValueX + wide - 64);
     edtDisc = Named(new QLineEdit(page), "edtDisc");
     edtDisc->setGeometry(ValueX + wide - 104, 168, 40, RowHeight);
     SideCaption(page, "&Disc:", edtDisc, ValueX + 124);
+    edtDiscTotal = Named(new QLineEdit(page), "edtDiscTotal");
+    edtDiscTotal->setGeometry(ValueX + wide - 40, 168, 40, RowHeight);
+    SideCaption(page, "of", edtDiscTotal, ValueX + wide - 64);
     edtComment = InfoRow(page, "Co&mment:", new QPlainTextEdit(page), "edtComment", 194, wide);
     edtComment->resize(wide, 56);
     edtComment->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

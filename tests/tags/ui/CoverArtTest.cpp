@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 #include <QUrl>
 #include <fstream>
@@ -63,10 +64,13 @@ TEST_F(TagEditorTest, ACoverSetOnceReachesEveryKindAndKeepsOtherPictures)
     EXPECT_EQ(w.lblCoverType->text(), "Front cover");
     EXPECT_EQ(w.lblCoverMime->text(), "image/png");
     EXPECT_EQ(w.lblCoverSize->text(), "120 × 80 pixels");
+    EXPECT_EQ(w.Image->pixmap().size(), QSize(96, 64)) << "the summary shows the cover too";
     EXPECT_EQ(w.btnCoverSet->text(), "&Replace...");
     EXPECT_TRUE(w.windowTitle().endsWith(" *"));
     fs::create_directories(TREMOLIX_SCREENSHOT_DIR);
     w.grab().save(QString(TREMOLIX_SCREENSHOT_DIR) + "/taginfo-cover.png");
+    w.PageControl->setCurrentWidget(w.tsSummary);
+    w.grab().save(QString(TREMOLIX_SCREENSHOT_DIR) + "/taginfo-cover-summary.png");
     EXPECT_EQ(interop::MutagenPictures(files[0]), "") << "nothing is written before Save";
     Click(w.btnSave);
     ASSERT_TRUE(messages.empty()) << messages.front().text;
@@ -89,6 +93,7 @@ TEST_F(TagEditorTest, ACoverSetOnceReachesEveryKindAndKeepsOtherPictures)
     EXPECT_EQ(interop::MutagenPictures(files[0]), "");
     EXPECT_EQ(interop::MutagenPictures(files[3]), "");
     EXPECT_EQ(interop::MutagenPictures(flac), "4 image/jpeg " + interop::Sha1(jpeg) + "\n");
+    EXPECT_EQ(w.Image->pixmap().size(), QSize(32, 32)) << "no common cover: the type icon";
     Tfrmtaginfo& again = Open({flac}, 0);
     EXPECT_EQ(again.lblCoverType->text(), "Back cover");
     EXPECT_EQ(again.lblCoverSize->text(), "40 × 40 pixels");
