@@ -10,11 +10,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QToolButton>
 #include <algorithm>
 #include <exception>
 
 #include "platform/ui/MessageBox.h"
 #include "tags/ui/PropertyInfo.h"
+#include "tags/ui/ValueListDialog.h"
 
 namespace fs = std::filesystem;
 
@@ -34,18 +36,25 @@ QString ControlText(const QWidget* control)
     return qobject_cast<const QPlainTextEdit*>(control)->toPlainText();
 }
 
+void SetControlText(QWidget* control, const QString& text)
+{
+    if (auto* edit = qobject_cast<QLineEdit*>(control))
+        edit->setText(text);
+    else if (auto* combo = qobject_cast<QComboBox*>(control))
+        combo->setEditText(text);
+    else if (auto* memo = qobject_cast<QPlainTextEdit*>(control))
+        memo->setPlainText(text);
+}
+
 void ShowControlText(QWidget* control, const QString& text, const QString& placeholder)
 {
-    if (auto* edit = qobject_cast<QLineEdit*>(control)) {
-        edit->setText(text);
+    SetControlText(control, text);
+    if (auto* edit = qobject_cast<QLineEdit*>(control))
         edit->setPlaceholderText(placeholder);
-    } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
-        combo->setEditText(text);
+    else if (auto* combo = qobject_cast<QComboBox*>(control))
         combo->lineEdit()->setPlaceholderText(placeholder);
-    } else if (auto* memo = qobject_cast<QPlainTextEdit*>(control)) {
-        memo->setPlainText(text);
+    else if (auto* memo = qobject_cast<QPlainTextEdit*>(control))
         memo->setPlaceholderText(placeholder);
-    }
 }
 
 // A read-only field gets the window's background instead of the edit's.
@@ -157,6 +166,10 @@ void Tfrmtaginfo::ShowField(EditorFieldId id)
     const bool writable =
         std::any_of(files_.begin(), files_.end(), [&](const TEditedFile& file) { return field.writable(file.path); });
     SetReadOnly(control, !writable);
+    if (id == EditorFieldId::Artist)
+        btnArtists->setEnabled(writable);
+    if (id == EditorFieldId::Genre)
+        btnGenres->setEnabled(writable);
 }
 
 std::vector<TEditedFile> Tfrmtaginfo::EditedFiles() const
@@ -193,6 +206,21 @@ bool Tfrmtaginfo::Save()
     ShowCover();
     SetModified(false);
     return true;
+}
+
+void Tfrmtaginfo::EditValues(EditorFieldId id)
+{
+    QWidget* control = Controls()[std::size_t(id)];
+    QStringList values;
+    for (const std::string& value : SplitEditorValues(Text(ControlText(control))))
+        values << Text(value);
+    TValueListDialog dialog(EditorField(id).name + QString("s"), values, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    std::vector<std::string> edited;
+    for (const QString& value : dialog.Values())
+        edited.push_back(Text(value));
+    SetControlText(control, Text(JoinEditorValues(edited)));
 }
 
 void Tfrmtaginfo::SetModified(bool modified)

@@ -24,6 +24,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
+class QToolButton;
 class TEncoder;
 
 class Tfrmtaginfo : public QDialog {
@@ -75,6 +76,7 @@ public:
     QLineEdit* edtFilename = nullptr;
     QLineEdit* edtTitle = nullptr;
     QLineEdit* edtArtist = nullptr;
+    QToolButton* btnArtists = nullptr;
     QLineEdit* edtAlbum = nullptr;
     QLineEdit* edtAlbumArtist = nullptr;
     QLineEdit* edtYear = nullptr;
@@ -83,6 +85,7 @@ public:
     QLineEdit* edtDisc = nullptr;
     QLineEdit* edtDiscTotal = nullptr;
     QComboBox* edtGenre = nullptr;
+    QToolButton* btnGenres = nullptr;
     QLineEdit* edtCopyright = nullptr;
     QLineEdit* edtURL = nullptr;
     QLineEdit* edtEncoded = nullptr;
@@ -129,6 +132,8 @@ private:
     // The files with the typed edits applied, as Save writes them.
     std::vector<TEditedFile> EditedFiles() const;
     void Step(int delta);
+    // The field's values one a line in a dialog; the edit gets them back.
+    void EditValues(EditorFieldId id);
     void ChooseCoverFile();
     void ChooseCoverTarget();
 

@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QToolButton>
 
 #include "tags/ui/EditorGenres.h"
 #include "tags/ui/TagForm.h"
@@ -58,6 +59,16 @@ void SideCaption(QWidget* page, const QString& text, QWidget* buddy, int x)
     label->setBuddy(buddy);
     label->setGeometry(x, buddy->y(), buddy->x() - x - 4, RowHeight);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+}
+
+// A small button right of a field that opens its list of values.
+QToolButton* ValuesButton(QWidget* page, const char* name, QWidget* field)
+{
+    auto* button = Named(new QToolButton(page), name);
+    button->setText("...");
+    button->setGeometry(field->geometry().right() + 5, field->y(), 23, RowHeight);
+    button->setToolTip("Every value, one a line");
+    return button;
 }
 
 QPushButton* ActionButton(QWidget* parent, const char* name, const QString& caption, QAction* action)
@@ -136,19 +147,23 @@ QWidget* Tfrmtaginfo::BuildInfoPage()
     edtFilename = InfoRow(page, "&Filename:", new QLineEdit(page), "edtFilename", 12, wide);
     edtFilename->setEnabled(false);
     edtTitle = InfoRow(page, "&Track title:", new QLineEdit(page), "edtTitle", 38, wide);
-    edtArtist = InfoRow(page, "&Artist:", new QLineEdit(page), "edtArtist", 64, wide);
+    edtArtist = InfoRow(page, "&Artist:", new QLineEdit(page), "edtArtist", 64, wide - 28);
     edtArtist->setToolTip(several);
+    btnArtists = ValuesButton(page, "btnArtists", edtArtist);
+    connect(btnArtists, &QToolButton::clicked, this, [this] { EditValues(EditorFieldId::Artist); });
     edtAlbum = InfoRow(page, "A&lbum:", new QLineEdit(page), "edtAlbum", 90, wide);
     edtAlbumArtist = InfoRow(page, "Album a&rtist:", new QLineEdit(page), "edtAlbumArtist", 116, wide);
     edtYear = InfoRow(page, "&Year:", new QLineEdit(page), "edtYear", 142, 60);
     edtGenre = Named(new QComboBox(page), "edtGenre");
-    edtGenre->setGeometry(ValueX + wide - 180, 142, 180, RowHeight);
+    edtGenre->setGeometry(ValueX + wide - 180, 142, 180 - 28, RowHeight);
     SideCaption(page, "&Genre:", edtGenre, ValueX + 64);
     edtGenre->setEditable(true);
     edtGenre->setInsertPolicy(QComboBox::NoInsert);
     edtGenre->addItems(EditorGenreNames());
     edtGenre->setMaxVisibleItems(16);
     edtGenre->setToolTip(several);
+    btnGenres = ValuesButton(page, "btnGenres", edtGenre);
+    connect(btnGenres, &QToolButton::clicked, this, [this] { EditValues(EditorFieldId::Genre); });
     edtNumber = InfoRow(page, "Track &Number:", new QLineEdit(page), "edtNumber", 168, 48);
     edtTrackTotal = Named(new QLineEdit(page), "edtTrackTotal");
     edtTrackTotal->setGeometry(ValueX + 72, 168, 48, RowHeight);

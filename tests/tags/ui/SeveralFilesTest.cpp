@@ -6,10 +6,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QPlainTextEdit>
 #include <QTest>
+#include <QTimer>
+#include <QToolButton>
 
 #include "InteropTools.h"
 #include "TagEditorFixture.h"
+#include "tags/ui/ValueListDialog.h"
 
 namespace fs = std::filesystem;
 
@@ -162,4 +166,29 @@ TEST_F(TagEditorTest, FailedFilesAreReportedOneLineEach)
     EXPECT_TRUE(w.isVisible());
     EXPECT_TRUE(w.Modified);
     EXPECT_EQ(Read(good).Title, "Edited");
+}
+
+// The list dialog shows a field's values one a line and gives the edited
+// lines back as the field's values.
+TEST_F(TagEditorTest, SeveralValuesAreEditedOneALine)
+{
+    const fs::path flac = Copy("tone.flac", "a.flac");
+    TTAGInfo tags;
+    SetTagValues(tags, TagFieldIndex(&TTAGInfo::Artist), {"Erste", "Zweite"});
+    ASSERT_EQ(WriteTagInfo(flac, tags), "");
+    Tfrmtaginfo& w = Open({flac}, 0);
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<TValueListDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        shown = dialog->edtValues->toPlainText();
+        dialog->edtValues->setPlainText("Erste\n  Dritte \n\n");
+        Picture(*dialog, "taginfo-values");
+        dialog->accept();
+    });
+    QTest::mouseClick(w.btnArtists, Qt::LeftButton);
+    EXPECT_EQ(shown, "Erste\nZweite");
+    EXPECT_EQ(w.edtArtist->text(), "Erste; Dritte");
+    Click(w.btnOK);
+    EXPECT_EQ(TagValues(Read(flac), TagFieldIndex(&TTAGInfo::Artist)), (std::vector<std::string>{"Erste", "Dritte"}));
 }
