@@ -116,10 +116,10 @@ void Tfrmtaginfo::LoadShown()
         ShowSummary(paths.front());
     if (paths.size() > 1)
         lblPath->setText(lblPath->text() + QString(" and %1 more").arg(paths.size() - 1));
-    showing_ = true;
-    edtFilename->setText(EditAll ? QString("%1 files").arg(paths.size()) : Text(paths.empty() ? std::string()
-                                                                                     : paths.front().filename().string()));
-    showing_ = false;
+    if (EditAll)
+        edtFilename->setText(QString("%1 files").arg(paths.size()));
+    else
+        edtFilename->setText(paths.empty() ? QString() : Text(paths.front().filename().string()));
     ShowFields();
     ShowCover();
     SetModified(false);

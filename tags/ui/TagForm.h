@@ -117,7 +117,7 @@ private:
 
     QWidget* BuildSummaryPage();
     QWidget* BuildInfoPage();
-    QWidget* BuildCoverBox(QWidget* page);
+    void BuildCoverBox(QWidget* page);
     void BuildButtons();
     void WatchEdits();
     FieldControls Controls() const;

@@ -103,7 +103,7 @@ void Tfrmtaginfo::ShowCover()
         lblCoverType->setText(QString::fromStdString(extratags::PictureTypeName(first->type)));
         lblCoverMime->setText(QString::fromStdString(first->mime.empty() ? "no MIME type" : first->mime));
     }
-    btnCoverSet->setText(any ? "&Replace..." : "A&dd...");
+    btnCoverSet->setText(any ? "Replace..." : "Add...");
     btnCoverSet->setEnabled(holds);
     btnCoverRemove->setEnabled(holds && any);
     btnCoverSave->setEnabled(same && first);

@@ -18,6 +18,7 @@ constexpr int ClientHeight = 424;
 constexpr int CaptionX = 12;
 constexpr int ValueX = 112;
 constexpr int RowHeight = 21;
+constexpr int FieldWidth = 300;  // the cover box takes the rest of the page
 
 template <typename W>
 W* Named(W* widget, const char* name)
@@ -142,7 +143,7 @@ QWidget* Tfrmtaginfo::BuildSummaryPage()
 QWidget* Tfrmtaginfo::BuildInfoPage()
 {
     auto* page = Named(new QWidget, "tsInfo");
-    constexpr int wide = 300;
+    constexpr int wide = FieldWidth;
     const QString several = "Several values: separate them with \";\"";
     edtFilename = InfoRow(page, "&Filename:", new QLineEdit(page), "edtFilename", 12, wide);
     edtFilename->setEnabled(false);
@@ -186,9 +187,9 @@ QWidget* Tfrmtaginfo::BuildInfoPage()
 
 // Right of the fields: the picture at a readable size, what it is, and its
 // buttons.
-QWidget* Tfrmtaginfo::BuildCoverBox(QWidget* page)
+void Tfrmtaginfo::BuildCoverBox(QWidget* page)
 {
-    constexpr int x = ValueX + 300 + 16;
+    constexpr int x = ValueX + FieldWidth + 16;
     constexpr int width = ClientWidth - 16 - 4 - 8 - x;
     constexpr int side = 180;
     lblCover = Named(new QLabel(page), "lblCover");
@@ -208,16 +209,15 @@ QWidget* Tfrmtaginfo::BuildCoverBox(QWidget* page)
     }
     y += 6;
     const int half = (width - 6) / 2;
-    btnCoverSet = Named(new QPushButton("A&dd...", page), "btnCoverSet");
+    btnCoverSet = Named(new QPushButton("Add...", page), "btnCoverSet");
     btnCoverSet->setGeometry(x, y, half, 25);
     btnCoverRemove = Named(new QPushButton("Remo&ve", page), "btnCoverRemove");
     btnCoverRemove->setGeometry(x + half + 6, y, half, 25);
-    btnCoverSave = Named(new QPushButton("Save &picture as...", page), "btnCoverSave");
+    btnCoverSave = Named(new QPushButton("Save p&icture as...", page), "btnCoverSave");
     btnCoverSave->setGeometry(x, y + 31, width, 25);
     connect(btnCoverSet, &QPushButton::clicked, this, &Tfrmtaginfo::ChooseCoverFile);
     connect(btnCoverRemove, &QPushButton::clicked, this, &Tfrmtaginfo::RemoveCover);
     connect(btnCoverSave, &QPushButton::clicked, this, &Tfrmtaginfo::ChooseCoverTarget);
-    return lblCover;
 }
 
 void Tfrmtaginfo::BuildButtons()
