@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QMimeData>
+#include <QMimeDatabase>
 #include <QPixmap>
 #include <QPushButton>
 #include <QSaveFile>
@@ -146,8 +147,8 @@ bool Tfrmtaginfo::SaveCoverTo(const fs::path& target)
 {
     const TagPicture* shown = files_.empty() ? nullptr : ShownPicture(files_.front());
     QSaveFile file(QFile::decodeName(target.c_str()));
-    const bool saved = shown && file.open(QIODevice::WriteOnly) && file.write(Bytes(shown->data)) == qint64(shown->data.size()) &&
-                       file.commit();
+    const bool saved = shown && file.open(QIODevice::WriteOnly) &&
+                       file.write(Bytes(shown->data)) == qint64(shown->data.size()) && file.commit();
     if (!saved)
         platform::ShowError(this, target.string() + ": the picture could not be saved");
     return saved;
@@ -155,8 +156,8 @@ bool Tfrmtaginfo::SaveCoverTo(const fs::path& target)
 
 void Tfrmtaginfo::ChooseCoverFile()
 {
-    const QString chosen = QFileDialog::getOpenFileName(this, "Choose a picture", QString(),
-                                                        "Pictures (*.jpg *.jpeg *.png *.gif *.bmp *.webp);;All files (*)");
+    const QString chosen = QFileDialog::getOpenFileName(
+        this, "Choose a picture", QString(), "Pictures (*.jpg *.jpeg *.png *.gif *.bmp *.webp);;All files (*)");
     if (!chosen.isEmpty())
         SetCoverFromFile(QFile::encodeName(chosen).toStdString());
 }
@@ -164,7 +165,8 @@ void Tfrmtaginfo::ChooseCoverFile()
 void Tfrmtaginfo::ChooseCoverTarget()
 {
     const TagPicture* shown = files_.empty() ? nullptr : ShownPicture(files_.front());
-    const QString suffix = shown && shown->mime == "image/png" ? "png" : shown && shown->mime == "image/gif" ? "gif" : "jpg";
+    const QMimeType type = QMimeDatabase().mimeTypeForName(QString::fromStdString(shown ? shown->mime : ""));
+    const QString suffix = type.preferredSuffix().isEmpty() ? "jpg" : type.preferredSuffix();
     const QString chosen = QFileDialog::getSaveFileName(this, "Save the picture", "cover." + suffix);
     if (!chosen.isEmpty())
         SaveCoverTo(QFile::encodeName(chosen).toStdString());

@@ -15,9 +15,8 @@ namespace {
 
 fs::path Image(const fs::path& file, const char* color)
 {
-    EXPECT_EQ(testaudio::Run({"ffmpeg", "-v", "error", "-f", "lavfi", "-i", std::string("color=c=") + color + ":s=32x24",
-                              "-frames:v", "1", file.string()}),
-              0);
+    const std::string source = std::string("color=c=") + color + ":s=32x24";
+    EXPECT_EQ(testaudio::Run({"ffmpeg", "-v", "error", "-f", "lavfi", "-i", source, "-frames:v", "1", file.string()}), 0);
     return file;
 }
 
@@ -63,7 +62,9 @@ TEST(CliPicture, SetReplacesTheFrontCoverOfEveryFileAndRemoveTakesAll)
 
     // A file that cannot hold pictures is reported; the others are written.
     const fs::path opus = folder / "a.opus";
-    ASSERT_EQ(testaudio::Run({"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "sine=d=0.2", "-c:a", "libopus", opus.string()}), 0);
+    ASSERT_EQ(
+        testaudio::Run({"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "sine=d=0.2", "-c:a", "libopus", opus.string()}),
+        0);
     EXPECT_EQ(Cli({opus.string(), mp3.string(), "--picture", png.string()}), 1);
     EXPECT_EQ(interop::MutagenPictures(mp3), front);
 }
