@@ -6,6 +6,7 @@
 #include <QDropEvent>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTabWidget>
@@ -124,4 +125,26 @@ TEST_F(TagEditorTest, ADroppedPictureFileBecomesTheCoverAndOtherFilesAreRefused)
     EXPECT_EQ(w.lblCoverSize->text(), "64 × 64 pixels") << "the cover set before stays";
     Click(w.btnOK);
     EXPECT_EQ(interop::MutagenPictures(mp3), "3 image/png " + interop::Sha1(png) + "\n");
+}
+
+// A kind whose tags hold no album artist, disc or pictures offers none,
+// alone; beside a kind that does, only that file gets them.
+TEST_F(TagEditorTest, AKindWithoutPicturesOffersNone)
+{
+    const fs::path aac = Copy("tone.aac", "a.aac"), mp3 = Copy("tone.mp3", "b.mp3");
+    Tfrmtaginfo& w = Open({aac}, 0);
+    EXPECT_EQ(w.lblCover->text(), "No pictures in this kind of file");
+    EXPECT_FALSE(w.btnCoverSet->isEnabled());
+    EXPECT_TRUE(w.edtAlbumArtist->isReadOnly());
+    EXPECT_FALSE(w.edtTitle->isReadOnly());
+
+    const fs::path png = MakeImage(folder / "cover.png", 16, 16, Qt::yellow, "PNG");
+    Tfrmtaginfo& both = Open({aac, mp3}, 0, true);
+    EXPECT_FALSE(both.edtAlbumArtist->isReadOnly());
+    ASSERT_TRUE(both.SetCoverFromFile(png));
+    both.edtAlbumArtist->setText("Various");
+    Click(both.btnOK);
+    EXPECT_TRUE(messages.empty()) << messages.front().text;
+    EXPECT_EQ(interop::MutagenPictures(mp3), "3 image/png " + interop::Sha1(png) + "\n");
+    EXPECT_EQ(extratags::ReadEditableExtras(mp3).albumArtist, "Various");
 }
