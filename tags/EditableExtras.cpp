@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tags/EditableExtras.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "platform/SafeRewrite.h"

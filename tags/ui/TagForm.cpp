@@ -9,7 +9,6 @@
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QToolButton>
 #include <algorithm>
 #include <exception>
