@@ -9,7 +9,8 @@ bool ParseFileArguments(const std::vector<std::string>& args, bool withSettings,
                         std::string& problem)
 {
     bool namesOnly = false;
-    for (const std::string& arg : args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (namesOnly) {
             parsed.files.push_back(arg);
         } else if (arg.size() < 2 || arg[0] != '-') {
@@ -21,6 +22,14 @@ bool ParseFileArguments(const std::vector<std::string>& args, bool withSettings,
                 return false;
         } else if (withSettings && arg == "--set") {
             parsed.set = true;
+        } else if (withSettings && arg == "--remove-picture") {
+            parsed.removePicture = true;
+        } else if (withSettings && (arg == "--picture" || arg.starts_with("--picture="))) {
+            if (arg == "--picture" && i + 1 == args.size()) {
+                problem = "--picture needs a FILE";
+                return false;
+            }
+            parsed.picture = arg == "--picture" ? args[++i] : arg.substr(arg.find('=') + 1);
         } else {
             problem = "unknown option " + arg + " (a file whose name begins with \"-\" goes after \"--\")";
             return false;

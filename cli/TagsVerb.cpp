@@ -1,14 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// tremolix-cli tags FILE... [--set Field=value ...]: the unified tag record.
+// tremolix-cli tags FILE... [--set Field=value ...] [--picture FILE]
+// [--remove-picture]: the unified tag record and the front cover.
 
 #include <QJsonArray>
 #include <QJsonObject>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <map>
+#include <optional>
 
 #include "cli/FileArguments.h"
 #include "cli/Output.h"
 #include "cli/Verb.h"
+#include "tags/EditableExtras.h"
 #include "tags/TagInfo.h"
 
 namespace fs = std::filesystem;
@@ -50,6 +55,27 @@ bool ApplySettings(const std::vector<std::string>& settings, TTAGInfo& info, std
     return true;
 }
 
+// The picture --picture names, as a front cover; none with the reason when
+// it is no JPEG, PNG, GIF or BMP file.
+std::optional<extratags::TagPicture> ReadCover(const std::string& file, std::string& problem)
+{
+    std::ifstream in(file, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    extratags::TagPicture picture;
+    picture.data = TagLib::ByteVector(bytes.data(), unsigned(bytes.size()));
+    picture.mime = extratags::SniffMime(picture.data);
+    if (!in.is_open() || picture.mime.empty()) {
+        problem = "--picture " + file + ": not a JPEG, PNG, GIF or BMP picture that can be read";
+        return std::nullopt;
+    }
+    return picture;
+}
+
+bool ChangesPictures(const cli::FileArguments& arguments)
+{
+    return !arguments.picture.empty() || arguments.removePicture;
+}
+
 // What is wrong with the arguments as a whole; empty when they make a run.
 std::string ArgumentsProblem(const cli::FileArguments& arguments)
 {
@@ -65,7 +91,8 @@ std::string ArgumentsProblem(const cli::FileArguments& arguments)
         return "--set needs at least one Field=value";
     TTAGInfo checked;
     std::string problem;
-    ApplySettings(arguments.settings, checked, problem);
+    if (ApplySettings(arguments.settings, checked, problem) && !arguments.picture.empty())
+        ReadCover(arguments.picture, problem);
     return problem;
 }
 
@@ -103,21 +130,37 @@ void Print(const cli::FileArguments& arguments, const std::string& file, const T
     }
 }
 
-// Prints the record, or writes the settings into it; why not, naming the file.
-std::string ShowOrSet(const cli::FileArguments& arguments, const std::string& file)
+// All pictures go first, then the new front cover comes in.
+std::string WritePictures(const cli::FileArguments& arguments, const std::optional<extratags::TagPicture>& cover,
+                          const std::string& file)
+{
+    extratags::EditableExtras extras = extratags::ReadEditableExtras(file);
+    if (arguments.removePicture)
+        extras.pictures.clear();
+    if (cover)
+        extratags::SetFrontCover(extras, *cover);
+    return extratags::WriteEditableExtras(file, extras);
+}
+
+// Prints the record, or writes the settings and pictures into it; why not,
+// naming the file.
+std::string ShowOrSet(const cli::FileArguments& arguments, const std::optional<extratags::TagPicture>& cover,
+                      const std::string& file)
 {
     if (std::string problem = TagFileProblem(file); !problem.empty())
         return problem;
     try {
         TTAGInfo info;
         ReadTagInfo(file, info);
-        if (!arguments.set) {
+        if (!arguments.set && !ChangesPictures(arguments)) {
             Print(arguments, file, info);
             return {};
         }
         std::string problem;
         ApplySettings(arguments.settings, info, problem);
         problem = WriteTagInfo(file, info);
+        if (problem.empty() && ChangesPictures(arguments))
+            problem = WritePictures(arguments, cover, file);
         if (problem.empty() && arguments.json)
             cli::PrintJsonLine({{"file", cli::JsonText(file)}, {"written", true}});
         return problem;
@@ -133,9 +176,12 @@ int Tags(const std::vector<std::string>& args)
     if (!cli::ParseFileArguments(args, true, arguments, problem) ||
         !(problem = ArgumentsProblem(arguments)).empty())
         return cli::UsageError("tags", problem);
+    std::optional<extratags::TagPicture> cover;
+    if (!arguments.picture.empty())
+        cover = ReadCover(arguments.picture, problem);
     int status = cli::ExitOk;
     for (const std::string& file : arguments.files) {
-        if (problem = ShowOrSet(arguments, file); !problem.empty()) {
+        if (problem = ShowOrSet(arguments, cover, file); !problem.empty()) {
             cli::ReportFileProblem(arguments.json, file, problem);
             status = cli::ExitFailed;
         }
@@ -144,7 +190,7 @@ int Tags(const std::vector<std::string>& args)
 }
 
 const cli::VerbRegistration registration(
-    {"tags", "[--json] FILE... [--set Field=value ...]",
+    {"tags", "[--json] FILE... [--set Field=value ...] [--picture IMAGE] [--remove-picture]",
      "  Shows the tag record of each FILE as Field=value lines; with several files each\n"
      "  block starts with a File=NAME line. A file that cannot be read or written gets its\n"
      "  own line on the error stream; the others go on, and the exit status is 1.\n"
@@ -152,8 +198,11 @@ const cli::VerbRegistration registration(
      "                         fields whose value differs; fields: Track Title Artist\n"
      "                         Album Year Comment Genre Composer EncodedBy Copyright\n"
      "                         Language URL\n"
+     "  --picture IMAGE        makes the JPEG, PNG, GIF or BMP file the front cover of\n"
+     "                         every FILE, in place of its front covers\n"
+     "  --remove-picture       removes every picture of every FILE (before --picture)\n"
      "  --json                 one JSON object per file instead: file and tags, file and\n"
-     "                         written after --set, or file and error\n"
+     "                         written after a change, or file and error\n"
      "  --                     every later argument is a FILE, even one beginning with \"-\"\n",
      Tags, true});
 

@@ -276,6 +276,6 @@ void TfrmMain::UpdateActions()
     const bool any = EntryCount() > 0;
     actDelsel->setEnabled(selected > 0);
     actDelall->setEnabled(any);
-    actEditTag->setEnabled(selected == 1);
+    actEditTag->setEnabled(selected > 0);
     actConvertion->setEnabled(any);
 }

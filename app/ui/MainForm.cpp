@@ -334,7 +334,8 @@ void TfrmMain::cmbFormatChange() { RunSeam(OnFormatChange); }
 void TfrmMain::cmbConfigChange() { RunSeam(OnConfigChange); }
 void TfrmMain::btnConfigClick() { RunSeam(OnConfigClick); }
 void TfrmMain::actConvertionExecute() { RunSeam(OnConvertion); }
-// The editor gets every path of the list and starts on the selected one.
+// One selected entry: the editor gets every path of the list and starts on
+// it. Several: it edits the selected ones together, in list order.
 void TfrmMain::actEditTagExecute()
 {
     if (OnEditTag) {
@@ -342,12 +343,14 @@ void TfrmMain::actEditTagExecute()
         return;
     }
     const QList<QTreeWidgetItem*> selected = lvSongs->selectedItems();
-    if (selected.size() != 1)
+    if (selected.empty())
         return;
     Tfrmtaginfo editor(this);
     editor.Engine = Encoder.get();
+    editor.EditAll = selected.size() > 1;
     for (int row = 0; row < EntryCount(); ++row)
-        editor.FileList.push_back(EntryPath(row));
-    editor.FileIndex = lvSongs->indexOfTopLevelItem(selected.front());
+        if (!editor.EditAll || lvSongs->topLevelItem(row)->isSelected())
+            editor.FileList.push_back(EntryPath(row));
+    editor.FileIndex = editor.EditAll ? 0 : lvSongs->indexOfTopLevelItem(selected.front());
     editor.exec();
 }

@@ -50,6 +50,9 @@ std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* owner, const MessageRecord&
         box->setStandardButtons(QMessageBox::Close);
         box->setDefaultButton(QMessageBox::Close);
         break;
+    case BoxButtons::SaveDiscardCancel:
+        box->setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+        break;
     }
     return box;
 }
@@ -72,9 +75,14 @@ BoxAnswer ShowMessage(QWidget* owner, const std::string& text, const std::string
     case QMessageBox::YesToAll: return BoxAnswer::YesToAll;
     case QMessageBox::NoToAll: return BoxAnswer::NoToAll;
     case QMessageBox::No: return BoxAnswer::No;
+    case QMessageBox::Save: return BoxAnswer::Save;
+    case QMessageBox::Discard: return BoxAnswer::Discard;
+    case QMessageBox::Cancel: return BoxAnswer::Cancel;
     default: break;
     }
-    // A box closed from its frame answers no to a question.
+    // A box closed from its frame answers no to a question and cancels a leave.
+    if (buttons == BoxButtons::SaveDiscardCancel)
+        return BoxAnswer::Cancel;
     return buttons == BoxButtons::Ok || buttons == BoxButtons::CloseOpenFolder ? BoxAnswer::Ok : BoxAnswer::No;
 }
 
@@ -91,6 +99,11 @@ void ShowError(QWidget* owner, const std::string& text)
 bool AskYesNo(QWidget* owner, const std::string& text)
 {
     return ShowMessage(owner, text, "Prompt", BoxIcon::Information, BoxButtons::YesNo) == BoxAnswer::Yes;
+}
+
+BoxAnswer AskSaveChanges(QWidget* owner, const std::string& text)
+{
+    return ShowMessage(owner, text, "Unsaved changes", BoxIcon::Warning, BoxButtons::SaveDiscardCancel);
 }
 
 void SetMessageHandler(MessageHandler handler) { Handler() = std::move(handler); }

@@ -16,8 +16,8 @@ namespace platform {
 enum class BoxIcon { None, Information, Warning, Error };
 // OverwriteChoice: Yes, Yes to all, No, No to all and Stop. CloseOpenFolder:
 // Close and "Open folder".
-enum class BoxButtons { Ok, YesNo, OverwriteChoice, CloseOpenFolder };
-enum class BoxAnswer { Ok, Yes, No, YesToAll, NoToAll, Stop, OpenFolder };
+enum class BoxButtons { Ok, YesNo, OverwriteChoice, CloseOpenFolder, SaveDiscardCancel };
+enum class BoxAnswer { Ok, Yes, No, YesToAll, NoToAll, Stop, OpenFolder, Save, Discard, Cancel };
 
 struct MessageRecord {
     std::string text;
@@ -36,6 +36,8 @@ BoxAnswer ShowMessage(QWidget* owner, const std::string& text, const std::string
 void ShowWarning(QWidget* owner, const std::string& text);
 void ShowError(QWidget* owner, const std::string& text);
 bool AskYesNo(QWidget* owner, const std::string& text);
+// "Unsaved changes" with Save, Discard and Cancel.
+BoxAnswer AskSaveChanges(QWidget* owner, const std::string& text);
 
 using MessageHandler = std::function<BoxAnswer(const MessageRecord&)>;
 // Replaces the real box; an empty handler restores it.

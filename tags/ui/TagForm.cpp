@@ -9,45 +9,51 @@
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSpinBox>
-#include <QTabWidget>
+#include <QToolButton>
 #include <algorithm>
 #include <exception>
 
 #include "platform/ui/MessageBox.h"
-#include "tags/TagInfo.h"
 #include "tags/ui/PropertyInfo.h"
+#include "tags/ui/ValueListDialog.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
+const QString Different = "<different>";
+
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 std::string Text(const QString& text) { return text.toStdString(); }
 
-// The whole text as a plain decimal number that fits in an int, or -1.
-int PlainNumber(const std::string& text)
+QString ControlText(const QWidget* control)
 {
-    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
-        return -1;
-    return std::stoi(text);
+    if (const auto* edit = qobject_cast<const QLineEdit*>(control))
+        return edit->text();
+    if (const auto* combo = qobject_cast<const QComboBox*>(control))
+        return combo->currentText();
+    return qobject_cast<const QPlainTextEdit*>(control)->toPlainText();
 }
 
-// The memo shows plain lines whatever line ends the comment was stored with.
-QString MemoTextOf(const std::string& comment)
+void SetControlText(QWidget* control, const QString& text)
 {
-    QString text = Text(comment);
-    text.replace("\r\n", "\n").replace('\r', '\n');
-    if (text.endsWith('\n'))
-        text.chop(1);
-    return text;
+    if (auto* edit = qobject_cast<QLineEdit*>(control))
+        edit->setText(text);
+    else if (auto* combo = qobject_cast<QComboBox*>(control))
+        combo->setEditText(text);
+    else if (auto* memo = qobject_cast<QPlainTextEdit*>(control))
+        memo->setPlainText(text);
 }
 
-// The value as loaded while its control still shows it, so an untouched
-// field is written back exactly as read; else what the control holds.
-std::string KeptOrEdited(const std::string& loaded, const QString& loadedShown, const QString& shown)
+void ShowControlText(QWidget* control, const QString& text, const QString& placeholder)
 {
-    return shown == loadedShown ? loaded : Text(shown);
+    SetControlText(control, text);
+    if (auto* edit = qobject_cast<QLineEdit*>(control))
+        edit->setPlaceholderText(placeholder);
+    else if (auto* combo = qobject_cast<QComboBox*>(control))
+        combo->lineEdit()->setPlaceholderText(placeholder);
+    else if (auto* memo = qobject_cast<QPlainTextEdit*>(control))
+        memo->setPlaceholderText(placeholder);
 }
 
 // A read-only field gets the window's background instead of the edit's.
@@ -59,11 +65,16 @@ void ShadeIfReadOnly(QWidget* control, bool readOnly)
     control->setPalette(palette);
 }
 
-// Modified is cleared however a load ends, also by an error.
-struct ClearOnExit {
-    bool& flag;
-    ~ClearOnExit() { flag = false; }
-};
+void SetReadOnly(QWidget* control, bool readOnly)
+{
+    if (auto* edit = qobject_cast<QLineEdit*>(control))
+        edit->setReadOnly(readOnly);
+    else if (auto* memo = qobject_cast<QPlainTextEdit*>(control))
+        memo->setReadOnly(readOnly);
+    else
+        control->setEnabled(!readOnly);
+    ShadeIfReadOnly(control, readOnly);
+}
 
 }  // namespace
 
@@ -73,28 +84,46 @@ void Tfrmtaginfo::showEvent(QShowEvent* event)
     if (loaded_)
         return;
     loaded_ = true;
-    if (FileIndex >= 0 && FileIndex < static_cast<int>(FileList.size()))
-        ShowErrors(&Tfrmtaginfo::LoadFile);
+    LoadShown();
     UpdateActions();
 }
 
-void Tfrmtaginfo::LoadFile(const fs::path& path)
+Tfrmtaginfo::FieldControls Tfrmtaginfo::Controls() const
 {
-    ClearOnExit unmodified{Modified};
-    ClearTagControls();
-    ShowSummary(path);
-    edtFilename->setText(Text(path.filename().string()));
-    ShowTags(path);
+    return {edtTitle, edtArtist,    edtAlbum, edtAlbumArtist, edtYear,      edtNumber, edtTrackTotal,
+            edtDisc,  edtDiscTotal, edtGenre, edtComment,     edtCopyright, edtURL,    edtEncoded};
 }
 
-void Tfrmtaginfo::ClearTagControls()
+// Reads the files shown; one that cannot be read is reported and left out.
+void Tfrmtaginfo::LoadShown()
 {
-    for (QLineEdit* edit : {edtTitle, edtArtist, edtAlbum, edtYear, edtCopyright, edtURL, edtEncoded})
-        edit->clear();
-    edtGenre->setEditText(QString());
-    edtNumber->setValue(0);
-    edtComment->clear();
-    loadedTags_ = TTAGInfo{};
+    std::vector<fs::path> paths;
+    if (EditAll)
+        paths = FileList;
+    else if (FileIndex >= 0 && FileIndex < static_cast<int>(FileList.size()))
+        paths.push_back(FileList[FileIndex]);
+    files_.clear();
+    std::string problems;
+    for (const fs::path& path : paths) {
+        try {
+            files_.push_back(ReadEditedFile(path));
+        } catch (const std::exception& error) {
+            problems += (problems.empty() ? "" : "\n") + std::string(error.what());
+        }
+    }
+    if (!paths.empty())
+        ShowSummary(paths.front());
+    if (paths.size() > 1)
+        lblPath->setText(lblPath->text() + QString(" and %1 more").arg(paths.size() - 1));
+    if (EditAll)
+        edtFilename->setText(QString("%1 files").arg(paths.size()));
+    else
+        edtFilename->setText(paths.empty() ? QString() : Text(paths.front().filename().string()));
+    ShowFields();
+    ShowCover();
+    SetModified(false);
+    if (!problems.empty())
+        platform::ShowError(this, problems);
 }
 
 void Tfrmtaginfo::ShowSummary(const fs::path& path)
@@ -114,109 +143,115 @@ void Tfrmtaginfo::ShowSummary(const fs::path& path)
     Image->setPixmap(ShellTypeIcon(path).pixmap(32, 32));
 }
 
-void Tfrmtaginfo::ShowTags(const fs::path& path)
+void Tfrmtaginfo::ShowFields()
 {
-    TTAGInfo tags;
-    ReadTagInfo(path, tags);
-    for (const auto& [edit, field] : LineEdits())
-        edit->setText(Text(tags.*field));
-    edtNumber->setValue(ShownTrack(tags.Track));
-    const std::string total = TrackTotal(tags.Track);
-    edtNumber->setSuffix(total.empty() ? QString() : " / " + Text(total));
-    edtGenre->setEditText(Text(tags.Genre));
-    edtComment->setPlainText(MemoTextOf(tags.Comment));
-    loadedTags_ = tags;
-    ShowWritableFields(path);
+    for (std::size_t id = 0; id < shown_.size(); ++id)
+        ShowField(EditorFieldId(id));
 }
 
-// A field the file's kind does not store (Ogg's "Encoded by" is the
-// stream's vendor) cannot be edited, and looks so.
-void Tfrmtaginfo::ShowWritableFields(const fs::path& path)
+// The files' common text, or none with "<different>" in grey; a field no
+// shown file stores cannot be edited, and looks so.
+void Tfrmtaginfo::ShowField(EditorFieldId id)
 {
-    const auto writable = [&](TagFieldPointer field) {
-        const auto at = std::find(TagFields.begin(), TagFields.end(), field);
-        return TagFieldWritable(path, std::size_t(at - TagFields.begin()));
-    };
-    for (const auto& [edit, field] : LineEdits()) {
-        edit->setReadOnly(!writable(field));
-        ShadeIfReadOnly(edit, edit->isReadOnly());
+    QWidget* control = Controls()[std::size_t(id)];
+    std::string text;
+    const bool same = SameFieldText(files_, id, text);
+    const QString shown = same ? Text(text) : QString();
+    showing_ = true;
+    ShowControlText(control, shown, same ? QString() : Different);
+    showing_ = false;
+    shown_[std::size_t(id)] = shown;
+    const TEditorField& field = EditorField(id);
+    const bool writable =
+        std::any_of(files_.begin(), files_.end(), [&](const TEditedFile& file) { return field.writable(file.path); });
+    SetReadOnly(control, !writable);
+    if (id == EditorFieldId::Artist)
+        btnArtists->setEnabled(writable);
+    if (id == EditorFieldId::Genre)
+        btnGenres->setEnabled(writable);
+}
+
+std::vector<TEditedFile> Tfrmtaginfo::EditedFiles() const
+{
+    std::vector<TEditedFile> files = files_;
+    const FieldControls controls = Controls();
+    for (std::size_t id = 0; id < controls.size(); ++id) {
+        const QString text = ControlText(controls[id]);
+        if (text == shown_[id])
+            continue;
+        const TEditorField& field = EditorField(EditorFieldId(id));
+        for (TEditedFile& file : files)
+            if (field.writable(file.path))
+                field.set(file, Text(text));
     }
-    edtNumber->setReadOnly(!writable(&TTAGInfo::Track));
-    ShadeIfReadOnly(edtNumber, edtNumber->isReadOnly());
-    edtGenre->setEnabled(writable(&TTAGInfo::Genre));
-    edtComment->setReadOnly(!writable(&TTAGInfo::Comment));
-    ShadeIfReadOnly(edtComment, edtComment->isReadOnly());
+    return files;
 }
 
-std::vector<std::pair<QLineEdit*, TagFieldPointer>> Tfrmtaginfo::LineEdits() const
+bool Tfrmtaginfo::Save()
 {
-    return {{edtTitle, &TTAGInfo::Title},         {edtArtist, &TTAGInfo::Artist},
-            {edtAlbum, &TTAGInfo::Album},         {edtYear, &TTAGInfo::Year},
-            {edtCopyright, &TTAGInfo::Copyright}, {edtURL, &TTAGInfo::URL},
-            {edtEncoded, &TTAGInfo::EncodedBy}};
-}
-
-// The spinner shows the number before any "/" ("5/12" as 5, with " / 12"
-// beside it); no track, or one that is no number, shows as 0.
-int Tfrmtaginfo::ShownTrack(const std::string& track)
-{
-    return std::max(PlainNumber(track.substr(0, track.find('/'))), 0);
-}
-
-std::string Tfrmtaginfo::TrackTotal(const std::string& track)
-{
-    const std::size_t slash = track.find('/');
-    return slash == std::string::npos ? std::string() : track.substr(slash + 1);
-}
-
-// Starts from the record as loaded, so fields the window does not show
-// (Composer, Language) and fields left as they were keep their stored form.
-void Tfrmtaginfo::SaveFile(const fs::path& path)
-{
-    TTAGInfo tags = loadedTags_;
-    for (const auto& [edit, field] : LineEdits())
-        tags.*field = KeptOrEdited(loadedTags_.*field, Text(loadedTags_.*field), edit->text());
-    // A new number keeps the total; 0 removes the track.
-    const int track = edtNumber->value();
-    const std::string total = TrackTotal(loadedTags_.Track);
-    if (track != ShownTrack(loadedTags_.Track))
-        tags.Track = track == 0 ? std::string() : std::to_string(track) + (total.empty() ? "" : "/" + total);
-    tags.Genre = KeptOrEdited(loadedTags_.Genre, Text(loadedTags_.Genre), edtGenre->currentText());
-    tags.Comment = KeptOrEdited(loadedTags_.Comment, MemoTextOf(loadedTags_.Comment), edtComment->toPlainText());
-    if (const std::string problem = WriteTagInfo(path, tags); !problem.empty())
-        throw TagError(problem);
-}
-
-bool Tfrmtaginfo::ShowErrors(void (Tfrmtaginfo::*operation)(const fs::path&))
-{
-    try {
-        (this->*operation)(FileList.at(FileIndex));
-        return true;
-    } catch (const std::exception& error) {
-        platform::ShowError(this, error.what());
+    const std::vector<TEditedFile> edited = EditedFiles();
+    std::string problems;
+    for (std::size_t i = 0; i < edited.size(); ++i) {
+        if (const std::string problem = WriteEditedFile(edited[i]); !problem.empty())
+            problems += (problems.empty() ? "" : "\n") + problem;
+        else
+            files_[i] = edited[i];
+    }
+    if (!problems.empty()) {
+        platform::ShowError(this, problems);
         return false;
     }
-}
-
-bool Tfrmtaginfo::SaveIfModified()
-{
-    if (!Modified || FileIndex < 0 || FileIndex >= static_cast<int>(FileList.size()))
-        return true;
-    if (!ShowErrors(&Tfrmtaginfo::SaveFile))
-        return false;
-    Modified = false;
+    ShowFields();
+    ShowCover();
+    SetModified(false);
     return true;
+}
+
+void Tfrmtaginfo::EditValues(EditorFieldId id)
+{
+    QWidget* control = Controls()[std::size_t(id)];
+    QStringList values;
+    for (const std::string& value : SplitEditorValues(Text(ControlText(control))))
+        values << Text(value);
+    TValueListDialog dialog(EditorField(id).name + QString("s"), values, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    std::vector<std::string> edited;
+    for (const QString& value : dialog.Values())
+        edited.push_back(Text(value));
+    SetControlText(control, Text(JoinEditorValues(edited)));
+}
+
+void Tfrmtaginfo::SetModified(bool modified)
+{
+    Modified = modified;
+    UpdateTitle();
+}
+
+void Tfrmtaginfo::UpdateTitle()
+{
+    QString title = "Tag Info";
+    if (EditAll)
+        title += QString(" - %1 files").arg(FileList.size());
+    else if (FileIndex >= 0 && FileIndex < static_cast<int>(FileList.size()))
+        title += " - " + Text(FileList[FileIndex].filename().string());
+    setWindowTitle(Modified ? title + " *" : title);
 }
 
 void Tfrmtaginfo::Step(int delta)
 {
-    if (!SaveIfModified())
-        return;
     const int target = FileIndex + delta;
-    if (target >= 0 && target < static_cast<int>(FileList.size())) {
-        FileIndex = target;
-        ShowErrors(&Tfrmtaginfo::LoadFile);
+    if (EditAll || target < 0 || target >= static_cast<int>(FileList.size()))
+        return;
+    if (Modified) {
+        const auto answer = platform::AskSaveChanges(
+            this, "Save the changes to " + FileList.at(FileIndex).filename().string() + "?");
+        const bool goOn = answer == platform::BoxAnswer::Save ? Save() : answer == platform::BoxAnswer::Discard;
+        if (!goOn)
+            return;
     }
+    FileIndex = target;
+    LoadShown();
     UpdateActions();
 }
 
@@ -225,12 +260,21 @@ void Tfrmtaginfo::actNextExecute() { Step(1); }
 
 void Tfrmtaginfo::btnOKClick()
 {
-    if (SaveIfModified())
+    if (!Modified || Save())
         accept();
+}
+
+void Tfrmtaginfo::NumberTracksClick()
+{
+    NumberTracks(files_);
+    ShowField(EditorFieldId::Track);
+    ShowField(EditorFieldId::TrackTotal);
+    SetModified(true);
 }
 
 void Tfrmtaginfo::UpdateActions()
 {
-    actPrevious->setEnabled(FileIndex > 0);
-    actNext->setEnabled(FileIndex < static_cast<int>(FileList.size()) - 1);
+    actPrevious->setEnabled(!EditAll && FileIndex > 0);
+    actNext->setEnabled(!EditAll && FileIndex < static_cast<int>(FileList.size()) - 1);
+    btnNumberTracks->setEnabled(files_.size() > 1);
 }

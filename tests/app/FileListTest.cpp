@@ -335,7 +335,7 @@ TEST_F(FileListTest, StatusPaneEditTagAndDeleteActionsFollowTheList)
     EXPECT_TRUE(w.actDelsel->isEnabled());
     EXPECT_EQ(w.spPendingfiles->text(), "Selected files: 3");
     w.Entry(2)->setSelected(true);
-    EXPECT_FALSE(w.btnEditTag->isEnabled());
+    EXPECT_TRUE(w.btnEditTag->isEnabled()) << "several entries are edited together";
 
     int edits = 0;
     w.OnEditTag = [&] { ++edits; };

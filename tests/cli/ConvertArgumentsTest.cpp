@@ -129,6 +129,8 @@ TEST(CliUsage, EveryUsageErrorSaysWhatWasWrong)
         {{"tags", "a.mp3", "Title=x"}, "tremolix-cli tags: expected --set after FILE, got \"Title=x\""},
         {{"tags", "a.mp3", "--set"}, "tremolix-cli tags: --set needs at least one Field=value"},
         {{"tags", "a.mp3", "--set", "Mood=x"}, "tremolix-cli tags: unknown field in Mood=x"},
+        {{"tags", "a.mp3", "--picture"}, "tremolix-cli tags: --picture needs a FILE"},
+        {{"tags", "a.mp3", "--picture", "/no/such.png"}, "--picture /no/such.png: not a JPEG, PNG, GIF or BMP"},
         {{"convert", "--jobs", "0x10"}, "--jobs takes"},
         {{"convert", "--format", "MP3"}, "convert needs --preset NAME"},
     };

@@ -72,6 +72,46 @@ std::string Mutagen(const std::string& script, const fs::path& file)
     return Checked({"/usr/bin/python3", "-c", program, file.string()});
 }
 
+std::string MutagenPictures(const fs::path& file)
+{
+    return Mutagen(
+        "import hashlib, base64, struct\n"
+        "f = mutagen.File(sys.argv[1])\n"
+        "out = []\n"
+        "def add(t, m, d):\n"
+        "    out.append('%d %s %s' % (t, m, hashlib.sha1(bytes(d)).hexdigest()))\n"
+        "def wide(v, pos):\n"
+        "    end = pos\n"
+        "    while v[end:end + 2] != b'\\0\\0':\n"
+        "        end += 2\n"
+        "    return v[pos:end].decode('utf-16-le'), end + 2\n"
+        "if isinstance(f, mutagen.flac.FLAC):\n"
+        "    for p in f.pictures: add(p.type, p.mime, p.data)\n"
+        "elif isinstance(f.tags, id3.ID3):\n"
+        "    for p in f.tags.getall('APIC'): add(p.type, p.mime, p.data)\n"
+        "elif isinstance(f, mutagen.mp4.MP4):\n"
+        "    for c in f.tags.get('covr', []):\n"
+        "        add(3, 'image/png' if c.imageformat == mutagen.mp4.MP4Cover.FORMAT_PNG else 'image/jpeg', c)\n"
+        "elif isinstance(f, mutagen.asf.ASF):\n"
+        "    for a in f.tags.get('WM/Picture', []):\n"
+        "        v = a.value\n"
+        "        size = struct.unpack_from('<I', v, 1)[0]\n"
+        "        mime, pos = wide(v, 5)\n"
+        "        desc, pos = wide(v, pos)\n"
+        "        add(v[0], mime, v[pos:pos + size])\n"
+        "else:\n"
+        "    for b in (f.tags.get('metadata_block_picture', []) if f.tags else []):\n"
+        "        p = mutagen.flac.Picture(base64.b64decode(b))\n"
+        "        add(p.type, p.mime, p.data)\n"
+        "sys.stdout.write(''.join(line + '\\n' for line in out))\n",
+        file);
+}
+
+std::string Sha1(const fs::path& file)
+{
+    return Checked({"sha1sum", file.string()}).substr(0, 40);
+}
+
 std::string CliTags(const fs::path& file)
 {
     return Checked({Cli(), "tags", file.string()});

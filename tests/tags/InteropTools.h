@@ -33,6 +33,12 @@ std::string MutagenDump(const std::filesystem::path& file, const std::string& ke
 // The values of key alone, in the same form.
 std::string MutagenValues(const std::filesystem::path& file, const std::string& key);
 
+// The file's embedded pictures as mutagen reads them, in stored order, one
+// a line: "TYPE MIME SHA1" (MP4 covers, which have no type, as 3).
+std::string MutagenPictures(const std::filesystem::path& file);
+// The SHA-1 of a file's bytes, as sha1sum prints it.
+std::string Sha1(const std::filesystem::path& file);
+
 // The lines of a program's output, sorted, without those that hold skip.
 std::string ToolListing(const std::vector<std::string>& argv, const std::string& skip);
 

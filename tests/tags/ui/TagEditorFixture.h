@@ -2,7 +2,8 @@
 #pragma once
 
 // A tag editor over copies of the test audio in a temporary folder, with
-// message boxes recorded instead of shown.
+// message boxes recorded instead of shown; the unsaved-changes question gets
+// the answer the test sets.
 
 #include <QApplication>
 #include <filesystem>
@@ -23,7 +24,7 @@ protected:
     {
         platform::SetMessageHandler([this](const platform::MessageRecord& box) {
             messages.push_back(box);
-            return platform::BoxAnswer::Ok;
+            return box.buttons == platform::BoxButtons::SaveDiscardCancel ? unsavedAnswer : platform::BoxAnswer::Ok;
         });
     }
 
@@ -40,12 +41,13 @@ protected:
         return target;
     }
 
-    Tfrmtaginfo& Open(const std::vector<std::filesystem::path>& files, int index)
+    Tfrmtaginfo& Open(const std::vector<std::filesystem::path>& files, int index, bool all = false)
     {
         editor = std::make_unique<Tfrmtaginfo>();
         editor->Engine = &engine;
         editor->FileList = files;
         editor->FileIndex = index;
+        editor->EditAll = all;
         editor->show();
         QApplication::processEvents();
         return *editor;
@@ -55,4 +57,5 @@ protected:
     TEncoder engine;
     std::unique_ptr<Tfrmtaginfo> editor;
     std::vector<platform::MessageRecord> messages;
+    platform::BoxAnswer unsavedAnswer = platform::BoxAnswer::Cancel;
 };

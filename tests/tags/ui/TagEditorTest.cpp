@@ -5,7 +5,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
 #include <fstream>
@@ -70,23 +69,62 @@ TEST_F(TagEditorTest, PreviousAndNextFollowThePositionInTheList)
     EXPECT_TRUE(messages.empty());
 }
 
-TEST_F(TagEditorTest, NextSavesTheEditAndCancelSavesNothingMore)
+// Stepping away from unsaved edits asks; each answer does what it says,
+// and the title marks the unsaved state.
+TEST_F(TagEditorTest, NextWithUnsavedChangesAsksToSaveDiscardOrCancel)
 {
-    const fs::path a = Copy("tone.mp3", "a.mp3"), b = Copy("tone.mp3", "b.mp3");
-    Tfrmtaginfo& w = Open({a, b}, 0);
-    EXPECT_FALSE(w.Modified);
+    const fs::path a = Copy("tone.mp3", "a.mp3"), b = Copy("tone.mp3", "b.mp3"), c = Copy("tone.mp3", "c.mp3");
+    Tfrmtaginfo& w = Open({a, b, c}, 0);
+    EXPECT_EQ(w.windowTitle(), "Tag Info - a.mp3");
+    const std::string before = Bytes(a);
     w.edtTitle->setText("Edited title");
     EXPECT_TRUE(w.Modified);
+    EXPECT_EQ(w.windowTitle(), "Tag Info - a.mp3 *");
+
+    unsavedAnswer = platform::BoxAnswer::Cancel;
     Click(w.btnNext);
-    EXPECT_EQ(Read(a).Title, "Edited title");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].buttons, platform::BoxButtons::SaveDiscardCancel);
+    EXPECT_NE(messages[0].text.find("a.mp3"), std::string::npos) << messages[0].text;
+    EXPECT_EQ(w.FileIndex, 0);
+    EXPECT_EQ(w.edtTitle->text(), "Edited title");
+    EXPECT_TRUE(w.Modified);
+    EXPECT_EQ(Bytes(a), before);
+
+    unsavedAnswer = platform::BoxAnswer::Discard;
+    Click(w.btnNext);
+    EXPECT_EQ(w.FileIndex, 1);
     EXPECT_EQ(w.edtFilename->text(), "b.mp3");
+    EXPECT_EQ(w.windowTitle(), "Tag Info - b.mp3");
+    EXPECT_EQ(Bytes(a), before);
+
+    w.edtTitle->setText("Saved title");
+    unsavedAnswer = platform::BoxAnswer::Save;
+    Click(w.btnNext);
+    EXPECT_EQ(Read(b).Title, "Saved title");
+    EXPECT_EQ(w.FileIndex, 2);
     EXPECT_FALSE(w.Modified);
 
-    const std::string before = Bytes(a) + Bytes(b);
+    // Without edits nothing is asked; Cancel after stepping writes nothing.
+    Click(w.btnPrevious);
+    EXPECT_EQ(messages.size(), 3u);
+    const std::string saved = Bytes(b) + Bytes(c);
     w.edtTitle->setText("Never saved");
     Click(w.btnCancel);
     EXPECT_EQ(w.result(), QDialog::Rejected);
-    EXPECT_EQ(Bytes(a) + Bytes(b), before);
+    EXPECT_EQ(Bytes(b) + Bytes(c), saved);
+}
+
+TEST_F(TagEditorTest, SaveWritesAndKeepsTheWindowOpen)
+{
+    const fs::path a = Copy("tone.flac", "a.flac");
+    Tfrmtaginfo& w = Open({a}, 0);
+    w.edtAlbum->setText("Album");
+    Click(w.btnSave);
+    EXPECT_EQ(Read(a).Album, "Album");
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_FALSE(w.Modified);
+    EXPECT_EQ(w.windowTitle(), "Tag Info - a.flac");
 }
 
 TEST_F(TagEditorTest, OkWithoutEditsWritesNothing)
@@ -117,7 +155,7 @@ TEST_F(TagEditorTest, SavedFieldsReachEveryTagOfAnMp3)
     EXPECT_EQ(w.edtGenre->itemText(147), "SynthPop");
     w.edtGenre->setCurrentIndex(40);
     w.edtComment->setPlainText("one\ntwo");
-    EXPECT_EQ(w.edtNumber->value(), 0);
+    EXPECT_EQ(w.edtNumber->text(), "");
     Click(w.btnOK);
 
     TID3v1 v1;
@@ -156,7 +194,8 @@ TEST_F(TagEditorTest, FieldsLeftAsTheyWereKeepTheirStoredForm)
 
     Tfrmtaginfo& again = Open({flac}, 0);
     again.edtComment->setPlainText("just\nlines");
-    EXPECT_EQ(again.edtNumber->value(), 5);
+    EXPECT_EQ(again.edtNumber->text(), "5");
+    EXPECT_EQ(again.edtTrackTotal->text(), "12");
     Click(again.btnOK);
     EXPECT_EQ(Read(flac).Comment, "just\nlines");
     EXPECT_EQ(Read(flac).Track, "5/12");
@@ -188,7 +227,7 @@ TEST_F(TagEditorTest, AFailedWriteIsShownAndKeepsTheWindowOpen)
     EXPECT_EQ(Bytes(fake), before);
 }
 
-TEST_F(TagEditorTest, TrackTextTheSpinnerCannotShowIsKeptUnlessChanged)
+TEST_F(TagEditorTest, TrackNumberAndTotalAreEditedApart)
 {
     const fs::path a = Copy("tone.mp3", "a.mp3"), b = Copy("tone.mp3", "b.mp3");
     TTAGInfo tags;
@@ -197,17 +236,24 @@ TEST_F(TagEditorTest, TrackTextTheSpinnerCannotShowIsKeptUnlessChanged)
     EXPECT_EQ(WriteTagInfo(b, tags), "");
     Tfrmtaginfo& w = Open({a, b}, 0);
     w.edtTitle->setText("Edited");
+    unsavedAnswer = platform::BoxAnswer::Save;
     Click(w.btnNext);
     EXPECT_EQ(Read(a).Track, "5/12");
-    EXPECT_EQ(w.edtNumber->value(), 5);
-    EXPECT_EQ(w.edtNumber->suffix(), " / 12");
-    w.edtNumber->setValue(3);
-    Click(w.btnOK);
+    EXPECT_EQ(w.edtNumber->text(), "5");
+    EXPECT_EQ(w.edtTrackTotal->text(), "12");
+    w.edtNumber->setText("3");
+    Click(w.btnSave);
     EXPECT_EQ(Read(b).Track, "3/12");
+    w.edtTrackTotal->setText("");
+    Click(w.btnSave);
+    EXPECT_EQ(Read(b).Track, "3");
+    w.edtNumber->setText("");
+    Click(w.btnOK);
+    EXPECT_EQ(Read(b).Track, "");
 }
 
-// A track beyond the old spinner's range and a second artist stay as they
-// are when only the title is edited.
+// A track of 300 and a second artist are shown, and stay as they are when
+// only the title is edited.
 TEST_F(TagEditorTest, ValuesTheFormDoesNotTouchAreKept)
 {
     const fs::path flac = Copy("tone.flac", "a.flac");
@@ -216,7 +262,8 @@ TEST_F(TagEditorTest, ValuesTheFormDoesNotTouchAreKept)
     SetTagValues(tags, TagFieldIndex(&TTAGInfo::Artist), {"Erste", "Zweite"});
     EXPECT_EQ(WriteTagInfo(flac, tags), "");
     Tfrmtaginfo& w = Open({flac}, 0);
-    EXPECT_EQ(w.edtNumber->value(), 300);
+    EXPECT_EQ(w.edtNumber->text(), "300");
+    EXPECT_EQ(w.edtArtist->text(), "Erste; Zweite");
     w.edtTitle->setText("Edited");
     Click(w.btnOK);
     const TTAGInfo read = Read(flac);
