@@ -33,7 +33,7 @@ class Selector : public ::testing::Test {
 protected:
     Selector()
     {
-        for (const char* name : engine::FormatDisplayNames)
+        for (const char* name : engine::DisplayNamesInListOrder())
             format.addItem(name);
         format.setCurrentIndex(-1);
     }
