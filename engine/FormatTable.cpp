@@ -74,7 +74,7 @@ constexpr std::array<FormatRow, FormatCount + 1> Rows = {{
      "$PATH $OPTIONS $INFILE $OUTFILE", {"$PATH $OPTIONS --ignorelength - $OUTFILE", false},
      {OpusRates, 0}, Percent, 128, TW::VorbisComments, Bits, Channels},
     {"WavPack", "WavPack", ".wv", "WavPack", 12, "wavpack.exe", IP::None,
-     "$PATH $OPTIONS -y $INFILE $OUTFILE", {"$PATH $OPTIONS -y -i - $OUTFILE", false},
+     "$PATH $OPTIONS -y -r $INFILE -o $OUTFILE", {"$PATH $OPTIONS -y -r -i - -o $OUTFILE", false},
      {{}, 0}, Percent, 128, TW::Ape, Bits, Channels},
     // ".m4a" is the M4A row's first, so a file's kind stays MPEG-4/AAC.
     {"ALAC (Apple Lossless)", "ALAC", ".m4a", "Apple Lossless", 13, "", IP::Alac,
