@@ -112,10 +112,11 @@ TEST(ShippedPresets, Mp3PresetsRunThroughLame)
     }
 }
 
-TEST(ShippedPresets, OggFlacAndMpcPresetsRunThroughTheirPrograms)
+TEST(ShippedPresets, PresetsOfTheSystemProgramsRunThroughThem)
 {
     const std::tuple<const char*, std::uint8_t, const char*> formats[] = {
-        {"Ogg vorbis", 1, "oggenc"}, {"FLAC", 3, "flac"}, {"MPC", 7, "mpcenc"}};
+        {"Ogg vorbis", 1, "oggenc"}, {"FLAC", 3, "flac"}, {"MPC", 7, "mpcenc"},
+        {"Opus", engine::FormatOpus, "opusenc"}, {"WavPack", engine::FormatWavPack, "wavpack"}};
     for (const auto& [folder, format, program] : formats)
         for (const auto& [name, options] : IniPresets(folder))
             ExpectDecodable(format, program, name, options);
