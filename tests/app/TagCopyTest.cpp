@@ -128,6 +128,10 @@ protected:
         else if (kind == ".ape")
             argv = {"env", "-C", folder_.path().string(), (fs::path(TREMOLIX_TOOLS_BIN) / "tremolix-mac").string(),
                     in, out, "-c1000"};
+        else if (kind == ".opus")
+            argv = {"opusenc", "--quiet", in, out};
+        else if (kind == ".wv")
+            argv = {"wavpack", "-q", "-y", in, "-o", out};
         else if (kind == ".wma")
             argv = {"ffmpeg", "-v", "error", "-y", "-i", in, "-c:a", "wmav2", "-map_metadata", "-1", out};
         else
@@ -221,7 +225,8 @@ INSTANTIATE_TEST_SUITE_P(Kinds, TagCopyRoute,
                          ::testing::Values(Route{".flac", ".mp3"}, Route{".mp3", ".flac"}, Route{".flac", ".ogg"},
                                            Route{".flac", ".m4a"}, Route{".m4a", ".mp3"}, Route{".mp3", ".wma"},
                                            Route{".flac", ".ape"}, Route{".ogg", ".mpc"},
-                                           Route{".mp3", ".wav"}),
+                                           Route{".mp3", ".wav"}, Route{".flac", ".opus"},
+                                           Route{".m4a", ".wv"}),
                          [](const ::testing::TestParamInfo<Route>& info) {
                              return std::string(info.param.input + 1) + "To" + (info.param.output + 1);
                          });
