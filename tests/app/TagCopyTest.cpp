@@ -13,6 +13,8 @@
 
 #include "TagCopyScripts.h"
 #include "app/TagSteps.h"
+#include "engine/FormatTable.h"
+#include "tags/TagInfo.h"
 #include "tags/classes/TagError.h"
 #include "support/TempFolder.h"
 #include "support/TestAudio.h"
@@ -431,4 +433,15 @@ TEST_F(TagCopy, OggVendorIsNoEncodedByButTheCommentIs)
     app::CopyTags(credited, second);
     Python(frames, {second.string()}, &printed);
     EXPECT_EQ(printed, "TENC=Studio\nTIT2=A Song\n");
+}
+
+// A format row that promises tags needs a writer for its extension, or the
+// run's tag copy would skip every output of it.
+TEST(FormatRows, EveryTaggedOutputHasAWriterForItsExtension)
+{
+    for (const engine::Format format : engine::AllFormats) {
+        const engine::FormatRow& row = engine::Row(format);
+        const bool writable = TagFieldWritable(fs::path("out") += row.extension, TagFieldIndex(&TTAGInfo::Title));
+        EXPECT_EQ(writable, row.tags != engine::TagWriter::None) << row.displayName;
+    }
 }
