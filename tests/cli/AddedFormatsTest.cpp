@@ -238,13 +238,3 @@ TEST_F(AddedFormats, AStopSignalMidFileLeavesOnlyTheEarlierOutput)
         fs::remove(output);
     }
 }
-
-TEST_F(AddedFormats, ListedAfterTheElevenWhoseOrderStays)
-{
-    const CliResult listed = RunCli({"formats"});
-    ASSERT_EQ(listed.exitCode, 0);
-    EXPECT_EQ(listed.output,
-              "AAC (MPEG-2)\nAPE (Monkey's Audio)\nFLAC (Free Lossless Audio Codec)\nM4A (MPEG-4 AAC)\nMP3\n"
-              "MP4 (MPEG-4 AAC)\nMPC (Musepack)\nOFR (OptimFROG Lossless Audio)\nOgg vorbis\nWAV (Standard)\n"
-              "WMA (Windows media audio)\nOpus\nWavPack\nALAC (Apple Lossless)\n");
-}
