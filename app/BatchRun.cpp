@@ -201,9 +201,10 @@ std::string TBatchRun::SetUp(const BatchSelection& selection)
         settings_.WmaChannels = selection.wma.Channels;
         settings_.WmaBitrate = selection.wma.Bitrate;
         settings_.WmaVbr = selection.wma.Vbr;
-    } else if (std::string failure = UnpackProgram(engine::EncoderPrograms[selection.format]); !failure.empty()) {
-        return failure;
     }
+    if (const char* program = engine::Row(selection.format).program; *program != '\0')
+        if (std::string failure = UnpackProgram(program); !failure.empty())
+            return failure;
     convertedFiles_.clear();
     written_.clear();
     cleanedFolders_.clear();

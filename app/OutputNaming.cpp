@@ -73,7 +73,7 @@ std::string MakeOutputPath(const std::filesystem::path& input, const NamingChoic
     const std::string folder = ExpandTargetFolder(choice.targetFolder);
     // Values never add or remove a "/", so the folder keeps its components.
     const std::string filled =
-        ApplyTagPlaceholders(folder + name + engine::FormatExtensions[choice.format], input, choice.portableNames);
+        ApplyTagPlaceholders(folder + name + engine::Row(choice.format).extension, input, choice.portableNames);
     const fs::path path = fs::path(filled).lexically_normal();
     if (!LiesInside(FirstComponents(filled, SlashCount(folder)), path))
         return {};

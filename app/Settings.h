@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <string>
 
+#include "engine/FormatTable.h"
+
 namespace app {
 
 // Colours are stored as red in the low byte, green next, blue third.
@@ -18,7 +20,8 @@ constexpr int ColumnCount = 5;
 // Filename, Input format, Duration, Size, Result: together they fit the
 // list at the window's first size, so the Result column needs no scrolling.
 constexpr std::array<std::int32_t, ColumnCount> DefaultColumnWidths = {220, 150, 70, 80, 140};
-constexpr int PresetListCount = 11;
+// One per list position; keys past an older build's count are ignored by it.
+constexpr int PresetListCount = engine::FormatCount;
 constexpr std::int32_t MinSimultaneousJobs = 1;
 constexpr std::int32_t MaxSimultaneousJobs = 16;
 

@@ -10,12 +10,12 @@ int Formats(const std::vector<std::string>& args)
 {
     if (!args.empty())
         return cli::UsageError("formats", "takes no arguments, got \"" + args.front() + "\"");
-    for (const char* name : engine::FormatDisplayNames)
+    for (const char* name : engine::DisplayNamesInListOrder())
         std::cout << name << '\n';
     return cli::ExitOk;
 }
 
 const cli::VerbRegistration registration(
-    {"formats", "", "  The eleven output formats, one name a line, in the order of the format list.\n", Formats});
+    {"formats", "", "  The output formats, one name a line, in the order of the format list.\n", Formats});
 
 }  // namespace

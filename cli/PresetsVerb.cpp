@@ -12,7 +12,7 @@ namespace {
 // The format list entry the name stands for, letter case ignored.
 const char* FormatEntry(const std::string& name)
 {
-    for (const char* entry : engine::FormatDisplayNames)
+    for (const char* entry : engine::DisplayNamesInListOrder())
         if (presets::SameTextIgnoringCase(name, entry))
             return entry;
     return nullptr;

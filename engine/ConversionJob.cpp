@@ -205,8 +205,14 @@ void TConversionJob::NoteEarlyEnd()
 
 bool TConversionJob::Convert()
 {
-    if (OutputFormat == engine::FormatWma)
+    switch (engine::Row(OutputFormat).inProcess) {
+    case engine::InProcessEncoder::Wma:
         return EncodeWma();
+    case engine::InProcessEncoder::Alac:
+        return EncodeAlac();
+    case engine::InProcessEncoder::None:
+        break;
+    }
     if (engine::StreamsIntoEncoder(OutputFormat))
         return ConvertStreaming();
     return ConvertThroughWav();
@@ -240,7 +246,7 @@ bool TConversionJob::ConvertStreaming()
     if (!OpenDecoder())
         return false;
     TempWavFile = "-";
-    engine::PcmFeed feed(Channel, engine::StreamTemplates[OutputFormat].unknownLength);
+    engine::PcmFeed feed(Channel, engine::Row(OutputFormat).stream.unknownLength);
     bool encoded = false;
     try {
         encoded = RunFedEncoder(BuildCommandLine(OutputFormat), feed);

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,6 +30,7 @@ namespace engine {
 class PcmFeed;
 struct DecodePlan;
 struct SampleShape;
+class PcmSink;
 }
 
 // What a run fixes for every job it starts.
@@ -76,6 +78,7 @@ public:
     // As RunEncoder, with the feed written into the program's standard input.
     bool RunFedEncoder(const std::vector<std::string>& commandLine, engine::PcmFeed& feed);
     bool EncodeWma();
+    bool EncodeAlac();
     static bool KillProcess(pid_t pid);
 
     // Seconds of audio the decode delivered (valid once Decoded).
@@ -127,6 +130,11 @@ private:
     bool Convert();
     bool ConvertThroughWav();
     bool ConvertStreaming();
+    // Decodes into an encoder inside the process that open makes for the
+    // decoder's channel; open sets the error text when it gives none.
+    using SinkOpener = std::function<std::unique_ptr<engine::PcmSink>(AudioLibrary::Handle channel)>;
+    bool EncodeInProcess(const SinkOpener& open);
+    bool FeedSink(engine::PcmSink& sink, std::uint64_t& decoded);
     // Opens InputFile as Channel, at a rate the encoder accepts and with the
     // normalising gain; false with the error text set.
     bool OpenDecoder();

@@ -52,7 +52,7 @@ bool TEncoder::InitDevice(int device)
 std::string TEncoder::GetFormatNames()
 {
     std::string names;
-    for (const char* name : engine::FormatDisplayNames)
+    for (const char* name : engine::DisplayNamesInListOrder())
         names.append(name).append("\n");
     return names;
 }

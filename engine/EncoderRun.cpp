@@ -144,13 +144,11 @@ std::string FailureText(int status, const std::string& lastLine)
 std::vector<std::string> TConversionJob::BuildCommandLine(std::uint8_t formatIndex) const
 {
     std::vector<std::string> line;
-    if (formatIndex >= engine::CommandTemplates.size())
-        return line;
+    const engine::FormatRow& row = engine::Row(formatIndex);
     const std::string inFile = TempWavFile.string();
     const std::string outFile = (PartFile.empty() ? OutputFile : PartFile).string();
-    const char* const commandTemplate = TempWavFile == "-" && engine::StreamsIntoEncoder(formatIndex)
-                                            ? engine::StreamTemplates[formatIndex].commandTemplate
-                                            : engine::CommandTemplates[formatIndex];
+    const char* const commandTemplate =
+        TempWavFile == "-" && engine::StreamsIntoEncoder(formatIndex) ? row.stream.commandTemplate : row.commandTemplate;
     for (const std::string& word : SplitWords(commandTemplate)) {
         if (word == "$PATH") {
             line.push_back(ProgramPath.string());

@@ -8,73 +8,8 @@
 
 namespace engine {
 
-const std::array<const char*, 12> FormatExtensions = {
-    ".mp3", ".ogg", ".ape", ".flac", ".aac", ".m4a", ".mp4", ".mpc", ".wav", ".ofr", ".wma", ""};
-
-const std::array<const char*, 12> EncoderPrograms = {
-    "lame.exe", "oggenc2.exe", "mac.exe", "flac.exe", "faac.exe", "faac.exe",
-    "faac.exe", "mppenc.exe", "ssrc.exe", "ofr.exe", "", ""};
-
 namespace {
-constexpr const char* AacTemplate = "$PATH $OPTIONS -o $OUTFILE $INFILE";
-}
 
-const std::array<const char*, 12> CommandTemplates = {
-    "$PATH $OPTIONS $INFILE $OUTFILE",
-    "$PATH $OPTIONS $INFILE -o $OUTFILE",
-    "$PATH $INFILE $OUTFILE $OPTIONS",
-    "$PATH $OPTIONS -f -o $OUTFILE $INFILE",
-    AacTemplate,
-    AacTemplate,
-    AacTemplate,
-    "$PATH $OPTIONS --overwrite $INFILE $OUTFILE",
-    "$PATH $OPTIONS $INFILE $OUTFILE",
-    "$PATH $OPTIONS --overwrite $INFILE --output $OUTFILE",
-    "",
-    ""};
-
-namespace {
-constexpr const char* AacStreamTemplate = "$PATH $OPTIONS --ignore-length -o $OUTFILE -";
-}
-
-const std::array<StreamRow, 12> StreamTemplates = {{
-    {"$PATH $OPTIONS - $OUTFILE", true},
-    {"$PATH $OPTIONS --ignorelength - -o $OUTFILE", false},
-    {"$PATH - $OUTFILE $OPTIONS --ignore-length", false},
-    {"$PATH $OPTIONS --ignore-chunk-sizes -f -o $OUTFILE -", false},
-    {AacStreamTemplate, false},
-    {AacStreamTemplate, false},
-    {AacStreamTemplate, false},
-    {"$PATH $OPTIONS --overwrite - $OUTFILE", true},
-    {"$PATH $OPTIONS --ignore-length - $OUTFILE", false},
-    {"", false},
-    {"", false},
-    {"", false}}};
-
-bool StreamsIntoEncoder(std::uint8_t index)
-{
-    return index < StreamTemplates.size() && *StreamTemplates[index].commandTemplate != '\0';
-}
-
-const std::array<const char*, 12> FormatKindNames = {
-    "MPEG Layer-3", "Ogg Vorbis", "Monkey's Audio", "Free Lossless Audio",
-    "MPEG-2/AAC", "MPEG-4/AAC", "MPEG-4/AAC", "Musepack",
-    "Standard WAV", "OptimFROG Lossless Audio", "Windows media audio", ""};
-
-const std::array<const char*, 11> FormatDisplayNames = {
-    "AAC (MPEG-2)",
-    "APE (Monkey's Audio)",
-    "FLAC (Free Lossless Audio Codec)",
-    "M4A (MPEG-4 AAC)",
-    "MP3",
-    "MP4 (MPEG-4 AAC)",
-    "MPC (Musepack)",
-    "OFR (OptimFROG Lossless Audio)",
-    "Ogg vorbis",
-    "WAV (Standard)",
-    "WMA (Windows media audio)"};
-
-namespace {
 // Ascending. lame writes the MPEG rates and would resample anything else
 // itself, with a plainer filter than the decode side's.
 constexpr std::uint32_t Mp3Rates[] = {8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000};
@@ -84,29 +19,69 @@ constexpr std::uint32_t AacRates[] = {7350,  8000,  11025, 12000, 16000, 22050, 
 constexpr std::uint32_t MpcRates[] = {32000, 37800, 44100, 48000};
 // wmav2 refuses rates above 48000; these are the ones WMA players know.
 constexpr std::uint32_t WmaRates[] = {8000, 11025, 16000, 22050, 32000, 44100, 48000};
+// Opus always plays at 48 kHz and opusenc would resample anything else with
+// a filter of its own: the decode side brings every input there instead.
+constexpr std::uint32_t OpusRates[] = {48000};
 // Above these oggenc and flac refuse the input.
 constexpr std::uint32_t OggHighest = 200000;
 constexpr std::uint32_t FlacHighest = 655350;
-}  // namespace
 
-const std::array<AcceptedRates, 12> FormatAcceptedRates = {{
-    {Mp3Rates, 0},
-    {{}, OggHighest},
-    {{}, 0},
-    {{}, FlacHighest},
-    {AacRates, 0},
-    {AacRates, 0},
-    {AacRates, 0},
-    {MpcRates, 0},
-    {{}, 0},
-    {{}, 0},
-    {WmaRates, 0},
-    {{}, 0},
+constexpr const char* AacTemplate = "$PATH $OPTIONS -o $OUTFILE $INFILE";
+constexpr const char* AacStreamTemplate = "$PATH $OPTIONS --ignore-length -o $OUTFILE -";
+
+constexpr std::uint8_t Bits = 16;
+constexpr std::uint8_t Channels = 2;
+
+using enum ProgressStyle;
+using IP = InProcessEncoder;
+using TW = TagWriter;
+
+// Indexed by the output format index.
+constexpr std::array<FormatRow, FormatCount + 1> Rows = {{
+    {"MP3", "MP3", ".mp3", "MPEG Layer-3", 4, "lame.exe", IP::None,
+     "$PATH $OPTIONS $INFILE $OUTFILE", {"$PATH $OPTIONS - $OUTFILE", true},
+     {Mp3Rates, 0}, Percent, 128, TW::Id3AndApe, Bits, Channels},
+    {"Ogg vorbis", "Ogg vorbis", ".ogg", "Ogg Vorbis", 8, "oggenc2.exe", IP::None,
+     "$PATH $OPTIONS $INFILE -o $OUTFILE", {"$PATH $OPTIONS --ignorelength - -o $OUTFILE", false},
+     {{}, OggHighest}, PercentTenths, 128, TW::VorbisComments, Bits, Channels},
+    {"APE (Monkey's Audio)", "APE", ".ape", "Monkey's Audio", 1, "mac.exe", IP::None,
+     "$PATH $INFILE $OUTFILE $OPTIONS", {"$PATH - $OUTFILE $OPTIONS --ignore-length", false},
+     {{}, 0}, Percent, 128, TW::Ape, Bits, Channels},
+    {"FLAC (Free Lossless Audio Codec)", "FLAC", ".flac", "Free Lossless Audio", 2, "flac.exe", IP::None,
+     "$PATH $OPTIONS -f -o $OUTFILE $INFILE", {"$PATH $OPTIONS --ignore-chunk-sizes -f -o $OUTFILE -", false},
+     {{}, FlacHighest}, Percent, 32, TW::FlacComments, Bits, Channels},
+    {"AAC (MPEG-2)", "AAC", ".aac", "MPEG-2/AAC", 0, "faac.exe", IP::None,
+     AacTemplate, {AacStreamTemplate, false}, {AacRates, 0}, Percent, 128, TW::Id3AndApe, Bits, Channels},
+    {"M4A (MPEG-4 AAC)", "M4A", ".m4a", "MPEG-4/AAC", 3, "faac.exe", IP::None,
+     AacTemplate, {AacStreamTemplate, false}, {AacRates, 0}, Percent, 128, TW::Mp4, Bits, Channels},
+    {"MP4 (MPEG-4 AAC)", "MP4", ".mp4", "MPEG-4/AAC", 5, "faac.exe", IP::None,
+     AacTemplate, {AacStreamTemplate, false}, {AacRates, 0}, Percent, 128, TW::Mp4, Bits, Channels},
+    {"MPC (Musepack)", "MPC", ".mpc", "Musepack", 6, "mppenc.exe", IP::None,
+     "$PATH $OPTIONS --overwrite $INFILE $OUTFILE", {"$PATH $OPTIONS --overwrite - $OUTFILE", true},
+     {MpcRates, 0}, LeadingNumber, 128, TW::Ape, Bits, Channels},
+    {"WAV (Standard)", "WAV", ".wav", "Standard WAV", 9, "ssrc.exe", IP::None,
+     "$PATH $OPTIONS $INFILE $OUTFILE", {"$PATH $OPTIONS --ignore-length - $OUTFILE", false},
+     {{}, 0}, Percent, 128, TW::None, Bits, Channels},
+    {"OFR (OptimFROG Lossless Audio)", "OFR", ".ofr", "OptimFROG Lossless Audio", 7, "ofr.exe", IP::None,
+     "$PATH $OPTIONS --overwrite $INFILE --output $OUTFILE", {"", false},
+     {{}, 0}, Compressing, 32, TW::Ape, Bits, Channels},
+    {"WMA (Windows media audio)", "WMA", ".wma", "Windows media audio", 10, "", IP::Wma,
+     "", {"", false}, {WmaRates, 0}, Percent, 128, TW::WmaAttributes, Bits, Channels},
+    {"", "", "", "", -1, "", IP::None, "", {"", false}, {{}, 0}, Percent, 128, TW::None, Bits, Channels},
+    // Added formats: opusenc and wavpack read to the end of the stream when
+    // told to ignore the header's length.
+    {"Opus", "Opus", ".opus", "Opus", 11, "opusenc.exe", IP::None,
+     "$PATH $OPTIONS $INFILE $OUTFILE", {"$PATH $OPTIONS --ignorelength - $OUTFILE", false},
+     {OpusRates, 0}, Percent, 128, TW::VorbisComments, Bits, Channels},
+    {"WavPack", "WavPack", ".wv", "WavPack", 12, "wavpack.exe", IP::None,
+     "$PATH $OPTIONS -y -r $INFILE -o $OUTFILE", {"$PATH $OPTIONS -y -r -i - -o $OUTFILE", false},
+     {{}, 0}, Percent, 128, TW::Ape, Bits, Channels},
+    // ".m4a" is the M4A row's first, so a file's kind stays MPEG-4/AAC.
+    {"ALAC (Apple Lossless)", "ALAC", ".m4a", "Apple Lossless", 13, "", IP::Alac,
+     "", {"", false}, {{}, 0}, Percent, 128, TW::Mp4, Bits, Channels},
 }};
 
-namespace {
-// Output format index of each list position.
-constexpr std::array<std::uint8_t, 11> IndexOfPosition = {4, 2, 3, 5, 0, 6, 7, 9, 1, 8, 10};
+static_assert(Rows[NoFormat].listPosition == -1);
 
 std::string Lower(std::string text)
 {
@@ -129,24 +104,44 @@ std::string FourDigitsTwoDecimals(double value)
 }
 }  // namespace
 
+const std::array<Format, FormatCount> AllFormats = {
+    FormatMp3, FormatOgg, FormatApe, FormatFlac, FormatAac, FormatM4a, FormatMp4,
+    FormatMpc, FormatWav, FormatOfr, FormatWma, FormatOpus, FormatWavPack, FormatAlac};
+
+const FormatRow& Row(std::uint8_t index)
+{
+    return index < Rows.size() ? Rows[index] : Rows[NoFormat];
+}
+
+bool StreamsIntoEncoder(std::uint8_t index)
+{
+    return *Row(index).stream.commandTemplate != '\0';
+}
+
 std::uint8_t FormatIndexOfListPosition(int position)
 {
-    if (position < 0 || position >= FormatCount)
-        return NoFormat;
-    return IndexOfPosition[size_t(position)];
+    for (const Format format : AllFormats)
+        if (Rows[format].listPosition == position)
+            return format;
+    return NoFormat;
 }
 
 int ListPositionOfFormatIndex(std::uint8_t index)
 {
-    const auto it = std::find(IndexOfPosition.begin(), IndexOfPosition.end(), index);
-    return it == IndexOfPosition.end() ? -1 : int(it - IndexOfPosition.begin());
+    return Row(index).listPosition;
+}
+
+std::array<const char*, FormatCount> DisplayNamesInListOrder()
+{
+    std::array<const char*, FormatCount> names{};
+    for (const Format format : AllFormats)
+        names[std::size_t(Rows[format].listPosition)] = Rows[format].displayName;
+    return names;
 }
 
 bool AcceptsRate(std::uint8_t format, std::uint32_t rate)
 {
-    if (format >= FormatAcceptedRates.size())
-        return true;
-    const AcceptedRates& accepted = FormatAcceptedRates[format];
+    const AcceptedRates& accepted = Row(format).rates;
     if (!accepted.only.empty())
         return std::find(accepted.only.begin(), accepted.only.end(), rate) != accepted.only.end();
     return accepted.highest == 0 || rate <= accepted.highest;
@@ -156,7 +151,7 @@ std::uint32_t OutputRateFor(std::uint8_t format, std::uint32_t inputRate)
 {
     if (AcceptsRate(format, inputRate))
         return inputRate;
-    const AcceptedRates& accepted = FormatAcceptedRates[format];
+    const AcceptedRates& accepted = Row(format).rates;
     if (accepted.only.empty())
         return accepted.highest;
     const auto above = std::upper_bound(accepted.only.begin(), accepted.only.end(), inputRate);
@@ -168,15 +163,15 @@ std::uint8_t FormatIndexOfFile(const std::filesystem::path& path)
     const std::string extension = Lower(path.extension().string());
     if (extension.empty())
         return NoFormat;
-    for (std::uint8_t i = 0; i < NoFormat; ++i)
-        if (extension == FormatExtensions[i])
-            return i;
+    for (const Format format : AllFormats)
+        if (extension == Rows[format].extension)
+            return format;
     return NoFormat;
 }
 
 std::string KindNameOfFile(const std::filesystem::path& path)
 {
-    return FormatKindNames[FormatIndexOfFile(path)];
+    return Row(FormatIndexOfFile(path)).kindName;
 }
 
 std::string FormatSize(std::int64_t bytes)

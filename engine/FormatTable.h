@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// The eleven output formats. The output format index (0 MP3 ... 10 WMA,
-// 11 none) indexes the tables; the main window lists the formats in another
-// order, the list position.
+// The output formats, one row each. The output format index (0 MP3 ... 10
+// WMA, 11 none, then the formats added later) is what settings and jobs
+// store, so a row keeps its number for good; the main window lists the
+// formats in another order, the list position, where added formats follow
+// the first eleven.
 
 #include <array>
 #include <cstdint>
@@ -13,15 +15,29 @@
 
 namespace engine {
 
-constexpr int FormatCount = 11;
-constexpr std::uint8_t NoFormat = 11;
-constexpr std::uint8_t FormatWav = 8;
-constexpr std::uint8_t FormatOfr = 9;
-constexpr std::uint8_t FormatWma = 10;
+enum Format : std::uint8_t {
+    FormatMp3 = 0,
+    FormatOgg = 1,
+    FormatApe = 2,
+    FormatFlac = 3,
+    FormatAac = 4,
+    FormatM4a = 5,
+    FormatMp4 = 6,
+    FormatMpc = 7,
+    FormatWav = 8,
+    FormatOfr = 9,
+    FormatWma = 10,
+    NoFormat = 11,
+    FormatOpus = 12,
+    FormatWavPack = 13,
+    FormatAlac = 14,
+};
 
-extern const std::array<const char*, 12> FormatExtensions;
-extern const std::array<const char*, 12> EncoderPrograms;   // "" for none
-extern const std::array<const char*, 12> CommandTemplates;  // "" for none
+// Formats that can be chosen; also the number of list positions.
+constexpr int FormatCount = 14;
+// Every format in index order, NoFormat left out.
+extern const std::array<Format, FormatCount> AllFormats;
+
 // How a row's encoder reads a WAV stream on standard input instead of the
 // temporary WAV file: its template (the input named "-"), and whether the
 // header must declare the length unknown because the encoder would stop at
@@ -31,19 +47,54 @@ struct StreamRow {
     const char* commandTemplate;
     bool unknownLength;
 };
-extern const std::array<StreamRow, 12> StreamTemplates;
-bool StreamsIntoEncoder(std::uint8_t index);
-extern const std::array<const char*, 12> FormatKindNames;
-// Display names in list order (positions 0 to 10).
-extern const std::array<const char*, 11> FormatDisplayNames;
 
 // The sample rates an output format's encoder takes: only the listed ones
-// when the list is not empty, else any rate up to highest (0: no limit).
+// (ascending) when the list is not empty, else any rate up to highest (0:
+// no limit).
 struct AcceptedRates {
     std::span<const std::uint32_t> only;
     std::uint32_t highest = 0;
 };
-extern const std::array<AcceptedRates, 12> FormatAcceptedRates;
+
+// Where a program's percentage is found in its output.
+enum class ProgressStyle : std::uint8_t {
+    Percent,         // the last "12%"
+    PercentTenths,   // the last "45.3%"
+    LeadingNumber,   // the number before the first double space
+    Compressing,     // "Compressing 45.6%"
+};
+
+// Encoders that run inside the process rather than as a program.
+enum class InProcessEncoder : std::uint8_t { None, Wma, Alac };
+
+// Which tag writer the output gets (by its extension, in tags/).
+enum class TagWriter : std::uint8_t { None, Id3AndApe, Ape, VorbisComments, FlacComments, Mp4, WmaAttributes };
+
+struct FormatRow {
+    const char* displayName;  // the format box's text
+    const char* shortName;    // the preset folder's name
+    const char* extension;
+    const char* kindName;
+    int listPosition;         // -1 for NoFormat
+    const char* program;      // member of the encoder archive; "" for none
+    InProcessEncoder inProcess;
+    const char* commandTemplate;  // "" for none
+    StreamRow stream;
+    AcceptedRates rates;
+    ProgressStyle progress;
+    std::uint8_t progressReadSize;  // bytes per read of the program's output
+    TagWriter tags;
+    // What the decode delivers to the encoder today, whatever the format
+    // could hold: 16-bit samples, at most two channels.
+    std::uint8_t maxBits;
+    std::uint8_t maxChannels;
+};
+
+// The row of an output format index; NoFormat's empty row for any index
+// without one.
+const FormatRow& Row(std::uint8_t index);
+
+bool StreamsIntoEncoder(std::uint8_t index);
 
 // Whether the format's encoder takes the rate; any rate for NoFormat and
 // indexes beyond the table.
@@ -55,6 +106,8 @@ std::uint32_t OutputRateFor(std::uint8_t format, std::uint32_t inputRate);
 // List position <-> output format index; out of range gives NoFormat / -1.
 std::uint8_t FormatIndexOfListPosition(int position);
 int ListPositionOfFormatIndex(std::uint8_t index);
+// Display names in list order.
+std::array<const char*, FormatCount> DisplayNamesInListOrder();
 
 // The row whose extension equals the file's (letter case ignored), first
 // from index 0; NoFormat when none does.

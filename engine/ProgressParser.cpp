@@ -7,14 +7,11 @@
 #include <cmath>
 #include <string>
 
+#include "engine/FormatTable.h"
+
 namespace engine {
 
 namespace {
-
-constexpr std::uint8_t FormatOgg = 1;
-constexpr std::uint8_t FormatFlac = 3;
-constexpr std::uint8_t FormatMpc = 7;
-constexpr std::uint8_t FormatOfr = 9;
 
 // A decimal number in the user's locale, surrounding spaces ignored; the
 // C form is accepted too, since not every program follows the locale.
@@ -85,9 +82,8 @@ std::size_t MatchAt(std::string_view text, std::size_t at, bool tenths)
 
 // Every match in turn, the last one deciding; its text less the final "%"
 // is the number.
-std::int32_t ParsePattern(std::uint8_t formatIndex, std::string_view chunk, std::int32_t percent)
+std::int32_t ParsePattern(bool tenths, std::string_view chunk, std::int32_t percent)
 {
-    const bool tenths = formatIndex == FormatOgg;
     std::size_t at = 0;
     while (at < chunk.size()) {
         const std::size_t length = MatchAt(chunk, at, tenths);
@@ -110,7 +106,7 @@ bool IsTrimmed(char c)
 
 std::size_t ProgressReadSize(std::uint8_t formatIndex)
 {
-    return formatIndex == FormatFlac || formatIndex == FormatOfr ? 32 : 128;
+    return Row(formatIndex).progressReadSize;
 }
 
 std::string_view TrimChunk(std::string_view bytes)
@@ -127,14 +123,17 @@ std::int32_t ParseProgress(std::uint8_t formatIndex, std::string_view chunk, std
 {
     if (chunk.empty())
         return percent;
-    switch (formatIndex) {
-    case FormatMpc:
+    switch (Row(formatIndex).progress) {
+    case ProgressStyle::LeadingNumber:
         return ParseMpc(chunk, percent);
-    case FormatOfr:
+    case ProgressStyle::Compressing:
         return ParseOfr(chunk, percent);
-    default:
-        return ParsePattern(formatIndex, chunk, percent);
+    case ProgressStyle::PercentTenths:
+        return ParsePattern(true, chunk, percent);
+    case ProgressStyle::Percent:
+        break;
     }
+    return ParsePattern(false, chunk, percent);
 }
 
 }  // namespace engine

@@ -104,15 +104,13 @@ std::string ShortName(const std::string& formatEntry)
 
 std::uint8_t FormatIndexOfShortName(const std::string& shortName)
 {
-    static const char* const names[] = {"mp3", "ogg vorbis", "ape", "flac", "aac", "m4a",
-                                        "mp4", "mpc", "wav", "ofr", "wma"};
-    for (std::uint8_t i = 0; i < engine::FormatCount; ++i)
-        if (SameTextIgnoringCase(shortName, names[i]))
-            return i;
+    for (const engine::Format format : engine::AllFormats)
+        if (SameTextIgnoringCase(shortName, engine::Row(format).shortName))
+            return format;
     return engine::NoFormat;
 }
 
-bool HasOptionDialog(std::uint8_t formatIndex) { return formatIndex == 0 || formatIndex == engine::FormatWma; }
+bool HasOptionDialog(std::uint8_t formatIndex) { return formatIndex == engine::FormatMp3 || formatIndex == engine::FormatWma; }
 
 fs::path Mp3PresetFolder(const fs::path& programFolder) { return PresetPath(programFolder, {"mp3"}); }
 
@@ -160,7 +158,7 @@ PresetListing FillPresetList(const fs::path& programFolder, const std::string& f
 std::string LoadSelectedPreset(const fs::path& programFolder, TPresetSelection& state,
                                const std::string& presetName, TMP3Settings& mp3)
 {
-    if (state.CurrentFormat == 0)
+    if (state.CurrentFormat == engine::FormatMp3)
         return LoadMp3Preset(programFolder, state, presetName, mp3);
     if (state.CurrentFormat == engine::FormatWma)
         return LoadWmaPreset(programFolder, state, presetName);

@@ -16,7 +16,9 @@
 #include <taglib/mp4file.h>
 #include <taglib/mpcfile.h>
 #include <taglib/mpegfile.h>
+#include <taglib/opusfile.h>
 #include <taglib/vorbisfile.h>
+#include <taglib/wavpackfile.h>
 #include <taglib/xiphcomment.h>
 
 #include "tags/Id3v2Saving.h"
@@ -102,7 +104,8 @@ private:
     TagLib::FLAC::File file_;
 };
 
-// Pictures go into METADATA_BLOCK_PICTURE comments.
+// Ogg Vorbis and Opus: pictures go into METADATA_BLOCK_PICTURE comments.
+template <class File>
 class VorbisOutput : public OutputTags {
 public:
     explicit VorbisOutput(const fs::path& file) : file_(file.c_str(), false) {}
@@ -120,7 +123,7 @@ public:
     bool Save() override { return file_.save(); }
 
 private:
-    TagLib::Ogg::Vorbis::File file_;
+    File file_;
 };
 
 // Values without an atom of their own become free-form atoms; covr holds
@@ -211,7 +214,7 @@ private:
     TagLib::ASF::File file_;
 };
 
-// Monkey's Audio and Musepack: APE items, one "Cover Art (...)" item a type.
+// Monkey's Audio, Musepack and WavPack: APE items, one "Cover Art (...)" item a type.
 template <class File>
 class ApeOutput : public OutputTags {
 public:
@@ -262,12 +265,14 @@ const std::map<std::string, Opener>& Openers()
     static const std::map<std::string, Opener> openers = {
         {".mp3", Open<Id3v2Output>},
         {".flac", Open<FlacOutput>},
-        {".ogg", Open<VorbisOutput>},
+        {".ogg", Open<VorbisOutput<TagLib::Ogg::Vorbis::File>>},
+        {".opus", Open<VorbisOutput<TagLib::Ogg::Opus::File>>},
         {".m4a", Open<Mp4Output>},
         {".mp4", Open<Mp4Output>},
         {".wma", Open<AsfOutput>},
         {".ape", Open<ApeOutput<TagLib::APE::File>>},
         {".mpc", Open<ApeOutput<TagLib::MPC::File>>},
+        {".wv", Open<ApeOutput<TagLib::WavPack::File>>},
         {".wav", OpenWavOutputTags},
     };
     return openers;

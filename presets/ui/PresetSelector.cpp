@@ -97,7 +97,7 @@ void PresetSelector::PresetChanged()
 
 void PresetSelector::OptionClicked()
 {
-    if (state_.CurrentFormat == 0)
+    if (state_.CurrentFormat == engine::FormatMp3)
         OpenMp3Dialog();
     else if (state_.CurrentFormat == engine::FormatWma)
         OpenWmaDialog();

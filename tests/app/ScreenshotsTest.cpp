@@ -3,7 +3,9 @@
 // look by eye, and checks that no caption is cut short.
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QTabWidget>
@@ -60,6 +62,12 @@ TEST_F(ScreenshotsTest, EveryWindowIsPicturedWithItsCaptionsWhole)
     EXPECT_EQ(w.centralWidget()->size().width(), 715);
     Save(w, "main-converter");
     ExpectNothingClipped(w);
+    // The format box open, every format's name whole in its list.
+    w.cmbFormat->showPopup();
+    QApplication::processEvents();
+    Save(*w.cmbFormat->view(), "main-format-list");
+    EXPECT_GE(w.cmbFormat->view()->width(), w.cmbFormat->view()->sizeHintForColumn(0));
+    w.cmbFormat->hidePopup();
     w.PageControl->setCurrentWidget(w.tsSettings);
     QApplication::processEvents();
     Save(w, "main-settings");

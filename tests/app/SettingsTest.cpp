@@ -29,7 +29,7 @@ TEST_F(SettingsTest, FirstStartShowsEveryDefaultAndCloseWritesThem)
 {
     TfrmMain& w = Open();
     EXPECT_EQ(w.edtTargetFolder->text(), QStandardPaths::writableLocation(QStandardPaths::MusicLocation));
-    EXPECT_EQ(w.cmbFormat->count(), 11);
+    EXPECT_EQ(w.cmbFormat->count(), engine::FormatCount);
     EXPECT_EQ(w.cmbFormat->currentIndex(), -1);
     EXPECT_EQ(w.cmbthreadPriority->currentText(), "Normal");
     EXPECT_TRUE(w.chkAutoSaveTag->isChecked());
@@ -64,7 +64,7 @@ TEST_F(SettingsTest, FirstStartShowsEveryDefaultAndCloseWritesThem)
     EXPECT_EQ(ini.ReadInteger("Options", "SimultaneousJobs", -1), CoreCount());
     EXPECT_EQ(ini.ReadInteger("Options", "PortableFileNames", -1), 0);
     EXPECT_EQ(ini.Keys("Options").size(), 21u);
-    EXPECT_EQ(ini.Keys("PresetLists").size(), 11u);
+    EXPECT_EQ(ini.Keys("PresetLists").size(), std::size_t(engine::FormatCount));
 }
 
 TEST_F(SettingsTest, StoredValuesComeBackAndOddNumbersAreTamed)
@@ -97,6 +97,24 @@ TEST_F(SettingsTest, StoredValuesComeBackAndOddNumbersAreTamed)
     EXPECT_EQ(ini.ReadString("Options", "OutFormat", ""), "MP3");
     EXPECT_EQ(ini.ReadString("PresetLists", "Preset3", ""), "Best");
     EXPECT_EQ(ini.Sections().size(), 2u) << "the lower-case section is rewritten in place";
+}
+
+// Added formats take list positions after the eleven, so the keys an
+// older build wrote keep their meaning and the new ones are extra keys.
+TEST_F(SettingsTest, AnAddedFormatsChoiceComesBackBesideTheElevensOwnKeys)
+{
+    std::ofstream(SettingsPath()) << "[Options]\nOutFormat=wavpack\n"
+                                     "[PresetLists]\nPreset2=Level 8 (best compression)\nPreset12=Lossless high (-h)\n";
+    TfrmMain& w = Open();
+    EXPECT_EQ(w.cmbFormat->currentText(), "WavPack");
+    EXPECT_EQ(w.PresetLists[2], "Level 8 (best compression)");
+    EXPECT_EQ(w.PresetLists[12], "Lossless high (-h)");
+
+    Close();
+    const platform::IniFile ini = Settings();
+    EXPECT_EQ(ini.ReadString("Options", "OutFormat", ""), "WavPack");
+    EXPECT_EQ(ini.ReadString("PresetLists", "Preset2", ""), "Level 8 (best compression)");
+    EXPECT_EQ(ini.ReadString("PresetLists", "Preset12", ""), "Lossless high (-h)");
 }
 
 TEST_F(SettingsTest, JobCountAndPortableNamesGoBothWaysBetweenFileAndControls)

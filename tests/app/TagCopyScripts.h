@@ -81,6 +81,7 @@ import sys, base64, hashlib, struct
 import mutagen, mutagen.id3 as id3, mutagen.apev2 as apev2
 from mutagen.flac import FLAC, Picture
 from mutagen.oggvorbis import OggVorbis
+from mutagen.oggopus import OggOpus
 from mutagen.mp4 import MP4
 from mutagen.asf import ASF
 from mutagen.wave import WAVE
@@ -123,8 +124,8 @@ if path.endswith('.mp3') or path.endswith('.wav'):
     ufid = t.get('UFID:http://musicbrainz.org')
     if ufid: put('musicbrainz_trackid', ufid.data.decode())
     pics = [(p.type, p.mime, p.desc, md5(p.data)) for p in t.getall('APIC')]
-elif path.endswith('.flac') or path.endswith('.ogg'):
-    f = FLAC(path) if path.endswith('.flac') else OggVorbis(path)
+elif path.endswith('.flac') or path.endswith('.ogg') or path.endswith('.opus'):
+    f = FLAC(path) if path.endswith('.flac') else OggOpus(path) if path.endswith('.opus') else OggVorbis(path)
     for k in keys + ['tracknumber', 'tracktotal', 'discnumber', 'disctotal']:
         if k in f: put(k, f[k])
     blocks = f.pictures if path.endswith('.flac') else [Picture(base64.b64decode(b)) for b in f.get('metadata_block_picture', [])]
@@ -164,7 +165,7 @@ elif path.endswith('.wma'):
         ends = [i for i in range(0, len(rest) - 1, 2) if rest[i:i + 2] == b'\0\0']
         desc = rest[:ends[0]].decode('utf-16-le'); data = rest[ends[0] + 2:]
         pics.append((kind, mime, desc, md5(data) if len(data) == size else 'bad size'))
-elif path.endswith('.ape') or path.endswith('.mpc'):
+elif path.endswith('.ape') or path.endswith('.mpc') or path.endswith('.wv'):
     f = apev2.APEv2(path)
     for k, name in [('title', 'Title'), ('artist', 'Artist'), ('albumartist', 'Album Artist'), ('lyrics', 'Lyrics'),
                     ('bpm', 'BPM')] + [(k, k) for k in keys[5:]]:

@@ -13,6 +13,8 @@
 
 #include "TagCopyScripts.h"
 #include "app/TagSteps.h"
+#include "engine/FormatTable.h"
+#include "tags/TagInfo.h"
 #include "tags/classes/TagError.h"
 #include "support/TempFolder.h"
 #include "support/TestAudio.h"
@@ -128,6 +130,10 @@ protected:
         else if (kind == ".ape")
             argv = {"env", "-C", folder_.path().string(), (fs::path(TREMOLIX_TOOLS_BIN) / "tremolix-mac").string(),
                     in, out, "-c1000"};
+        else if (kind == ".opus")
+            argv = {"opusenc", "--quiet", in, out};
+        else if (kind == ".wv")
+            argv = {"wavpack", "-q", "-y", in, "-o", out};
         else if (kind == ".wma")
             argv = {"ffmpeg", "-v", "error", "-y", "-i", in, "-c:a", "wmav2", "-map_metadata", "-1", out};
         else
@@ -221,7 +227,8 @@ INSTANTIATE_TEST_SUITE_P(Kinds, TagCopyRoute,
                          ::testing::Values(Route{".flac", ".mp3"}, Route{".mp3", ".flac"}, Route{".flac", ".ogg"},
                                            Route{".flac", ".m4a"}, Route{".m4a", ".mp3"}, Route{".mp3", ".wma"},
                                            Route{".flac", ".ape"}, Route{".ogg", ".mpc"},
-                                           Route{".mp3", ".wav"}),
+                                           Route{".mp3", ".wav"}, Route{".flac", ".opus"},
+                                           Route{".m4a", ".wv"}),
                          [](const ::testing::TestParamInfo<Route>& info) {
                              return std::string(info.param.input + 1) + "To" + (info.param.output + 1);
                          });
@@ -426,4 +433,15 @@ TEST_F(TagCopy, OggVendorIsNoEncodedByButTheCommentIs)
     app::CopyTags(credited, second);
     Python(frames, {second.string()}, &printed);
     EXPECT_EQ(printed, "TENC=Studio\nTIT2=A Song\n");
+}
+
+// A format row that promises tags needs a writer for its extension, or the
+// run's tag copy would skip every output of it.
+TEST(FormatRows, EveryTaggedOutputHasAWriterForItsExtension)
+{
+    for (const engine::Format format : engine::AllFormats) {
+        const engine::FormatRow& row = engine::Row(format);
+        const bool writable = TagFieldWritable(fs::path("out") += row.extension, TagFieldIndex(&TTAGInfo::Title));
+        EXPECT_EQ(writable, row.tags != engine::TagWriter::None) << row.displayName;
+    }
 }

@@ -214,14 +214,14 @@ TEST_F(ConvertJob, OutputsOfEveryWorkingFormatDecodeWithTheInputsShape)
         if (inputName == "tone.flac")
             outputs.insert(outputs.end(), more.begin(), more.end());
         for (const Output& output : outputs) {
-            const std::string what = inputName + " to " + engine::FormatExtensions[output.format];
+            const std::string what = inputName + " to " + engine::Row(output.format).extension;
             TConversionJob encoder;
             encoder.InputFile = input;
-            encoder.OutputFile = out_ / ("-my out 'x' " + inputName + engine::FormatExtensions[output.format]);
+            encoder.OutputFile = out_ / ("-my out 'x' " + inputName + engine::Row(output.format).extension);
             encoder.OutputFormat = output.format;
             encoder.Options = output.options;
             if (output.format != engine::FormatWma)
-                encoder.ProgramPath = Extract(engine::EncoderPrograms[output.format]);
+                encoder.ProgramPath = Extract(engine::Row(output.format).program);
             RunJob(encoder);
             ASSERT_TRUE(encoder.Succeeded) << what << ": " << encoder.ErrorText;
             EXPECT_EQ(encoder.Percent, 100) << what;

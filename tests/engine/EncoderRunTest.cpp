@@ -74,7 +74,9 @@ TEST(BuildCommandLine, OddPathsStayWholeInEveryFormat)
 {
     TConversionJob encoder;
     SetOddJob(encoder, " -b 128  --tt \"two words\"");
-    for (std::uint8_t format = 0; format < engine::FormatWma; ++format) {
+    for (const engine::Format format : engine::AllFormats) {
+        if (*engine::Row(format).program == '\0')
+            continue;
         const Line line = encoder.BuildCommandLine(format);
         ASSERT_FALSE(line.empty()) << int(format);
         EXPECT_EQ(line.front(), Program.string());
@@ -226,7 +228,7 @@ TEST(RunEncoder, RealEncodersReportIntermediateProgress)
         encoder.ProgramPath = c.program;
         encoder.Options = c.options;
         encoder.TempWavFile = c.wav;
-        encoder.OutputFile = folder / (std::string("-out ") + engine::FormatExtensions[c.format]);
+        encoder.OutputFile = folder / (std::string("-out ") + engine::Row(c.format).extension);
         encoder.Percent = 50;
         const Watched run = RunWatched(encoder, encoder.BuildCommandLine(c.format));
         EXPECT_TRUE(run.ok) << c.program << ": " << encoder.ErrorText;

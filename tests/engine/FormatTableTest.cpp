@@ -28,7 +28,7 @@ TEST(FormatTable, ListPositionsMapToIndexesBothWays)
 {
     EXPECT_EQ(FormatIndexOfListPosition(8), 1);   // Ogg vorbis
     EXPECT_EQ(FormatIndexOfListPosition(9), 8);   // WAV (Standard)
-    EXPECT_EQ(FormatIndexOfListPosition(11), NoFormat);
+    EXPECT_EQ(FormatIndexOfListPosition(FormatCount), NoFormat);
     for (int position = 0; position < FormatCount; ++position)
         EXPECT_EQ(ListPositionOfFormatIndex(FormatIndexOfListPosition(position)), position);
 }
@@ -39,6 +39,6 @@ TEST(FormatTable, KindNamesComeFromTheExtensionIgnoringCase)
     EXPECT_EQ(KindNameOfFile("x.mp2"), "");
     EXPECT_EQ(KindNameOfFile("noextension"), "");
     EXPECT_EQ(FormatIndexOfFile("song.FLAC"), 3);
-    EXPECT_STREQ(FormatExtensions[NoFormat], "");
-    EXPECT_STREQ(FormatKindNames[NoFormat], "");
+    EXPECT_STREQ(Row(NoFormat).extension, "");
+    EXPECT_STREQ(Row(NoFormat).kindName, "");
 }

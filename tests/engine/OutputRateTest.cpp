@@ -58,8 +58,10 @@ TEST(OutputRate, KeepsAnAcceptedRateElseTakesTheNearestAboveElseTheHighest)
     for (const Case& c : cases)
         EXPECT_EQ(engine::OutputRateFor(c.format, c.input), c.output)
             << int(c.format) << " at " << c.input;
-    for (const engine::AcceptedRates& accepted : engine::FormatAcceptedRates)
-        EXPECT_TRUE(std::is_sorted(accepted.only.begin(), accepted.only.end()));
+    for (const engine::Format format : engine::AllFormats) {
+        const engine::AcceptedRates& accepted = engine::Row(format).rates;
+        EXPECT_TRUE(std::is_sorted(accepted.only.begin(), accepted.only.end())) << int(format);
+    }
 }
 
 TEST(OutputRate, TheTableMatchesWhatTheRealEncodersTake)
@@ -72,15 +74,15 @@ TEST(OutputRate, TheTableMatchesWhatTheRealEncodersTake)
         return wav.string();
     };
     const std::string out = (folder / "out").string();
-    for (const std::uint32_t rate : engine::FormatAcceptedRates[Mpc].only)
+    for (const std::uint32_t rate : engine::Row(Mpc).rates.only)
         EXPECT_TRUE(Encodes({"mpcenc", "--silent", "--overwrite", tone(rate), out + ".mpc"})) << rate;
     for (const std::uint32_t rate : {22050u, 96000u})
         EXPECT_FALSE(Encodes({"mpcenc", "--silent", "--overwrite", tone(rate), out + ".mpc"})) << rate;
 
-    const std::uint32_t oggHighest = engine::FormatAcceptedRates[Ogg].highest;
+    const std::uint32_t oggHighest = engine::Row(Ogg).rates.highest;
     EXPECT_TRUE(Encodes({"oggenc", "-Q", tone(oggHighest), "-o", out + ".ogg"}));
     EXPECT_FALSE(Encodes({"oggenc", "-Q", tone(oggHighest + 50000), "-o", out + ".ogg"}));
-    const std::uint32_t flacHighest = engine::FormatAcceptedRates[Flac].highest;
+    const std::uint32_t flacHighest = engine::Row(Flac).rates.highest;
     EXPECT_TRUE(Encodes({"flac", "-s", "-f", tone(flacHighest), "-o", out + ".flac"}));
     EXPECT_FALSE(Encodes({"flac", "-s", "-f", tone(flacHighest + 10), "-o", out + ".flac"}));
 
@@ -93,10 +95,10 @@ TEST(OutputRate, TheTableMatchesWhatTheRealEncodersTake)
     std::vector<std::uint32_t> aac;
     for (std::uint32_t rate; rates >> rate;)
         aac.insert(aac.begin(), rate);
-    EXPECT_EQ(aac, std::vector<std::uint32_t>(engine::FormatAcceptedRates[Aac].only.begin(),
-                                              engine::FormatAcceptedRates[Aac].only.end()));
+    EXPECT_EQ(aac, std::vector<std::uint32_t>(engine::Row(Aac).rates.only.begin(),
+                                              engine::Row(Aac).rates.only.end()));
 
-    for (const std::uint32_t rate : engine::FormatAcceptedRates[engine::FormatWma].only) {
+    for (const std::uint32_t rate : engine::Row(engine::FormatWma).rates.only) {
         const Handle encoder = WmaEncodeOpenFile(rate, 2, WmaFlagTags, 32000, out + ".wma");
         EXPECT_NE(encoder, 0u) << rate;
         WmaEncodeClose(encoder);

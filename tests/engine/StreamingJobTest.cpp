@@ -40,7 +40,7 @@ protected:
     {
         fs::path program;
         EXPECT_TRUE(engine::ExtractFromPackage(testaudio::BuildProgramFolder() / "EncodeDLL.dll",
-                                               engine::EncoderPrograms[format], program, programs_.path()));
+                                               engine::Row(format).program, program, programs_.path()));
         return program;
     }
 
@@ -85,7 +85,7 @@ TEST_F(StreamingJob, OutputsEqualThoseMadeThroughATemporaryWav)
                           {Ape, "-c2000", true},       {Aac, "-q 100 --mpeg-vers 2", true},
                           {M4a, "-q 100 -w --mpeg-vers 4", true}, {Wav, "", true}};
     for (const Case& c : cases) {
-        const std::string extension = engine::FormatExtensions[c.format];
+        const std::string extension = engine::Row(c.format).extension;
         TConversionJob job;
         job.InputFile = testaudio::Get("tone.flac");
         job.OutputFile = out_ / ("streamed" + extension);

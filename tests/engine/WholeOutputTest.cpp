@@ -42,7 +42,7 @@ protected:
     {
         fs::path program;
         EXPECT_TRUE(engine::ExtractFromPackage(testaudio::BuildProgramFolder() / "EncodeDLL.dll",
-                                               engine::EncoderPrograms[format], program, programs_.path()));
+                                               engine::Row(format).program, program, programs_.path()));
         return program;
     }
 

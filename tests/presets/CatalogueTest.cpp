@@ -25,6 +25,10 @@ TEST(PresetCatalogue, ShortNamesMapToFormatIndexes)
     EXPECT_EQ(presets::FormatIndexOfShortName("wav"), 8);
     EXPECT_EQ(presets::FormatIndexOfShortName("WMA"), 10);
     EXPECT_EQ(presets::FormatIndexOfShortName("wave"), engine::NoFormat);
+    // The preset folder is found by the short name of the format box's text.
+    for (const engine::Format format : engine::AllFormats)
+        EXPECT_EQ(presets::FormatIndexOfShortName(presets::ShortName(engine::Row(format).displayName)), format)
+            << engine::Row(format).displayName;
 }
 
 namespace {
@@ -33,7 +37,7 @@ class Selector : public ::testing::Test {
 protected:
     Selector()
     {
-        for (const char* name : engine::FormatDisplayNames)
+        for (const char* name : engine::DisplayNamesInListOrder())
             format.addItem(name);
         format.setCurrentIndex(-1);
     }
