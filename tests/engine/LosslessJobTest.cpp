@@ -32,7 +32,7 @@ protected:
     {
         TConversionJob job;
         job.InputFile = input;
-        job.OutputFile = out_ / ("out" + std::to_string(++count_) + engine::FormatExtensions[format]);
+        job.OutputFile = out_ / ("out" + std::to_string(++count_) + engine::Row(format).extension);
         job.OutputFormat = format;
         job.Options = options;
         job.ProgramPath = Program(format);
@@ -48,7 +48,7 @@ protected:
     {
         fs::path program;
         EXPECT_TRUE(engine::ExtractFromPackage(testaudio::BuildProgramFolder() / "EncodeDLL.dll",
-                                               engine::EncoderPrograms[format], program, programs_.path()));
+                                               engine::Row(format).program, program, programs_.path()));
         return program;
     }
 
