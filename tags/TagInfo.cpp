@@ -16,6 +16,7 @@
 #include "analysis/Musepack.h"
 #include "analysis/OggVorbis.h"
 #include "analysis/OptimFROG.h"
+#include "platform/TemporaryNames.h"
 #include "tags/Mp4TagBridge.h"
 #include "tags/TagKinds.h"
 #include "tags/VorbisFields.h"
@@ -183,6 +184,9 @@ std::string WriteFlac(const fs::path& file, const TTagEdit& edit)
 
 std::string WriteTags(const fs::path& file, const TTagEdit& edit, bool newID3v2)
 {
+    // Refused before any tag is written, so the file stays whole as it was.
+    if (std::string locked = tagsteps::ReadOnlyAPEProblem(file, edit); !locked.empty())
+        return locked;
     const std::array<std::pair<bool (*)(const fs::path&, const TTagEdit&), const char*>, 3> steps = {{
         {tagsteps::SaveID3v1Tag, "ID3v1"},
         {tagsteps::SaveID3v2Tag, "ID3v2"},
@@ -349,6 +353,11 @@ std::string WriteTagInfo(const fs::path& file, const TTAGInfo& info)
     const auto writer = Writers().find(Extension(file));
     if (writer == Writers().end())
         return Named(file, "tags cannot be written to this kind of file");
+    // Twins a killed write left go now, also when this write changes
+    // nothing and so never reaches the rewrite that would remove them.
+    std::error_code ec;
+    if (const fs::path target = fs::canonical(file, ec); !ec)
+        platform::RemoveStaleTemporariesOnce(target.parent_path());
     try {
         TTagEdit edit{info, {}};
         ReadTagInfo(file, edit.read);
