@@ -139,9 +139,12 @@ void ReadOggComments(const fs::path& file, TTAGInfo& info, bool vendorAsEncodedB
     TOggVorbis ogg;
     if (!ogg.Load(file))
         return;
+    if (!vendorAsEncodedBy) {
+        vorbisfields::ReadStoredFields(ogg.RawComments, info);
+        return;
+    }
     vorbisfields::ReadFields(ogg.RawComments, info);
-    if (vendorAsEncodedBy)
-        SetTagValues(info, TagFieldIndex(&TTAGInfo::EncodedBy), {ogg.EncoderName()});
+    SetTagValues(info, TagFieldIndex(&TTAGInfo::EncodedBy), {ogg.EncoderName()});
 }
 
 // Ogg's EncodedBy is the library named by the stream's vendor string.
@@ -169,6 +172,13 @@ void ReadFlac(const fs::path& file, TTAGInfo& info)
     TFLACfile flac;
     if (flac.Load(file))
         vorbisfields::ReadFields(flac.RawComments, info);
+}
+
+void ReadStoredFlac(const fs::path& file, TTAGInfo& info)
+{
+    TFLACfile flac;
+    if (flac.Load(file))
+        vorbisfields::ReadStoredFields(flac.RawComments, info);
 }
 
 std::string WriteFlac(const fs::path& file, const TTagEdit& edit)
@@ -340,8 +350,13 @@ void ReadTagInfo(const fs::path& file, TTAGInfo& info)
 
 void ReadStoredTagInfo(const fs::path& file, TTAGInfo& info)
 {
-    if (IsOggKind(Extension(file)) && !IsSpecialFile(file))
+    if (IsSpecialFile(file))
+        return;
+    const std::string kind = Extension(file);
+    if (IsOggKind(kind))
         ReadOggComments(file, info, false);
+    else if (kind == ".flac")
+        ReadStoredFlac(file, info);
     else
         ReadTagInfo(file, info);
 }

@@ -36,6 +36,13 @@ const std::vector<std::pair<std::string, std::string>> SourceKinds = {
 const std::set<std::string> RecordNames = {"TITLE", "ARTIST", "ALBUM", "DATE", "COMMENT",
                                            "GENRE", "TRACKNUMBER", "TRACKTOTAL"};
 
+// The record reads a WMA track number without its total (TotalTracks), so
+// an output that takes only the record's values cannot get it.
+bool TotalOutOfReach(const fs::path& source, const std::string& name)
+{
+    return source.extension() == ".wma" && name == "TRACKTOTAL";
+}
+
 struct Target {
     const char* format;
     const char* preset;
@@ -153,7 +160,7 @@ TEST_P(TagCopyMatrix, OutputHoldsWhatItCanAndTheNoteNamesTheRest)
         Values expected;
         std::set<std::string> lost;
         for (const auto& [name, values] : Dump(source)) {
-            if (!target.held.empty() && !target.held.count(name))
+            if (!target.held.empty() && (!target.held.count(name) || TotalOutOfReach(source, name)))
                 lost.insert(name);
             else if (target.slashJoined)
                 expected[name] = {Joined(values, "/")};
