@@ -65,6 +65,14 @@ StringList IsoTimes(const StringList& values)
     return iso;
 }
 
+PropertyMap IsoTimes(PropertyMap values)
+{
+    for (const char* time : {"DATE", "ORIGINALDATE", "RELEASEDATE", "TAGGINGDATE"})
+        if (values.contains(time))
+            values.replace(time, IsoTimes(values[time]));
+    return values;
+}
+
 bool Longer(const PropertyMap& values, const char* key, unsigned length)
 {
     if (values.contains(key))
@@ -138,12 +146,11 @@ PropertyMap JoinNumbers(const PropertyMap& values, NumberStyle style)
 
 MergedValues FillMissing(const PropertyMap& output, const PropertyMap& input, NumberStyle style)
 {
-    PropertyMap merged = SplitNumbers(output);
+    // Times of both sides in one form, so a time the record wrote to the
+    // minute shows as the input's cut short.
+    PropertyMap merged = IsoTimes(SplitNumbers(output));
     std::set<std::string> added;
-    PropertyMap split = SplitNumbers(input);
-    for (const char* time : {"DATE", "ORIGINALDATE", "RELEASEDATE", "TAGGINGDATE"})
-        if (split.contains(time))
-            split.replace(time, IsoTimes(split[time]));
+    const PropertyMap split = IsoTimes(SplitNumbers(input));
     for (const auto& [key, value] : split) {
         if (IsEncodingValue(key.to8Bit(true)) || !HasValue(split, key) ||
             (HasValue(merged, key) && !Supersedes(merged, split, key)))
