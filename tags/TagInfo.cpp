@@ -167,18 +167,13 @@ std::string WriteOgg(const fs::path& file, const TTagEdit& edit)
     return {};
 }
 
+// Fill is vorbisfields::ReadFields, or ReadStoredFields for a copy.
+template <void (*Fill)(const std::vector<std::string>&, TTAGInfo&)>
 void ReadFlac(const fs::path& file, TTAGInfo& info)
 {
     TFLACfile flac;
     if (flac.Load(file))
-        vorbisfields::ReadFields(flac.RawComments, info);
-}
-
-void ReadStoredFlac(const fs::path& file, TTAGInfo& info)
-{
-    TFLACfile flac;
-    if (flac.Load(file))
-        vorbisfields::ReadStoredFields(flac.RawComments, info);
+        Fill(flac.RawComments, info);
 }
 
 std::string WriteFlac(const fs::path& file, const TTagEdit& edit)
@@ -267,7 +262,7 @@ const std::map<std::string, Reader>& Readers()
         {".mp3", ReadMp3},
         {".ogg", ReadOgg},
         {".ape", ReadThreeTags<TMonkey>},
-        {".flac", ReadFlac},
+        {".flac", ReadFlac<vorbisfields::ReadFields>},
         {".mpc", ReadThreeTags<TMPEGplus>},
         {".wv", ReadWavPack},
         {".ofr", ReadThreeTags<TOptimFrog>},
@@ -356,7 +351,7 @@ void ReadStoredTagInfo(const fs::path& file, TTAGInfo& info)
     if (IsOggKind(kind))
         ReadOggComments(file, info, false);
     else if (kind == ".flac")
-        ReadStoredFlac(file, info);
+        ReadFlac<vorbisfields::ReadStoredFields>(file, info);
     else
         ReadTagInfo(file, info);
 }
