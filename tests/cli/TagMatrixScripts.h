@@ -114,6 +114,9 @@ def from_id3(t):
         put(MB.get(fr.desc, 'TXXX:' + fr.desc), fr.text)
     for fr in t.getall('APIC'):
         if fr.type == 3: picture(fr.data)
+    known = ('TIT2', 'TPE1', 'TALB', 'TPE2', 'TCON', 'TDRC', 'TRCK', 'TPOS', 'COMM', 'TXXX', 'APIC', 'TSSE')
+    for fr in t.values():
+        if fr.FrameID not in known: put('ID3:' + fr.FrameID, str(fr))
 if kind in ('mp3', 'aac'):
     try: from_id3(id3.ID3(path))
     except id3.ID3NoHeaderError: pass

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A tag write killed at any moment leaves the file as it was or as it was
-// meant to be, never damaged, and the next write leaves no twin behind.
+// meant to be, never damaged (mutagen reads it, and so does the kind's own
+// decoder where one is named), and the next write leaves no twin behind.
 
 #include <gtest/gtest.h>
 
