@@ -326,6 +326,11 @@ bool WrittenAsMeant(const fs::path& written, const TTagsData& expected, std::uin
 
 }  // namespace
 
+void OrderAsOtherReaders(TagLib::ASF::Tag& tag, const fs::path& path)
+{
+    OrderLeadingFirst(tag, ReadLeadingValues(path));
+}
+
 void ReadWmaTags(const fs::path& path, TTagsData& data)
 {
     std::error_code ec;

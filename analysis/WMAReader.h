@@ -10,6 +10,10 @@
 #include <filesystem>
 #include <string>
 
+namespace TagLib::ASF {
+class Tag;
+}
+
 struct TTagsData {
     std::string EncodedBy;
     std::string Genre;
@@ -37,3 +41,8 @@ void ReadWmaTags(const std::filesystem::path& path, TTagsData& data);
 // Throws TagError when the file is missing or not readable as WMA. The file
 // is unchanged whenever the write does not succeed.
 bool WriteWmaTags(const TTagsData& data);
+
+// Puts first in each attribute's values the one other readers see first:
+// the one in the extended content description of the file at path. TagLib
+// reads the header extension's values (an attribute's others) before it.
+void OrderAsOtherReaders(TagLib::ASF::Tag& tag, const std::filesystem::path& path);

@@ -89,7 +89,7 @@ std::vector<std::string> CopyTags(const std::filesystem::path& input, const std:
         if (const std::string problem = WriteTagInfo(output, info); !problem.empty())
             throw TagError(problem);
     }
-    return extratags::CopyExtraTags(input, output);
+    return extratags::CopyExtraTags(input, output, info);
 }
 
 }  // namespace app

@@ -21,8 +21,11 @@ constexpr std::array<const char*, TagFieldNames.size()> RecordKeys = {
     "TRACKNUMBER", "TITLE", "ARTIST", "ALBUM", "DATE", "COMMENT", "GENRE", "COMPOSER", "ENCODEDBY", "COPYRIGHT",
     "LANGUAGE", "URL"};
 
-bool RecordWrites(const fs::path& output, const std::string& key)
+bool RecordWrites(const fs::path& output, const std::string& key, const TTAGInfo& record)
 {
+    // The record's track text carries the total ("3/12") where the input has one.
+    if (key == "TRACKTOTAL")
+        return record.Track.find('/') != std::string::npos && TagFieldWritable(output, 0);
     for (std::size_t i = 0; i < RecordKeys.size(); ++i)
         if (key == RecordKeys[i])
             return TagFieldWritable(output, i);
@@ -36,10 +39,11 @@ void AddPictureLosses(const std::vector<TagPicture>& pictures, std::vector<std::
 }
 
 // Everything the record does not write, for an output that takes none of it.
-void AddAllLosses(const InputTags& input, const fs::path& output, std::vector<std::string>& lost)
+void AddAllLosses(const InputTags& input, const fs::path& output, const TTAGInfo& record,
+                  std::vector<std::string>& lost)
 {
     for (const auto& [key, values] : SplitNumbers(input.values))
-        if (const std::string name = key.to8Bit(true); !RecordWrites(output, name) && !IsEncodingValue(name))
+        if (const std::string name = key.to8Bit(true); !RecordWrites(output, name, record) && !IsEncodingValue(name))
             lost.push_back(name);
     AddPictureLosses(input.pictures, lost);
 }
@@ -60,12 +64,12 @@ bool Fill(OutputTags& output, const InputTags& input, std::vector<std::string>& 
 
 }  // namespace
 
-std::vector<std::string> CopyExtraTags(const fs::path& input, const fs::path& output)
+std::vector<std::string> CopyExtraTags(const fs::path& input, const fs::path& output, const TTAGInfo& record)
 {
     const InputTags source = ReadInputTags(input);
     std::vector<std::string> lost;
     if (!HoldsExtraTags(output)) {
-        AddAllLosses(source, output, lost);
+        AddAllLosses(source, output, record, lost);
     } else if (source.values.isEmpty() && source.pictures.empty()) {
         // Nothing to copy: the output is not rewritten.
     } else {
@@ -95,7 +99,7 @@ std::vector<std::string> CopyExtraTags(const fs::path& input, const fs::path& ou
             // The rewritten copy must still open as its kind.
             [&](const fs::path& copy) { return OpenOutputTags(copy, output) != nullptr; });
         if (!written && failed)
-            AddAllLosses(source, output, lost);
+            AddAllLosses(source, output, record, lost);
     }
     lost.insert(lost.end(), source.unreadable.begin(), source.unreadable.end());
     return lost;

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "tags/TagInfo.h"
+
 namespace extratags {
 
 // Copies the input's values into the output where the output has none (so
@@ -16,6 +18,8 @@ namespace extratags {
 // input's, front cover first; the output is rewritten once. Returns what the
 // output could not take: value keys such as "LYRICS", pictures as
 // "picture (Back cover)", and items of the input known only by name.
-std::vector<std::string> CopyExtraTags(const std::filesystem::path& input, const std::filesystem::path& output);
+// record is what the unified record's writers were given.
+std::vector<std::string> CopyExtraTags(const std::filesystem::path& input, const std::filesystem::path& output,
+                                       const TTAGInfo& record);
 
 }  // namespace extratags

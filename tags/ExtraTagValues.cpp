@@ -31,14 +31,25 @@ bool HasValue(const PropertyMap& values, const String& key)
     return false;
 }
 
-// The output's value is the input's cut short, as the record's year is of a full date.
-bool IsCutShort(const PropertyMap& output, const PropertyMap& input, const String& key)
+// The output's value is the input's cut short, as the record's year is of a
+// full date.
+bool IsCutShort(const StringList& held, const StringList& full)
 {
-    if (!output.contains(key) || output[key].size() != 1 || input[key].size() != 1)
-        return false;
-    const String& held = output[key].front();
-    const String& full = input[key].front();
-    return full.size() > held.size() && full.startsWith(held);
+    return held.size() == 1 && full.size() == 1 && full.front().size() > held.front().size() &&
+           full.front().startsWith(held.front());
+}
+
+// The output holds the input's values joined by "/", as the record writes
+// several values into ID3v2.3.
+bool IsJoined(const StringList& held, const StringList& full)
+{
+    return full.size() > 1 && held.size() == 1 && held.front() == full.toString("/");
+}
+
+// The input's value should replace the output's.
+bool Supersedes(const PropertyMap& output, const PropertyMap& input, const String& key)
+{
+    return output.contains(key) && (IsCutShort(output[key], input[key]) || IsJoined(output[key], input[key]));
 }
 
 // TagLib reads an ID3v2 time "2021-05-03T10:20:30" with a space for the
@@ -52,6 +63,14 @@ StringList IsoTimes(const StringList& values)
         iso.append(value);
     }
     return iso;
+}
+
+PropertyMap IsoTimes(PropertyMap values)
+{
+    for (const char* time : {"DATE", "ORIGINALDATE", "RELEASEDATE", "TAGGINGDATE"})
+        if (values.contains(time))
+            values.replace(time, IsoTimes(values[time]));
+    return values;
 }
 
 bool Longer(const PropertyMap& values, const char* key, unsigned length)
@@ -127,15 +146,14 @@ PropertyMap JoinNumbers(const PropertyMap& values, NumberStyle style)
 
 MergedValues FillMissing(const PropertyMap& output, const PropertyMap& input, NumberStyle style)
 {
-    PropertyMap merged = SplitNumbers(output);
+    // Times of both sides in one form, so a time the record wrote to the
+    // minute shows as the input's cut short.
+    PropertyMap merged = IsoTimes(SplitNumbers(output));
     std::set<std::string> added;
-    PropertyMap split = SplitNumbers(input);
-    for (const char* time : {"DATE", "ORIGINALDATE", "RELEASEDATE", "TAGGINGDATE"})
-        if (split.contains(time))
-            split.replace(time, IsoTimes(split[time]));
+    const PropertyMap split = IsoTimes(SplitNumbers(input));
     for (const auto& [key, value] : split) {
         if (IsEncodingValue(key.to8Bit(true)) || !HasValue(split, key) ||
-            (HasValue(merged, key) && !IsCutShort(merged, split, key)))
+            (HasValue(merged, key) && !Supersedes(merged, split, key)))
             continue;
         merged.replace(key, value);
         added.insert(key.to8Bit(true));
@@ -154,6 +172,10 @@ bool NeedsId3v24(const PropertyMap& values)
     // TagLib drops these frames from a 2.3 tag.
     for (const char* key : {"MOOD", "RELEASEDATE", "TAGGINGDATE", "PRODUCEDNOTICE", "DISCSUBTITLE"})
         if (HasValue(values, key))
+            return true;
+    // Several values of a text frame are NUL-separated in 2.4 only.
+    for (const auto& [key, texts] : values)
+        if (texts.size() > 1)
             return true;
     // 2.3 says a time to the minute ("2021-05-03T10:20") and an original year.
     return Longer(values, "DATE", 16) || Longer(values, "ORIGINALDATE", 4);

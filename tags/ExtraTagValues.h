@@ -35,13 +35,14 @@ struct MergedValues {
 
 // The output's values stay as they are; the input's fill every key the
 // output has no value for, and replace a value the output holds cut short
-// (a date the record wrote as its year). Encoding values of the input are
+// (a date the record wrote as its year) or joined (several values the
+// record wrote into ID3v2.3 with "/"). Encoding values of the input are
 // left out.
 MergedValues FillMissing(const TagLib::PropertyMap& output, const TagLib::PropertyMap& input, NumberStyle style);
 
 // True when an ID3v2.3 tag cannot hold the values whole: frames only 2.4
-// has (mood, release time, ...), a recording time with seconds, an original
-// date beyond its year.
+// has (mood, release time, ...), several values of one frame, a recording
+// time with seconds, an original date beyond its year.
 bool NeedsId3v24(const TagLib::PropertyMap& values);
 
 }  // namespace extratags

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tags/InputTags.h"
 
+#include <map>
+
 #include <taglib/apefile.h>
 #include <taglib/apetag.h>
 #include <taglib/asffile.h>
@@ -15,6 +17,7 @@
 #include <taglib/wavpackfile.h>
 #include <taglib/xiphcomment.h>
 
+#include "analysis/WMAReader.h"
 #include "tags/ExtraTagValues.h"
 
 namespace extratags {
@@ -122,6 +125,26 @@ std::string ShortName(const std::string& name)
     return cut == std::string::npos ? name : name.substr(cut + 1);
 }
 
+// TagLib takes these from the ASF content description only; attributes of
+// the same name hold further values (a second artist as mutagen writes it)
+// or repeat the first (as FFmpeg writes it).
+String DescribedKey(const String& upperName)
+{
+    static const std::map<String, String> keys = {
+        {"TITLE", "TITLE"}, {"AUTHOR", "ARTIST"}, {"DESCRIPTION", "COMMENT"}, {"COPYRIGHT", "COPYRIGHT"}};
+    const auto found = keys.find(upperName);
+    return found == keys.end() ? String() : found->second;
+}
+
+void AddNewValues(TagLib::PropertyMap& values, const String& key, const TagLib::StringList& texts)
+{
+    TagLib::StringList merged = values.contains(key) ? values[key] : TagLib::StringList();
+    for (const String& text : texts)
+        if (!merged.contains(text))
+            merged.append(text);
+    values.replace(key, merged);
+}
+
 // Free-form MP4 atoms and WMA attributes of text are values like any other;
 // TagLib names the ones it has no key for only as raw items.
 bool TakeFreeform(TagLib::File& file, const std::string& name, TagLib::PropertyMap& values)
@@ -130,16 +153,26 @@ bool TakeFreeform(TagLib::File& file, const std::string& name, TagLib::PropertyM
     const String item(name, String::UTF8);
     if (auto* mp4 = dynamic_cast<TagLib::MP4::File*>(&file); mp4 && name.rfind("----:", 0) == 0)
         texts = mp4->tag()->item(item).toStringList();
-    if (auto* asf = dynamic_cast<TagLib::ASF::File*>(&file); asf && name.find('/') == std::string::npos)
+    auto* asf = dynamic_cast<TagLib::ASF::File*>(&file);
+    if (asf && name.find('/') == std::string::npos)
         for (const TagLib::ASF::Attribute& attribute : asf->tag()->attribute(item))
             if (attribute.type() == TagLib::ASF::Attribute::UnicodeType)
                 texts.append(attribute.toString());
     if (texts.isEmpty())
         return false;
     const String key = String(ShortName(name), String::UTF8).upper();
-    if (!values.contains(key))
+    if (const String described = asf ? DescribedKey(key) : String(); !described.isEmpty())
+        AddNewValues(values, described, texts);
+    else if (!values.contains(key))
         values.replace(key, texts);
     return true;
+}
+
+// TagLib reads an ID3v2.3 date's day and month (TDAT) into DATE, yet still
+// names the frame as one it cannot read.
+bool FoldedIntoDate(const std::string& name, const TagLib::PropertyMap& values)
+{
+    return name == "UNKNOWN/TDAT" && values.contains("DATE");
 }
 
 }  // namespace
@@ -150,11 +183,14 @@ InputTags ReadInputTags(const std::filesystem::path& file)
     TagLib::FileRef ref(file.c_str(), false);
     if (ref.isNull())
         return tags;
+    if (auto* asf = dynamic_cast<TagLib::ASF::File*>(ref.file()); asf && asf->tag())
+        OrderAsOtherReaders(*asf->tag(), file);
     tags.values = ref.file()->properties();
     const TagLib::StringList items = tags.values.unsupportedData();
     for (const String& item : items) {
         const std::string name = Utf8(item);
-        if (!IsPictureItem(name) && !IsEncodingValue(name) && !TakeFreeform(*ref.file(), name, tags.values))
+        if (!IsPictureItem(name) && !IsEncodingValue(name) && !FoldedIntoDate(name, tags.values) &&
+            !TakeFreeform(*ref.file(), name, tags.values))
             tags.unreadable.push_back(name);
     }
     tags.values.removeEmpty();

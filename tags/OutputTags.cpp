@@ -21,6 +21,7 @@
 #include <taglib/wavpackfile.h>
 #include <taglib/xiphcomment.h>
 
+#include "analysis/WMAReader.h"
 #include "tags/Id3v2Saving.h"
 #include "tags/WavOutputTags.h"
 
@@ -178,10 +179,14 @@ private:
 // Values without a WM/ attribute become attributes named by their key.
 class AsfOutput : public OutputTags {
 public:
-    explicit AsfOutput(const fs::path& file) : file_(file.c_str(), false) {}
+    explicit AsfOutput(const fs::path& file) : path_(file), file_(file.c_str(), false) {}
     bool Valid() { return file_.isValid() && file_.tag(); }
     NumberStyle Numbering() const override { return {false, true}; }
-    PropertyMap Values() override { return file_.tag()->properties(); }
+    PropertyMap Values() override
+    {
+        OrderAsOtherReaders(*file_.tag(), path_);
+        return file_.tag()->properties();
+    }
     PropertyMap SetValues(const PropertyMap& values) override
     {
         for (const auto& [key, texts] : file_.tag()->setProperties(values)) {
@@ -211,6 +216,7 @@ public:
     bool Save() override { return file_.save(); }
 
 private:
+    fs::path path_;
     TagLib::ASF::File file_;
 };
 

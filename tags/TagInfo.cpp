@@ -16,6 +16,7 @@
 #include "analysis/Musepack.h"
 #include "analysis/OggVorbis.h"
 #include "analysis/OptimFROG.h"
+#include "platform/TemporaryNames.h"
 #include "tags/Mp4TagBridge.h"
 #include "tags/TagKinds.h"
 #include "tags/VorbisFields.h"
@@ -138,9 +139,12 @@ void ReadOggComments(const fs::path& file, TTAGInfo& info, bool vendorAsEncodedB
     TOggVorbis ogg;
     if (!ogg.Load(file))
         return;
+    if (!vendorAsEncodedBy) {
+        vorbisfields::ReadStoredFields(ogg.RawComments, info);
+        return;
+    }
     vorbisfields::ReadFields(ogg.RawComments, info);
-    if (vendorAsEncodedBy)
-        SetTagValues(info, TagFieldIndex(&TTAGInfo::EncodedBy), {ogg.EncoderName()});
+    SetTagValues(info, TagFieldIndex(&TTAGInfo::EncodedBy), {ogg.EncoderName()});
 }
 
 // Ogg's EncodedBy is the library named by the stream's vendor string.
@@ -163,11 +167,13 @@ std::string WriteOgg(const fs::path& file, const TTagEdit& edit)
     return {};
 }
 
+// Fill is vorbisfields::ReadFields, or ReadStoredFields for a copy.
+template <void (*Fill)(const std::vector<std::string>&, TTAGInfo&)>
 void ReadFlac(const fs::path& file, TTAGInfo& info)
 {
     TFLACfile flac;
     if (flac.Load(file))
-        vorbisfields::ReadFields(flac.RawComments, info);
+        Fill(flac.RawComments, info);
 }
 
 std::string WriteFlac(const fs::path& file, const TTagEdit& edit)
@@ -183,6 +189,9 @@ std::string WriteFlac(const fs::path& file, const TTagEdit& edit)
 
 std::string WriteTags(const fs::path& file, const TTagEdit& edit, bool newID3v2)
 {
+    // Refused before any tag is written, so the file stays whole as it was.
+    if (std::string locked = tagsteps::ReadOnlyAPEProblem(file, edit); !locked.empty())
+        return locked;
     const std::array<std::pair<bool (*)(const fs::path&, const TTagEdit&), const char*>, 3> steps = {{
         {tagsteps::SaveID3v1Tag, "ID3v1"},
         {tagsteps::SaveID3v2Tag, "ID3v2"},
@@ -253,7 +262,7 @@ const std::map<std::string, Reader>& Readers()
         {".mp3", ReadMp3},
         {".ogg", ReadOgg},
         {".ape", ReadThreeTags<TMonkey>},
-        {".flac", ReadFlac},
+        {".flac", ReadFlac<vorbisfields::ReadFields>},
         {".mpc", ReadThreeTags<TMPEGplus>},
         {".wv", ReadWavPack},
         {".ofr", ReadThreeTags<TOptimFrog>},
@@ -336,8 +345,13 @@ void ReadTagInfo(const fs::path& file, TTAGInfo& info)
 
 void ReadStoredTagInfo(const fs::path& file, TTAGInfo& info)
 {
-    if (IsOggKind(Extension(file)) && !IsSpecialFile(file))
+    if (IsSpecialFile(file))
+        return;
+    const std::string kind = Extension(file);
+    if (IsOggKind(kind))
         ReadOggComments(file, info, false);
+    else if (kind == ".flac")
+        ReadFlac<vorbisfields::ReadStoredFields>(file, info);
     else
         ReadTagInfo(file, info);
 }
@@ -349,6 +363,11 @@ std::string WriteTagInfo(const fs::path& file, const TTAGInfo& info)
     const auto writer = Writers().find(Extension(file));
     if (writer == Writers().end())
         return Named(file, "tags cannot be written to this kind of file");
+    // Twins a killed write left go now, also when this write changes
+    // nothing and so never reaches the rewrite that would remove them.
+    std::error_code ec;
+    if (const fs::path target = fs::canonical(file, ec); !ec)
+        platform::RemoveStaleTemporariesOnce(target.parent_path());
     try {
         TTagEdit edit{info, {}};
         ReadTagInfo(file, edit.read);

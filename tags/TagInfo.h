@@ -71,8 +71,9 @@ bool TagFieldWritable(const std::filesystem::path& file, std::size_t index);
 // folder, FIFO or device is left alone. Throws TagError where the reader
 // passes the open error on.
 void ReadTagInfo(const std::filesystem::path& file, TTAGInfo& info);
-// As ReadTagInfo, but only what the tags store: an Ogg stream's vendor
-// string names the encoding library, not who encoded it, and is not copied.
+// As ReadTagInfo, but only what the tags store about the music: an Ogg
+// stream's vendor string and an ENCODER comment name the encoding program,
+// not who encoded it, and are not copied.
 void ReadStoredTagInfo(const std::filesystem::path& file, TTAGInfo& info);
 
 // Writes into the file's tags only the fields whose values differ from what

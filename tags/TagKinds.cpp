@@ -232,6 +232,22 @@ bool SaveAPETag(const fs::path& file, const TTagEdit& edit)
     return tag.Save(file);
 }
 
+std::string ReadOnlyAPEProblem(const fs::path& file, const TTagEdit& edit)
+{
+    if (!AnyChanged(edit, ApeItems))
+        return {};
+    TAPETag tag;
+    if (!Exists(file) || !tag.Load(file))
+        return {};
+    for (const auto& [field, key] : ApeItems) {
+        const RField* item = tag.FindItem(key);
+        if (item && item->ReadOnly() && edit.Changed(field) &&
+            item->Value != JoinedTagValues(edit.values, TagFieldIndex(field)))
+            return "its APE item \"" + item->Name + "\" is read-only";
+    }
+    return {};
+}
+
 bool SaveWMATag(const fs::path& file, const TTagEdit& edit)
 {
     if (!AnyChanged(edit, WmaFields))

@@ -45,6 +45,9 @@ void TagInfoFromMP4(const std::filesystem::path& file, TTAGInfo& info);
 bool SaveID3v1Tag(const std::filesystem::path& file, const TTagEdit& edit);
 bool SaveID3v2Tag(const std::filesystem::path& file, const TTagEdit& edit);
 bool SaveAPETag(const std::filesystem::path& file, const TTagEdit& edit);
+// Why the edit may not touch the file's APE tag: it would change an item
+// marked read-only, named here. Empty when the edit may go ahead.
+std::string ReadOnlyAPEProblem(const std::filesystem::path& file, const TTagEdit& edit);
 bool SaveWMATag(const std::filesystem::path& file, const TTagEdit& edit);
 bool SaveMP4Tag(const std::filesystem::path& file, const TTagEdit& edit);
 

@@ -30,6 +30,7 @@ const std::array<std::vector<std::string_view>, 12> FieldNames = {{
     {"URL", "WEBSITE"},
 }};
 constexpr std::size_t TrackIndex = 0;
+constexpr std::size_t EncodedByIndex = 8;
 constexpr std::array<std::string_view, 2> TotalNames = {"TRACKTOTAL", "TOTALTRACKS"};
 
 std::optional<std::string> NameOf(const std::string& item)
@@ -114,6 +115,13 @@ void ReadFields(const std::vector<std::string>& items, TTAGInfo& info)
     SetTagValues(info, TrackIndex, {TrackText(items)});
     for (std::size_t i = TrackIndex + 1; i < FieldNames.size(); ++i)
         SetTagValues(info, i, ValuesNamed(items, SourceName(items, i)));
+}
+
+void ReadStoredFields(const std::vector<std::string>& items, TTAGInfo& info)
+{
+    ReadFields(items, info);
+    if (SourceName(items, EncodedByIndex) == FieldNames[EncodedByIndex].front())
+        SetTagValues(info, EncodedByIndex, {});
 }
 
 std::vector<std::string> EditedItems(const std::vector<std::string>& items, const TTagEdit& edit)

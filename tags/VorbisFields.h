@@ -16,6 +16,9 @@ namespace vorbisfields {
 // Fills the fields the comments hold; the track reads "5/12" from
 // TRACKNUMBER=5/12 or from TRACKNUMBER=5 with TRACKTOTAL=12.
 void ReadFields(const std::vector<std::string>& items, TTAGInfo& info);
+// As ReadFields, less an ENCODER comment: encoders put their own name
+// there, which says how this file was made and is wrong for any copy.
+void ReadStoredFields(const std::vector<std::string>& items, TTAGInfo& info);
 
 // The comments with the changed fields' comments replaced, in their place:
 // one comment per value, a track "5/12" as TRACKNUMBER=5 and TRACKTOTAL=12.

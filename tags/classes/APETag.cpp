@@ -139,8 +139,10 @@ void TAPETag::SetItem(std::string_view key, std::string_view value)
     }
     for (RField& field : fields_) {
         if (tagbytes::SameLetters(field.Name, key)) {
+            // The same value keeps its flags (a read-only mark stays).
+            if (field.Value != value)
+                field.Flags = 0;
             field.Value = value;
-            field.Flags = 0;
             return;
         }
     }
@@ -149,9 +151,15 @@ void TAPETag::SetItem(std::string_view key, std::string_view value)
 
 std::string TAPETag::GetItem(std::string_view key) const
 {
+    const RField* field = FindItem(key);
+    return field ? field->Value : std::string();
+}
+
+const RField* TAPETag::FindItem(std::string_view key) const
+{
     for (const RField& field : fields_) {
         if (tagbytes::SameLetters(field.Name, key))
-            return field.Value;
+            return &field;
     }
-    return {};
+    return nullptr;
 }

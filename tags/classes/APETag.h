@@ -15,6 +15,9 @@ struct RField {
     std::string Name;
     std::string Value;
     std::uint32_t Flags = 0;  // item flags as stored
+
+    // Bit 0: the tagger that wrote it asked for the value to stay.
+    bool ReadOnly() const { return (Flags & 1u) != 0; }
 };
 using AField = std::vector<RField>;
 
@@ -42,6 +45,8 @@ public:
     // of them NUL-separated; an empty value removes the item.
     void SetItem(std::string_view key, std::string_view value);
     std::string GetItem(std::string_view key) const;
+    // The first item of the key, letter case ignored; null when none.
+    const RField* FindItem(std::string_view key) const;
 
 private:
     std::string BuildTag() const;

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "tags/classes/ID3v2Convert.h"
+#include "tags/classes/ID3v2Date.h"
 #include "tags/classes/ID3v2Frames.h"
 #include "tags/classes/ID3v2Text.h"
 #include "tags/classes/TagFile.h"
@@ -90,9 +91,13 @@ void TID3v2::ReadFrames(std::string body, std::uint8_t flags)
 {
     std::vector<std::string> known(id3v2::FrameCount + 1);
     std::vector<int> source(id3v2::FrameCount + 1, -1);  // the frame each value comes from
-    std::string artistLink;
+    std::string artistLink, dayMonth, time;
     for (id3v2::Frame& frame : id3v2::ParseFrames(std::move(body), version_, flags)) {
         const int index = id3v2::FrameIndex(frame.id, version_);
+        if ((frame.id == "TDAT" || frame.id == "TDA") && IsDecodable(frame))
+            dayMonth = id3v2::DecodeText(frame.data);
+        if ((frame.id == "TIME" || frame.id == "TIM") && IsDecodable(frame))
+            time = id3v2::DecodeText(frame.data);
         std::string description;
         if (index == FComment && IsDecodable(frame))
             id3v2::DecodeComment(frame.data, &description);
@@ -115,6 +120,8 @@ void TID3v2::ReadFrames(std::string body, std::uint8_t flags)
             frames_[source[index]].owner = index;
     }
     Decode(known, artistLink);
+    if (version_ < 4)
+        year_ = id3v2::JoinedDate(year_, dayMonth, time);
 }
 
 void TID3v2::Decode(const std::vector<std::string>& frames, const std::string& fallbackLink)
@@ -151,6 +158,8 @@ std::string TID3v2::NewFrame(int index) const
     std::replace(value.begin(), value.end(), '\0', '/');
     if (value.empty())
         return {};
+    if (index == FYear && saveVersion_ == 3)
+        return id3v2::DateFrames23(value);
     return index == FComment ? id3v2::CommentFrame(saveVersion_, value)
            : index == FURL   ? id3v2::LinkFrame(saveVersion_, value)
                              : id3v2::TextFrame(saveVersion_, id3v2::FrameID(index, saveVersion_), value);

@@ -213,6 +213,9 @@ std::string SynchsafeBytes(std::uint32_t value)
 
 int FrameIndex(std::string_view id, std::uint8_t version)
 {
+    // The year's own frame in 2.4; in older tags TDRC is only a fallback.
+    if (version == 4 && id == "TDRC")
+        return FrameIndex("TYER", 3);
     const auto& ids = version == 2 ? IDs22 : IDs23;
     for (int i = 0; i < FrameCount; ++i) {
         if (id == ids[i])

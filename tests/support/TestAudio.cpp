@@ -98,6 +98,17 @@ const std::map<std::string, Recipe>& Recipes()
         {"tone.mpc", [](const fs::path& o) {
              MustRun({"mpcenc", "--silent", "--overwrite", "--standard", Str(Get("stereo.wav")), Str(o)});
          }},
+        {"tone.opus", [](const fs::path& o) {
+             MustRun({"opusenc", "--quiet", "--bitrate", "64", Str(Get("stereo.wav")), Str(o)});
+         }},
+        {"tone.wv", [](const fs::path& o) {
+             MustRun({"wavpack", "-q", "-y", Str(Get("stereo.wav")), "-o", Str(o)});
+         }},
+        // Our own encoder, run in the output's folder for its scratch files.
+        {"tone.ape", [](const fs::path& o) {
+             MustRun({"env", "-C", Str(o.parent_path()), Str(fs::path(TREMOLIX_TOOLS_BIN) / "tremolix-mac"),
+                      Str(Get("stereo.wav")), Str(o), "-c1000"});
+         }},
     };
     return recipes;
 }

@@ -19,7 +19,8 @@ int Run(const std::vector<std::string>& argv, std::string* output = nullptr);
 //   "mono22050.wav", "96k.wav", "6ch.wav",
 //   "tone.mp3" (lame), "tone.mp2", "tone.mp1" (hand-built silent frames),
 //   "tone.ogg" (oggenc), "tone.flac" (flac), "tone.aac" (ADTS),
-//   "tone.m4a" (AAC), "alac.m4a", "tone.ac3", "tone.wma", "tone.mpc" (mpcenc).
+//   "tone.m4a" (AAC), "alac.m4a", "tone.ac3", "tone.wma", "tone.mpc" (mpcenc),
+//   "tone.opus" (opusenc), "tone.wv" (wavpack), "tone.ape" (our tremolix-mac).
 std::filesystem::path Get(const std::string& name);
 
 // A sine tone WAV of the given shape at path (16-bit unless bits says).

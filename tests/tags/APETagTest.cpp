@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "TagTestFiles.h"
+#include "support/TestAudio.h"
+#include "tags/TagInfo.h"
 #include "tags/classes/APETag.h"
 #include "tags/classes/ID3v1.h"
 #include "tags/classes/TagLayout.h"
@@ -313,3 +315,37 @@ TEST_F(APETagTest, ID3v1EndingInFooterLikeBytesStaysID3v1)
 }
 
 }  // namespace
+
+// A tagger may mark an item read-only (bit 0 of its flags): a write that
+// would change it fails naming it and leaves the file as it was; a write of
+// other items goes through and keeps the item and its mark.
+TEST_F(APETagTest, ReadOnlyItemIsReportedNotCleared)
+{
+    const std::filesystem::path song = folder / "locked.mpc";
+    WriteFile(song, testaudio::ReadBytes(testaudio::Get("tone.mpc")) +
+                        Tag(Item("Title", "Locked", 1) + Item("Artist", "Band"), 2, true));
+    TTAGInfo read;
+    ReadTagInfo(song, read);
+    ASSERT_EQ(read.Title, "Locked");
+    const std::string before = testaudio::ReadBytes(song);
+
+    // A new value, and none.
+    for (const char* title : {"Other", ""}) {
+        TTAGInfo edit = read;
+        edit.Title = title;
+        const std::string problem = WriteTagInfo(song, edit);
+        EXPECT_NE(problem.find("\"Title\" is read-only"), std::string::npos) << problem;
+        EXPECT_NE(problem.find(song.string()), std::string::npos) << problem;
+        EXPECT_EQ(testaudio::ReadBytes(song), before) << "a refused write changed the file";
+    }
+
+    TTAGInfo edit = read;
+    edit.Artist = "New Band";
+    EXPECT_EQ(WriteTagInfo(song, edit), "");
+    TAPETag tag;
+    ASSERT_TRUE(tag.Load(song));
+    ASSERT_NE(tag.FindItem("Title"), nullptr);
+    EXPECT_EQ(tag.FindItem("Title")->Value, "Locked");
+    EXPECT_TRUE(tag.FindItem("Title")->ReadOnly());
+    EXPECT_EQ(tag.GetItem("Artist"), "New Band");
+}

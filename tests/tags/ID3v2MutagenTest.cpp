@@ -79,7 +79,7 @@ TEST_F(ID3v2MutagenTest, Version24InUtf8ReadsAndSurvivesAnEdit)
     EXPECT_EQ(tag.Artist(), std::string("One\0\xD0\x91", 6));
     EXPECT_EQ(tag.Album(), "Album");
     EXPECT_EQ(tag.TrackText(), "5/12");
-    EXPECT_EQ(tag.Year(), "2004");
+    EXPECT_EQ(tag.Year(), "2004-05-01T10:20");
     EXPECT_EQ(tag.Genre(), "Rock");
     EXPECT_EQ(tag.Composer(), "Composer");
     EXPECT_EQ(tag.Comment(), "Plain é");
@@ -123,6 +123,35 @@ TEST_F(ID3v2MutagenTest, NewYearLeavesNoStaleRecordingTime)
     EXPECT_EQ(raw.find("TDAT"), std::string::npos);
     EXPECT_EQ(raw.find("TIME"), std::string::npos);
     EXPECT_NE(Mutagen(DumpFrames, file).find("TDRC TDRC=2006\n"), std::string::npos);
+}
+
+// ID3v2.3 splits a recording time into TYER, TDAT ("DDMM") and TIME
+// ("HHMM"): it reads as one date, and a new date is split the same way, so
+// mutagen reads it whole; a text that is no date goes whole into TYER.
+TEST_F(ID3v2MutagenTest, Version23DateReadsWholeAndIsWrittenInItsThreeFrames)
+{
+    const auto text = [](const char* value) { return std::string(1, '\0') + value; };
+    WriteFile(file, ID3v2(3, Frame23("TYER", text("2004")) + Frame23("TDAT", text("0105")) +
+                                 Frame23("TIME", text("1020"))) +
+                        ToneBytes());
+    TID3v2 tag;
+    ASSERT_TRUE(tag.Load(file));
+    EXPECT_EQ(tag.Year(), "2004-05-01T10:20");
+
+    const char* const Date = "print(id3.ID3(sys.argv[1])['TDRC'])\n";
+    for (const auto& [written, read] : std::vector<std::pair<const char*, const char*>>{
+             {"2021-12-31T23:59", "2021-12-31 23:59:00\n"}, {"2022-06-07", "2022-06-07\n"}, {"1999", "1999\n"}}) {
+        tag.SetYear(written);
+        ASSERT_TRUE(tag.Save(file));
+        EXPECT_EQ(Mutagen(Date, file), read);
+        ASSERT_TRUE(tag.Load(file));
+        EXPECT_EQ(tag.Year(), written);
+    }
+    tag.SetYear("circa 1970");
+    ASSERT_TRUE(tag.Save(file));
+    EXPECT_EQ(Mutagen(RawFrames, file).find("TDAT"), std::string::npos);
+    ASSERT_TRUE(tag.Load(file));
+    EXPECT_EQ(tag.Year(), "circa 1970");
 }
 
 TEST_F(ID3v2MutagenTest, Version23FramesStayByteForByte)

@@ -7,6 +7,8 @@
 #include "TagTestFiles.h"
 #include "analysis/WMAReader.h"
 #include "support/TestAudio.h"
+#include "tags/InputTags.h"
+#include "tags/TagInfo.h"
 #include "tags/Mp4TagBridge.h"
 
 using namespace tagtest;
@@ -91,6 +93,28 @@ TEST(WmaTags, WriteUpdatesEveryCopyAndAddsNothingEmpty)
     RunProgram({"ffprobe", "-v", "error", "-show_entries", "format_tags=title", "-of", "csv=p=0", file.string()},
                &title);
     EXPECT_EQ(title, "New title\n");
+}
+
+// The same FFmpeg file through the record and the tag copy's reading: the
+// artist stored twice is one value; a write keeps both copies equal.
+TEST(WmaTags, AuthorStoredTwiceIsOneArtist)
+{
+    testsupport::TempFolder folder;
+    const fs::path file = FfmpegWma(folder);
+    ASSERT_EQ(Python("print([str(x) for x in asf.ASF(f).tags['Author']])\n", file),
+              "['Old artist', 'Old artist']\n");
+    TTAGInfo info;
+    ReadTagInfo(file, info);
+    EXPECT_EQ(TagValues(info, TagFieldIndex(&TTAGInfo::Artist)), std::vector<std::string>{"Old artist"});
+    EXPECT_EQ(extratags::ReadInputTags(file).values["ARTIST"], TagLib::StringList("Old artist"));
+
+    info.Artist = "New artist";
+    ASSERT_EQ(WriteTagInfo(file, info), "");
+    TTAGInfo back;
+    ReadTagInfo(file, back);
+    EXPECT_EQ(TagValues(back, TagFieldIndex(&TTAGInfo::Artist)), std::vector<std::string>{"New artist"});
+    EXPECT_EQ(Python("print([str(x) for x in asf.ASF(f).tags['Author']])\n", file),
+              "['New artist', 'New artist']\n");
 }
 
 TEST(Mp4Tags, NumericGenreReadsAsItsName)
