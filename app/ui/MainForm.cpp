@@ -304,6 +304,7 @@ void TfrmMain::LoadSettings(const std::filesystem::path& settingsFile)
     for (int column = 0; column < app::ColumnCount; ++column)
         lvSongs->header()->resizeSection(
             column, std::clamp(settings.ColumnWidths[column], lvSongs->header()->minimumSectionSize(), 4000));
+    lvSongs->FillWidth();
     ShowRecord(settings);
 }
 

@@ -119,8 +119,9 @@ void SongList::keyPressEvent(QKeyEvent* event)
     QTreeWidget::keyPressEvent(event);
 }
 
-void SongList::FillWidth(int width)
+void SongList::FillWidth()
 {
+    const int width = viewport()->width();
     QHeaderView* columns = header();
     const int count = columns->count();
     int total = 0;
@@ -142,7 +143,7 @@ void SongList::FillWidth(int width)
 void SongList::resizeEvent(QResizeEvent* event)
 {
     QTreeWidget::resizeEvent(event);
-    FillWidth(viewport()->width());
+    FillWidth();
 }
 
 // Focus shows on the current row: give the list one when it has none.

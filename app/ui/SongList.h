@@ -43,6 +43,9 @@ public:
     // Asked at every repaint of a Result cell.
     void SetResultColor(std::function<QColor()> colorSource);
 
+    // Spreads the list's width over the columns in the proportions they have.
+    void FillWidth();
+
     // Whether the cell's text is wider than the room its column gives it.
     bool IsCut(const QModelIndex& index) const;
 
@@ -64,9 +67,6 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
-private:
-    // Spreads the width over the columns in the proportions they have.
-    void FillWidth(int width);
 };
 
 }  // namespace appui
