@@ -17,7 +17,7 @@ constexpr std::int32_t DefaultResultColor = 255;
 constexpr int ColumnCount = 7;
 // Name, Folder, Input format, Duration, Size, Output, Result: the list
 // keeps these proportions while it fills its width.
-constexpr std::array<std::int32_t, ColumnCount> DefaultColumnWidths = {150, 110, 160, 60, 70, 150, 100};
+constexpr std::array<std::int32_t, ColumnCount> DefaultColumnWidths = {140, 100, 150, 80, 80, 150, 100};
 constexpr int PresetListCount = 11;
 // What a first start offers, so a run can start without choosing.
 constexpr const char* DefaultOutFormat = "MP3";

@@ -270,10 +270,12 @@ void TfrmMain::ShowSample()
     const QTreeWidgetItem* item = selected.isEmpty() ? Entry(0) : selected.front();
     if (!item) {
         lblSample_->setText("Sample: add files to the list to see their output names here");
+        lblSample_->setToolTip(QString());
         return;
     }
     lblSample_->setText("Sample: \"" + item->text(appui::ColName) + "\" becomes \"" +
                         item->text(appui::ColOutput) + "\"");
+    lblSample_->setToolTip(lblSample_->text());
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event)

@@ -91,7 +91,8 @@ void TfrmMain::BuildActions()
     actAddfolder->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_O);
     actConvertion->setShortcuts({Qt::CTRL | Qt::Key_Return, Qt::CTRL | Qt::Key_Enter});
     menuHelp->setShortcut(QKeySequence::HelpContents);
-    actQuit_->setShortcut(QKeySequence::Quit);
+    // The platform's standard Quit key may be none at all.
+    actQuit_->setShortcut(Qt::CTRL | Qt::Key_Q);
     // Shown in the menus; the list itself takes the key, as in a text field
     // it deletes characters.
     actDelsel->setShortcut(QKeySequence::Delete);
@@ -238,7 +239,8 @@ QWidget* TfrmMain::BuildOutputGroup()
     grid->addWidget(cmbPrefix, 2, 1);
     lblSample_ = Named(new QLabel(naming), "lblSample");
     lblSample_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    lblSample_->setWordWrap(true);
+    // A long sample must not widen the page; its tooltip holds it whole.
+    lblSample_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     grid->addWidget(lblSample_, 3, 0, 1, 3);
     chkPortableNames = Named(new QCheckBox("Portable file names", naming), "chkPortableNames");
     chkPortableNames->setToolTip("Tag values in file names avoid \\ : * ? \" < > |, which USB sticks and phones refuse");
