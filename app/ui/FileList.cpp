@@ -306,6 +306,13 @@ fs::path TfrmMain::EntryPath(int row) const { return appui::SongList::PathOf(Ent
 
 void TfrmMain::UpdateFileCount()
 {
+    ShowCounts();
+    UpdateActions();
+    ScheduleOutputs();
+}
+
+void TfrmMain::ShowCounts()
+{
     const int count = EntryCount();
     const auto selected = lvSongs->selectedItems().size();
     QString text;
@@ -314,8 +321,6 @@ void TfrmMain::UpdateFileCount()
     if (selected > 0)
         text += QString(", %1 selected").arg(selected);
     spPendingfiles->setText(text);
-    UpdateActions();
-    ScheduleOutputs();
 }
 
 // The enabling rules of the list's actions, run whenever the list or its

@@ -152,7 +152,10 @@ void TfrmMain::FormCreate()
 void TfrmMain::ConnectHandlers()
 {
     connect(lvSongs, &appui::SongList::FilesDropped, this, &TfrmMain::FilesDropped);
-    connect(lvSongs, &QTreeWidget::itemSelectionChanged, this, &TfrmMain::UpdateFileCount);
+    connect(lvSongs, &QTreeWidget::itemSelectionChanged, this, [this] {
+        ShowCounts();
+        UpdateActions();
+    });
     connect(actAddfiles, &QAction::triggered, this, &TfrmMain::actAddfilesExecute);
     connect(lvSongs, &appui::SongList::DeletePressed, this, [this] {
         if (actDelsel->isEnabled())

@@ -192,6 +192,7 @@ private:
     AddingOutcome AddPaths(const std::vector<std::filesystem::path>& paths);
     void ReportUnreadableFolders(const std::vector<app::UnreadableFolder>& folders);
     void ShowAddingNotes(std::size_t skipped, std::size_t unreadable, std::size_t duplicates);
+    void ShowCounts();
     void BuildListMenu();
     void ConnectOutputPlan();
     void EntryActivated(QTreeWidgetItem* item);

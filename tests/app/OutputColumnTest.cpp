@@ -15,7 +15,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardItemModel>
+#include <QHeaderView>
+#include <QHelpEvent>
 #include <QTest>
+#include <QToolTip>
 #include <QTreeWidgetItem>
 #include <fstream>
 
@@ -177,6 +180,27 @@ TEST_F(OutputColumnTest, ContextMenuDoubleClickAndEnterActOnTheEntry)
     w.findChild<QAction*>("actRemove")->trigger();
     ASSERT_EQ(w.EntryCount(), 1);
     EXPECT_EQ(w.EntryPath(0), a);
+}
+
+TEST_F(OutputColumnTest, ACutCellShowsItsWholeTextAsTooltipAndAWholeOneNone)
+{
+    const fs::path file = Flac("in/a file with a name long enough to be cut in a narrow column.flac");
+    TfrmMain& w = Open();
+    w.AddFiles({file});
+    appui::SongList* list = w.lvSongs;
+    const auto tipAt = [&](int column) {
+        const QRect cell = list->visualRect(list->model()->index(0, column));
+        QHelpEvent help(QEvent::ToolTip, cell.center(), list->viewport()->mapToGlobal(cell.center()));
+        QApplication::sendEvent(list->viewport(), &help);
+        return QToolTip::text();
+    };
+    list->header()->resizeSection(appui::ColName, 60);
+    EXPECT_TRUE(list->IsCut(list->model()->index(0, appui::ColName)));
+    EXPECT_EQ(tipAt(appui::ColName), QString::fromStdString(file.filename().string()));
+    list->header()->resizeSection(appui::ColSize, 20);
+    EXPECT_EQ(tipAt(appui::ColSize), w.Entry(0)->text(appui::ColSize));
+    list->header()->resizeSection(appui::ColName, 900);
+    EXPECT_FALSE(list->IsCut(list->model()->index(0, appui::ColName))) << "a whole text gets no tooltip";
 }
 
 TEST_F(OutputColumnTest, AFirstStartChoosesMp3AndItsPresetAndShowsWhatCannotRun)
