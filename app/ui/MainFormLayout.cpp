@@ -231,20 +231,21 @@ QWidget* TfrmMain::BuildOutputGroup()
     cmbPrefix->setToolTip("With %Title% or %Name% (the input's name) this is the whole name, otherwise a prefix "
                           "to the input's name; \"/\" makes folders. Placeholders chosen from the list go in "
                           "at the cursor.");
-    grid->addWidget(rdOriginalName, 0, 0, 1, 3);
-    grid->addWidget(rdCustomName, 1, 0, 1, 3);
+    // Two rows fewer than one control a row: the page fits the first size.
+    grid->addWidget(rdOriginalName, 0, 0, 1, 2);
+    grid->addWidget(rdCustomName, 0, 2);
     auto* patternLabel = new QLabel("&Name or prefix:", naming);
     patternLabel->setBuddy(cmbPrefix);
-    grid->addWidget(patternLabel, 2, 0);
-    grid->addWidget(cmbPrefix, 2, 1);
+    grid->addWidget(patternLabel, 1, 0);
+    grid->addWidget(cmbPrefix, 1, 1);
     lblSample_ = Named(new QLabel(naming), "lblSample");
     lblSample_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     // A long sample must not widen the page; its tooltip holds it whole.
     lblSample_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    grid->addWidget(lblSample_, 3, 0, 1, 3);
+    grid->addWidget(lblSample_, 2, 0, 1, 3);
     chkPortableNames = Named(new QCheckBox("Portable file names", naming), "chkPortableNames");
     chkPortableNames->setToolTip("Tag values in file names avoid \\ : * ? \" < > |, which USB sticks and phones refuse");
-    grid->addWidget(chkPortableNames, 4, 0, 1, 3);
+    grid->addWidget(chkPortableNames, 1, 2);
     grid->setColumnStretch(2, 1);
     column->addWidget(naming);
     return group;
