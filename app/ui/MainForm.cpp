@@ -157,11 +157,11 @@ void TfrmMain::ConnectHandlers()
         UpdateActions();
     });
     connect(actAddfiles, &QAction::triggered, this, &TfrmMain::actAddfilesExecute);
+    connect(actAddfolder, &QAction::triggered, this, &TfrmMain::actAddfolderExecute);
     connect(lvSongs, &appui::SongList::DeletePressed, this, [this] {
         if (actDelsel->isEnabled())
             actDelsel->trigger();
     });
-    connect(actAddfolder, &QAction::triggered, this, &TfrmMain::actAddfolderExecute);
     connect(actDelsel, &QAction::triggered, this, &TfrmMain::actDelselExecute);
     connect(actDelall, &QAction::triggered, this, &TfrmMain::actDelallExecute);
     connect(actEditTag, &QAction::triggered, this, &TfrmMain::actEditTagExecute);

@@ -7,11 +7,11 @@
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QToolTip>
 #include <QUrl>
-#include <QStyle>
 #include <algorithm>
 
 #include "app/FolderFiles.h"
@@ -64,7 +64,10 @@ QVariant SongItem::data(int column, int role) const
 {
     if (role == Qt::ToolTipRole && column == ColOutput) {
         const QString mark = QTreeWidgetItem::data(ColOutput, OutputMarkRole).toString();
-        return mark.isEmpty() ? QVariant() : QVariant(text(ColOutput) + "\n" + mark);
+        if (mark.isEmpty())
+            return QVariant();
+        // A refused output shows its reason as its text already.
+        return text(ColOutput) == mark ? mark : text(ColOutput) + "\n" + mark;
     }
     if (role == Qt::ToolTipRole && column == ColResult) {
         const QString detail = QTreeWidgetItem::data(ColResult, ResultDetailRole).toString();
