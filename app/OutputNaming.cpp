@@ -25,16 +25,19 @@ std::string FirstComponents(const std::string& text, std::size_t slashes)
     return text.substr(0, end);
 }
 
-std::string TrimmedName(const std::string& name)
+std::string Trimmed(const std::string& text, bool (*strip)(unsigned char))
 {
     std::size_t begin = 0;
-    std::size_t end = name.size();
-    while (begin < end && IsBlankOrControl(name[begin]))
+    std::size_t end = text.size();
+    while (begin < end && strip(static_cast<unsigned char>(text[begin])))
         ++begin;
-    while (end > begin && IsBlankOrControl(name[end - 1]))
+    while (end > begin && strip(static_cast<unsigned char>(text[end - 1])))
         --end;
-    return name.substr(begin, end - begin);
+    return text.substr(begin, end - begin);
 }
+
+// A name's other characters are the user's, control characters included.
+bool IsBlank(unsigned char c) { return c == ' ' || c == '\t'; }
 
 bool LiesInside(const fs::path& folder, const fs::path& path)
 {
@@ -51,7 +54,7 @@ bool IsWholeNamePattern(const std::string& text)
 
 std::string AddBackslash(const std::string& folder)
 {
-    std::string text = TrimmedName(folder);
+    std::string text = Trimmed(folder, IsBlankOrControl);
     if (!text.empty() && text.back() != '/')
         text += '/';
     return text;
@@ -83,7 +86,7 @@ std::string MakeOutputPath(const std::filesystem::path& input, const NamingChoic
     // Values never add or remove a "/", so the folder keeps its components.
     std::string filled = ApplyTagPlaceholders(folder + name, input, choice.portableNames);
     const std::size_t nameStart = filled.find_last_of('/') + 1;
-    std::string fileStem = TrimmedName(filled.substr(nameStart));
+    std::string fileStem = Trimmed(filled.substr(nameStart), IsBlank);
     if (fileStem.empty())
         fileStem = stem;
     filled = filled.substr(0, nameStart) + fileStem + engine::FormatExtensions[choice.format];

@@ -34,7 +34,7 @@ const std::array<const char*, PlaceholderCount> Placeholders = {
     "%TrackNum%", "%Album%", "%Artist%", "%Year%",  "%Genre%",
     "%Title%",    "%AlbumArtist%", "%Track%", "%Disc%", "%Name%"};
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 std::string TrimBlanks(const std::string& text)
 {

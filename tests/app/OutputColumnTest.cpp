@@ -81,6 +81,8 @@ TEST_F(OutputColumnTest, CollisionsAndExistingFilesAreMarkedAndFollowTheNaming)
     EXPECT_EQ(Mark(2), "The output file exists already");
     EXPECT_FALSE(w.Entry(0)->icon(appui::ColOutput).isNull());
     EXPECT_EQ(w.Entry(0)->toolTip(appui::ColOutput), "song.mp3\nAnother entry of the list gives the same output");
+    fs::create_directories(TREMOLIX_SCREENSHOT_DIR);
+    w.grab().save(QString(TREMOLIX_SCREENSHOT_DIR) + "/main-output-marks.png");
 
     w.rdCustomName->setChecked(true);
     w.cmbPrefix->setEditText("%Artist%/%Track% %Title%");
