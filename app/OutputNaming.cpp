@@ -25,6 +25,20 @@ std::string FirstComponents(const std::string& text, std::size_t slashes)
     return text.substr(0, end);
 }
 
+std::string Trimmed(const std::string& text, bool (*strip)(unsigned char))
+{
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && strip(static_cast<unsigned char>(text[begin])))
+        ++begin;
+    while (end > begin && strip(static_cast<unsigned char>(text[end - 1])))
+        --end;
+    return text.substr(begin, end - begin);
+}
+
+// A name's other characters are the user's, control characters included.
+bool IsBlank(unsigned char c) { return c == ' ' || c == '\t'; }
+
 bool LiesInside(const fs::path& folder, const fs::path& path)
 {
     const fs::path relative = path.lexically_relative(folder.lexically_normal());
@@ -33,15 +47,14 @@ bool LiesInside(const fs::path& folder, const fs::path& path)
 
 }  // namespace
 
+bool IsWholeNamePattern(const std::string& text)
+{
+    return text.find("%Title%") != std::string::npos || text.find("%Name%") != std::string::npos;
+}
+
 std::string AddBackslash(const std::string& folder)
 {
-    std::size_t begin = 0;
-    std::size_t end = folder.size();
-    while (begin < end && IsBlankOrControl(folder[begin]))
-        ++begin;
-    while (end > begin && IsBlankOrControl(folder[end - 1]))
-        --end;
-    std::string text = folder.substr(begin, end - begin);
+    std::string text = Trimmed(folder, IsBlankOrControl);
     if (!text.empty() && text.back() != '/')
         text += '/';
     return text;
@@ -65,15 +78,18 @@ std::string TargetRoot(const std::string& folder)
 
 std::string MakeOutputPath(const std::filesystem::path& input, const NamingChoice& choice)
 {
-    const std::string inputText = input.string();
-    const std::string fileName = inputText.substr(inputText.find_last_of('/') + 1);
-    std::string name = choice.customName ? choice.prefix + fileName : fileName;
-    if (const auto dot = fileName.find_last_of('.'); dot != std::string::npos)
-        name.resize(name.size() - (fileName.size() - dot));
+    const std::string stem = InputStem(input);
+    std::string name = stem;
+    if (choice.customName)
+        name = IsWholeNamePattern(choice.prefix) ? choice.prefix : choice.prefix + stem;
     const std::string folder = ExpandTargetFolder(choice.targetFolder);
     // Values never add or remove a "/", so the folder keeps its components.
-    const std::string filled =
-        ApplyTagPlaceholders(folder + name + engine::Row(choice.format).extension, input, choice.portableNames);
+    std::string filled = ApplyTagPlaceholders(folder + name, input, choice.portableNames);
+    const std::size_t nameStart = filled.find_last_of('/') + 1;
+    std::string fileStem = Trimmed(filled.substr(nameStart), IsBlank);
+    if (fileStem.empty())
+        fileStem = stem;
+    filled = filled.substr(0, nameStart) + fileStem + engine::Row(choice.format).extension;
     const fs::path path = fs::path(filled).lexically_normal();
     if (!LiesInside(FirstComponents(filled, SlashCount(folder)), path))
         return {};

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <thread>
 
+#include "engine/FormatTable.h"
 #include "platform/IniFile.h"
 
 namespace app {
@@ -26,8 +27,8 @@ TGlobaVariant ReadRecord(const platform::IniFile& ini)
         return ini.ReadInteger(OptionsSection, key, fallback);
     };
     record.TargetFolder = ini.ReadString(OptionsSection, "TargetFolder", DefaultTargetFolder());
-    record.OutFormat = ini.ReadString(OptionsSection, "OutFormat", "");
-    record.Outconfig = ini.ReadString(OptionsSection, "Outconfig", "");
+    record.OutFormat = ini.ReadString(OptionsSection, "OutFormat", DefaultOutFormat);
+    record.Outconfig = ini.ReadString(OptionsSection, "Outconfig", DefaultMp3Preset);
     record.AdjustVolume = integer("AdjustVolume", defaults.AdjustVolume) != 0;
     record.AdjustVolumeValue = integer("AdjustVolumeValue", defaults.AdjustVolumeValue);
     record.SaveTag = integer("SaveTag", defaults.SaveTag) != 0;
@@ -86,8 +87,10 @@ StoredSettings ReadSettings(const std::filesystem::path& settingsFile)
     settings.ResultFontColor = ini.ReadInteger(OptionsSection, "ResultFontColor", DefaultResultColor);
     for (int column = 0; column < ColumnCount; ++column)
         settings.ColumnWidths[column] = ini.ReadInteger(OptionsSection, ColumnKey(column), DefaultColumnWidths[column]);
+    const int mp3Position = engine::ListPositionOfFormatIndex(0);
     for (int position = 0; position < PresetListCount; ++position)
-        settings.PresetLists[position] = ini.ReadString(PresetSection, PresetKey(position), "");
+        settings.PresetLists[position] =
+            ini.ReadString(PresetSection, PresetKey(position), position == mp3Position ? DefaultMp3Preset : "");
     return settings;
 }
 

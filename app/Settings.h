@@ -16,12 +16,15 @@ namespace app {
 
 // Colours are stored as red in the low byte, green next, blue third.
 constexpr std::int32_t DefaultResultColor = 255;
-constexpr int ColumnCount = 5;
-// Filename, Input format, Duration, Size, Result: together they fit the
-// list at the window's first size, so the Result column needs no scrolling.
-constexpr std::array<std::int32_t, ColumnCount> DefaultColumnWidths = {220, 150, 70, 80, 140};
-// One per list position; keys past an older build's count are ignored by it.
+constexpr int ColumnCount = 7;
+// Name, Folder, Input format, Duration, Size, Output, Result: the list
+// keeps these proportions while it fills its width.
+constexpr std::array<std::int32_t, ColumnCount> DefaultColumnWidths = {140, 100, 150, 80, 80, 150, 100};
 constexpr int PresetListCount = engine::FormatCount;
+// One per list position; keys past an older build's count are ignored by it.
+// What a first start offers, so a run can start without choosing.
+constexpr const char* DefaultOutFormat = "MP3";
+constexpr const char* DefaultMp3Preset = "VBR -V 2 (standard)";
 constexpr std::int32_t MinSimultaneousJobs = 1;
 constexpr std::int32_t MaxSimultaneousJobs = 16;
 

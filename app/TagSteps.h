@@ -7,10 +7,18 @@
 
 namespace app {
 
+// The input's file name less its extension: what "%Name%" stands for.
+std::string InputStem(const std::filesystem::path& input);
+
 // Replaces "%TrackNum%", "%Album%", "%Artist%", "%Year%", "%Genre%",
-// "%Title%" and "%AlbumArtist%", in that order, in the whole path by the
-// input's tag values. Values never change the path's folders: "/" and NUL
-// in a value become "_", and a "/"-separated component that a value turned
+// "%Title%", "%AlbumArtist%", "%Track%" (the track number as two digits at
+// least), "%Disc%" and "%Name%" (the input's name less its extension), in
+// that order, in the whole path by the input's values; the last component
+// is the file name, the others are folders. An empty title gives the
+// input's name; an empty artist, album artist or album in a folder gives
+// "Unknown Artist" or "Unknown Album". A component that held a placeholder
+// loses the blanks at its ends. Values never change the path's folders:
+// "/" and NUL in a value become "_", and a component that a value turned
 // into "." or ".." becomes "_". With portableNames, the characters that FAT
 // and NTFS refuse (\ : * ? " < > |) become "_" in values as well.
 // Throws TagError when the tag layer does.

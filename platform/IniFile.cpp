@@ -71,6 +71,15 @@ std::string ValueOfLine(const std::string& line)
     return value;
 }
 
+// A value whose ends the reader would strip (blanks, or a pair of quotes)
+// goes in quotes, so it reads back as written.
+std::string Quoted(const std::string& value)
+{
+    const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                        value.back() == value.front();
+    return quoted || Trim(value) != value ? '"' + value + '"' : value;
+}
+
 std::string OneLine(std::string text)
 {
     for (char& c : text)
@@ -225,7 +234,7 @@ std::vector<std::string> IniFile::Keys(const std::string& section) const
 
 void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value)
 {
-    const std::string cleanValue = OneLine(value);
+    const std::string cleanValue = Quoted(OneLine(value));
     const Position where = FindSection(section);
     const std::size_t line = FindKey(where, key);
     if (line != npos) {

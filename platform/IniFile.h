@@ -54,7 +54,8 @@ public:
     std::vector<std::string> Sections() const;
     std::vector<std::string> Keys(const std::string& section) const;
 
-    // Change the object; Save() writes them out.
+    // Change the object; Save() writes them out. A value with blanks at its
+    // ends is written in quotes; reading takes both forms.
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
     void WriteInteger(const std::string& section, const std::string& key, std::int32_t value);
     void WriteBool(const std::string& section, const std::string& key, bool value);  // 1 or 0

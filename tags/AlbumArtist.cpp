@@ -4,7 +4,9 @@
 #include <taglib/fileref.h>
 #include <taglib/tpropertymap.h>
 
-std::string ReadAlbumArtist(const std::filesystem::path& file)
+std::string ReadAlbumArtist(const std::filesystem::path& file) { return ReadFirstProperty(file, "ALBUMARTIST"); }
+
+std::string ReadFirstProperty(const std::filesystem::path& file, const char* key)
 {
     // A pipe or device would block the reader.
     std::error_code ec;
@@ -14,7 +16,7 @@ std::string ReadAlbumArtist(const std::filesystem::path& file)
     if (ref.isNull())
         return {};
     const TagLib::PropertyMap properties = ref.file()->properties();
-    const auto found = properties.find("ALBUMARTIST");
+    const auto found = properties.find(key);
     if (found == properties.end() || found->second.isEmpty())
         return {};
     return found->second.front().to8Bit(true);

@@ -1,18 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The file list of the main window: adding through the open dialog, a
-// folder or drops, deleting, and the count in the status pane.
+// folder or drops, deleting, its context menu, and the counts in the status
+// pane.
 
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
 #include <QLabel>
+#include <QMenu>
 #include <QTreeWidgetItem>
+#include <cctype>
 #include <cmath>
+#include <map>
 #include <set>
 
 #include "app/FolderFiles.h"
 #include "app/ui/MainForm.h"
 #include "app/ui/ProgressForm.h"
+#include "app/ui/ShellActions.h"
 #include "app/ui/SongList.h"
 #include "engine/Encoder.h"
 #include "platform/ui/MessageBox.h"
@@ -33,11 +38,42 @@ const FilterEntry FilterEntries[] = {
     {"OptimFROG Files", "*.ofr"}, {"Wav Standard", "*.wav"},      {"WMA Files", "*.wma"},
 };
 
-std::string InputFormatText(const TAudioProperty& property)
+// The kind's usual name, by extension; unknown kinds show the extension.
+QString KindName(const fs::path& path)
 {
-    return "Bitrate: " + std::to_string(property.Bitrate) + "Kbps Channel: " +
-           (property.Channels == 1 ? "mono" : "stereo") + " SampleRate: " + std::to_string(property.SampleRate) +
-           "hz";
+    static const std::map<std::string, const char*> names = {
+        {"mp3", "MP3"},        {"mp2", "MP2"},         {"mp1", "MP1"},       {"ogg", "Ogg Vorbis"},
+        {"opus", "Opus"},      {"flac", "FLAC"},       {"ape", "Monkey's Audio"}, {"wv", "WavPack"},
+        {"mpc", "Musepack"},   {"ofr", "OptimFROG"},   {"wav", "WAV"},       {"wma", "WMA"},
+        {"aac", "AAC"},        {"m4a", "MPEG-4 audio"}, {"mp4", "MPEG-4 audio"}, {"ac3", "AC-3"},
+        {"alac", "ALAC"}};
+    std::string extension = path.extension().string();
+    if (!extension.empty())
+        extension.erase(0, 1);
+    for (char& c : extension)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    const auto found = names.find(extension);
+    return found != names.end() ? QString(found->second) : QString::fromStdString(extension).toUpper();
+}
+
+// "FLAC, 44.1 kHz, stereo, 905 kbps".
+QString InputFormatText(const fs::path& path, const TAudioProperty& property)
+{
+    QStringList parts = {KindName(path)};
+    if (property.SampleRate > 0)
+        parts << QString::number(property.SampleRate / 1000.0, 'g', 6) + " kHz";
+    parts << (property.Channels == 1 ? "mono" : "stereo");
+    if (property.Bitrate > 0)
+        parts << QString::number(property.Bitrate) + " kbps";
+    return parts.join(", ");
+}
+
+// The same file however it was named: "./a.mp3", a link to it, the path.
+std::string SameFileKey(const fs::path& path)
+{
+    std::error_code ec;
+    const fs::path canonical = fs::weakly_canonical(path, ec);
+    return (ec ? fs::absolute(path, ec).lexically_normal() : canonical).string();
 }
 
 bool IsBlankText(const std::string& text)
@@ -120,39 +156,48 @@ void TfrmMain::AppendEntry(const fs::path& path, const TAudioProperty& property)
     std::error_code ec;
     const auto bytes = fs::file_size(path, ec);
     item->SetSizeKey(ec ? 0 : static_cast<qint64>(bytes));
-    item->setText(appui::ColInputFormat, QString::fromStdString(InputFormatText(property)));
+    item->setText(appui::ColInputFormat, InputFormatText(path, property));
     item->setText(appui::ColDuration, QString::fromStdString(property.Duration));
     item->setText(appui::ColSize, QString::fromStdString(property.Size));
     item->setText(appui::ColResult, " ");
 }
 
-std::vector<fs::path> TfrmMain::AddPaths(const std::vector<fs::path>& paths)
+TfrmMain::AddingOutcome TfrmMain::AddPaths(const std::vector<fs::path>& paths)
 {
-    std::vector<fs::path> failures;
+    AddingOutcome outcome;
+    std::set<std::string> listed;
+    for (int row = 0; row < EntryCount(); ++row)
+        listed.insert(SameFileKey(EntryPath(row)));
     AddingScope adding(this);
     Tfrmprogress& progress = adding.Progress();
     const std::size_t n = paths.size();
     for (std::size_t i = 0; i < n; ++i) {
         progress.SetPrompt(paths[i].string());
         TAudioProperty property;
-        if (Encoder && IsPlainFile(paths[i]) && Encoder->OpenInput(paths[i], 0, true, &property) != 0)
+        if (listed.count(SameFileKey(paths[i])) != 0) {
+            ++outcome.duplicates;
+        } else if (Encoder && IsPlainFile(paths[i]) && Encoder->OpenInput(paths[i], 0, true, &property) != 0) {
             AppendEntry(paths[i], property);
-        else
-            failures.push_back(paths[i]);
+            listed.insert(SameFileKey(paths[i]));
+        } else {
+            outcome.failures.push_back(paths[i]);
+        }
         progress.SetPercent(static_cast<int>(std::trunc(double(i + 1) / double(n) * 100.0)));
         progress.repaint();
         QCoreApplication::processEvents();
         if (progress.CancelRequested)
             break;
     }
-    return failures;
+    return outcome;
 }
 
 void TfrmMain::AddFiles(const std::vector<fs::path>& paths)
 {
     std::string failures;
-    for (const fs::path& failed : AddPaths(paths))
+    const AddingOutcome outcome = AddPaths(paths);
+    for (const fs::path& failed : outcome.failures)
         failures += "\n" + failed.string();
+    ShowAddingNotes(0, 0, outcome.duplicates);
     if (!IsBlankText(failures))
         platform::ShowWarning(this, "Files open failed:\n" + failures);
     UpdateFileCount();
@@ -163,14 +208,17 @@ void TfrmMain::AddFiles(const std::vector<fs::path>& paths)
 void TfrmMain::AddFolder(const fs::path& folder)
 {
     const app::FolderListing listing = app::ListFolderFiles(folder, true);
-    ShowFolderNotes(AddPaths(listing.files).size(), listing.unreadable.size());
+    const AddingOutcome outcome = AddPaths(listing.files);
+    ShowAddingNotes(outcome.failures.size(), listing.unreadable.size(), outcome.duplicates);
     UpdateFileCount();
     ReportUnreadableFolders(listing.unreadable);
 }
 
-void TfrmMain::ShowFolderNotes(std::size_t skipped, std::size_t unreadable)
+void TfrmMain::ShowAddingNotes(std::size_t skipped, std::size_t unreadable, std::size_t duplicates)
 {
     QStringList notes;
+    if (duplicates > 0)
+        notes << QString("Left out %1 %2 already in the list").arg(duplicates).arg(duplicates == 1 ? "file" : "files");
     if (skipped > 0)
         notes << QString("Skipped %1 %2 no decoder reads").arg(skipped).arg(skipped == 1 ? "file" : "files");
     if (unreadable > 0)
@@ -192,22 +240,16 @@ void TfrmMain::actAddfolderExecute()
         AddFolder(QFile::encodeName(folder).toStdString());
 }
 
+// Dropped folders are walked as Add Folder walks them; names that are
+// gone by now are passed over.
 void TfrmMain::FilesDropped(const std::vector<fs::path>& names)
 {
-    std::vector<fs::path> paths;
-    std::vector<app::UnreadableFolder> unreadable;
+    std::vector<fs::path> existing;
     std::error_code ec;
-    for (const fs::path& name : names) {
-        if (fs::exists(name, ec) && !fs::is_directory(name, ec)) {
-            paths.push_back(name);
-        } else if (fs::is_directory(name, ec)) {
-            const app::FolderListing inside = app::ListFolderFiles(name, false);
-            paths.insert(paths.end(), inside.files.begin(), inside.files.end());
-            unreadable.insert(unreadable.end(), inside.unreadable.begin(), inside.unreadable.end());
-        }
-    }
-    AddFiles(paths);
-    ReportUnreadableFolders(unreadable);
+    for (const fs::path& name : names)
+        if (fs::exists(name, ec))
+            existing.push_back(name);
+    AddArguments(existing);
 }
 
 void TfrmMain::AddArguments(const std::vector<fs::path>& names)
@@ -230,13 +272,14 @@ void TfrmMain::AddArguments(const std::vector<fs::path>& names)
     }
     std::string failures;
     std::size_t skipped = 0;
-    for (const fs::path& failed : AddPaths(paths)) {
+    const AddingOutcome outcome = AddPaths(paths);
+    for (const fs::path& failed : outcome.failures) {
         if (fromFolders.count(failed))
             ++skipped;
         else
             failures += "\n" + failed.string();
     }
-    ShowFolderNotes(skipped, unreadable.size());
+    ShowAddingNotes(skipped, unreadable.size(), outcome.duplicates);
     if (!failures.empty())
         platform::ShowWarning(this, "Files open failed:\n" + failures);
     UpdateFileCount();
@@ -263,9 +306,21 @@ fs::path TfrmMain::EntryPath(int row) const { return appui::SongList::PathOf(Ent
 
 void TfrmMain::UpdateFileCount()
 {
-    const int count = EntryCount();
-    spPendingfiles->setText(count == 0 ? QString() : "Selected files: " + QString::number(count));
+    ShowCounts();
     UpdateActions();
+    ScheduleOutputs();
+}
+
+void TfrmMain::ShowCounts()
+{
+    const int count = EntryCount();
+    const auto selected = lvSongs->selectedItems().size();
+    QString text;
+    if (count > 0)
+        text = QString("%1 %2").arg(count).arg(count == 1 ? "file" : "files");
+    if (selected > 0)
+        text += QString(", %1 selected").arg(selected);
+    spPendingfiles->setText(text);
 }
 
 // The enabling rules of the list's actions, run whenever the list or its
@@ -278,4 +333,47 @@ void TfrmMain::UpdateActions()
     actDelall->setEnabled(any);
     actEditTag->setEnabled(selected > 0);
     actConvertion->setEnabled(any);
+}
+
+void TfrmMain::BuildListMenu()
+{
+    listMenu_ = new QMenu(lvSongs);
+    listMenu_->setObjectName("PopupMenuList");
+    actRemove_ = new QAction("Remove", this);
+    actRemove_->setObjectName("actRemove");
+    actOpenFolder_ = new QAction("Open folder", this);
+    actOpenFolder_->setObjectName("actOpenFolder");
+    listMenu_->addAction(actEditTag);
+    listMenu_->addAction(actRemove_);
+    listMenu_->addAction(actOpenFolder_);
+    lvSongs->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(actRemove_, &QAction::triggered, actDelsel, &QAction::trigger);
+    connect(actDelsel, &QAction::changed, actRemove_, [this] { actRemove_->setEnabled(actDelsel->isEnabled()); });
+    connect(actOpenFolder_, &QAction::triggered, this, &TfrmMain::OpenEntryFolder);
+    connect(lvSongs, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (lvSongs->itemAt(at) == nullptr)
+            return;
+        actOpenFolder_->setEnabled(lvSongs->currentItem() != nullptr);
+        listMenu_->popup(lvSongs->viewport()->mapToGlobal(at));
+    });
+    connect(lvSongs, &QTreeWidget::itemActivated, this, &TfrmMain::EntryActivated);
+}
+
+// Double-click and Enter edit the tags of the entry they land on alone.
+void TfrmMain::EntryActivated(QTreeWidgetItem* item)
+{
+    if (!item)
+        return;
+    if (!item->isSelected() || lvSongs->selectedItems().size() != 1) {
+        lvSongs->clearSelection();
+        item->setSelected(true);
+    }
+    if (actEditTag->isEnabled())
+        actEditTag->trigger();
+}
+
+void TfrmMain::OpenEntryFolder()
+{
+    if (const QTreeWidgetItem* item = lvSongs->currentItem())
+        appui::OpenFolder(appui::SongList::PathOf(item).parent_path().string());
 }

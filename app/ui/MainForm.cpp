@@ -15,14 +15,18 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSpinBox>
+#include <QStandardItemModel>
 #include <QStatusBar>
 #include <QPointer>
+#include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/FormatAvailability.h"
+#include "app/OutputPlan.h"
 #include "app/ui/AboutForm.h"
 #include "app/ui/ColorBox.h"
 #include "app/ui/HeaderBand.h"
@@ -116,9 +120,18 @@ TfrmMain::TfrmMain()
     TrayIcon->setObjectName("TrayIcon");
 
     resize(715, 575);
-    if (const QScreen* desktop = screen())
+    // A large scale factor leaves a small desktop: the window fits it, and
+    // its pages scroll.
+    if (const QScreen* desktop = screen()) {
+        resize(size().boundedTo(desktop->availableGeometry().size()));
         move(desktop->availableGeometry().center() - rect().center());
+    }
+    outputTimer_ = new QTimer(this);
+    outputTimer_->setSingleShot(true);
+    outputTimer_->setInterval(100);
+    BuildListMenu();
     ConnectHandlers();
+    ConnectOutputPlan();
     FormCreate();
 }
 
@@ -139,7 +152,10 @@ void TfrmMain::FormCreate()
 void TfrmMain::ConnectHandlers()
 {
     connect(lvSongs, &appui::SongList::FilesDropped, this, &TfrmMain::FilesDropped);
-    connect(lvSongs, &QTreeWidget::itemSelectionChanged, this, &TfrmMain::UpdateActions);
+    connect(lvSongs, &QTreeWidget::itemSelectionChanged, this, [this] {
+        ShowCounts();
+        UpdateActions();
+    });
     connect(actAddfiles, &QAction::triggered, this, &TfrmMain::actAddfilesExecute);
     connect(actAddfolder, &QAction::triggered, this, &TfrmMain::actAddfolderExecute);
     connect(lvSongs, &appui::SongList::DeletePressed, this, [this] {
@@ -188,7 +204,81 @@ void TfrmMain::FormShow()
     const QString names = QString::fromStdString(TEncoder::GetFormatNames());
     cmbFormat->addItems(names.split(QRegularExpression("[\r\n]+"), Qt::SkipEmptyParts));
     cmbFormat->setCurrentIndex(-1);
+    MarkUnavailableFormats();
     LoadSettings(SettingsFile);
+}
+
+// Shown, so the list matches the other programs, but not to be chosen.
+void TfrmMain::MarkUnavailableFormats()
+{
+    auto* items = qobject_cast<QStandardItemModel*>(cmbFormat->model());
+    for (int position = 0; items && position < cmbFormat->count(); ++position) {
+        const std::string reason = app::FormatUnavailableReason(engine::FormatIndexOfListPosition(position));
+        if (reason.empty())
+            continue;
+        items->item(position)->setEnabled(false);
+        items->item(position)->setToolTip(QString::fromStdString(reason));
+    }
+}
+
+app::NamingChoice TfrmMain::OutputNaming() const
+{
+    app::NamingChoice naming;
+    naming.targetFolder = edtTargetFolder->text().toStdString();
+    naming.customName = rdCustomName->isChecked();
+    naming.prefix = cmbPrefix->currentText().toStdString();
+    naming.portableNames = chkPortableNames->isChecked();
+    naming.format = CurrentFormat;
+    return naming;
+}
+
+void TfrmMain::ConnectOutputPlan()
+{
+    connect(outputTimer_, &QTimer::timeout, this, &TfrmMain::ShowOutputs);
+    connect(edtTargetFolder, &QLineEdit::textChanged, this, &TfrmMain::ScheduleOutputs);
+    connect(cmbPrefix, &QComboBox::editTextChanged, this, &TfrmMain::ScheduleOutputs);
+    connect(rdCustomName, &QRadioButton::toggled, this, &TfrmMain::ScheduleOutputs);
+    connect(chkPortableNames, &QCheckBox::toggled, this, &TfrmMain::ScheduleOutputs);
+    connect(lvSongs, &QTreeWidget::itemSelectionChanged, this, &TfrmMain::ShowSample);
+}
+
+void TfrmMain::ScheduleOutputs() { outputTimer_->start(); }
+
+// Every entry's tags are read, so a run's own changes wait for its end.
+void TfrmMain::ShowOutputs()
+{
+    if (RunActive)
+        return;
+    std::vector<std::filesystem::path> inputs;
+    for (int row = 0; row < EntryCount(); ++row)
+        inputs.push_back(EntryPath(row));
+    const app::NamingChoice naming = OutputNaming();
+    const std::vector<app::PlannedOutput> plans = app::PlanOutputs(inputs, naming);
+    const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    for (int row = 0; row < EntryCount(); ++row) {
+        const app::PlannedOutput& plan = plans[std::size_t(row)];
+        QTreeWidgetItem* item = Entry(row);
+        const std::string shown = plan.path.empty() ? plan.reason : app::ShownOutput(plan.path, naming.targetFolder);
+        item->setText(appui::ColOutput, QString::fromStdString(shown));
+        item->setData(appui::ColOutput, appui::OutputMarkRole, QString::fromStdString(plan.reason));
+        item->setIcon(appui::ColOutput, plan.mark == app::OutputMark::None ? QIcon() : warning);
+    }
+    ShowSample();
+}
+
+// The selected entry's output, or the first entry's when none is selected.
+void TfrmMain::ShowSample()
+{
+    const QList<QTreeWidgetItem*> selected = lvSongs->selectedItems();
+    const QTreeWidgetItem* item = selected.isEmpty() ? Entry(0) : selected.front();
+    if (!item) {
+        lblSample_->setText("Sample: add files to the list to see their output names here");
+        lblSample_->setToolTip(QString());
+        return;
+    }
+    lblSample_->setText("Sample: \"" + item->text(appui::ColName) + "\" becomes \"" +
+                        item->text(appui::ColOutput) + "\"");
+    lblSample_->setToolTip(lblSample_->text());
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event)
@@ -223,6 +313,7 @@ void TfrmMain::LoadSettings(const std::filesystem::path& settingsFile)
     for (int column = 0; column < app::ColumnCount; ++column)
         lvSongs->header()->resizeSection(
             column, std::clamp(settings.ColumnWidths[column], lvSongs->header()->minimumSectionSize(), 4000));
+    lvSongs->FillWidth();
     ShowRecord(settings);
 }
 
@@ -330,7 +421,11 @@ void RunSeam(const std::function<void()>& seam)
 
 }  // namespace
 
-void TfrmMain::cmbFormatChange() { RunSeam(OnFormatChange); }
+void TfrmMain::cmbFormatChange()
+{
+    RunSeam(OnFormatChange);
+    ScheduleOutputs();
+}
 void TfrmMain::cmbConfigChange() { RunSeam(OnConfigChange); }
 void TfrmMain::btnConfigClick() { RunSeam(OnConfigClick); }
 void TfrmMain::actConvertionExecute() { RunSeam(OnConvertion); }

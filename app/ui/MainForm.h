@@ -5,6 +5,7 @@
 // policies on "Settings", the header band and the status pane. It owns the
 // engine object from its first showing to its destruction, and keeps the
 // user's choices in Options.ini (read when first shown, written on close).
+// Both pages scroll, so every control stays reachable in a small window.
 
 #include <QMainWindow>
 #include <array>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "app/FolderFiles.h"
+#include "app/OutputNaming.h"
 #include "app/Settings.h"
 
 class QAction;
@@ -30,6 +32,7 @@ class QSpinBox;
 class QStatusBar;
 class QSystemTrayIcon;
 class QTabWidget;
+class QTimer;
 class QTreeWidgetItem;
 class TEncoder;
 struct TAudioProperty;
@@ -60,12 +63,16 @@ public:
     // The command line's names: files as Add Files takes them, folders as
     // Add Folder does (subfolders included).
     void AddArguments(const std::vector<std::filesystem::path>& names);
+    // The status pane: the entries and how many of them are selected.
     void UpdateFileCount();
     int EntryCount() const;
     std::filesystem::path EntryPath(int row) const;
     QTreeWidgetItem* Entry(int row) const;
     // The sixteen filter entries of the open dialog, the last one selected.
     static QStringList OpenDialogFilters();
+
+    // The naming the controls describe, for the chosen output format.
+    app::NamingChoice OutputNaming() const;
 
     // Handlers.
     void actAddfilesExecute();
@@ -183,11 +190,32 @@ private:
     void ShowRecord(const app::StoredSettings& settings);
     app::StoredSettings TakeRecord() const;
     void AppendEntry(const std::filesystem::path& path, const TAudioProperty& property);
-    void ShowFolderNotes(std::size_t skipped, std::size_t unreadable);
-    // Appends an entry per readable path; returns the paths no decoder opened.
-    std::vector<std::filesystem::path> AddPaths(const std::vector<std::filesystem::path>& paths);
+    struct AddingOutcome {
+        std::vector<std::filesystem::path> failures;  // no decoder opened them
+        std::size_t duplicates = 0;                   // listed already, left out
+    };
+    // Appends an entry per readable path not listed yet.
+    AddingOutcome AddPaths(const std::vector<std::filesystem::path>& paths);
     void ReportUnreadableFolders(const std::vector<app::UnreadableFolder>& folders);
+    void ShowAddingNotes(std::size_t skipped, std::size_t unreadable, std::size_t duplicates);
+    void ShowCounts();
+    void BuildListMenu();
+    void ConnectOutputPlan();
+    void EntryActivated(QTreeWidgetItem* item);
+    void OpenEntryFolder();
+    void MarkUnavailableFormats();
+    // The Output column and the sample line follow the naming controls, the
+    // format and the list; changes made in one go are planned once.
+    void ScheduleOutputs();
+    void ShowOutputs();
+    void ShowSample();
 
+    QMenu* listMenu_ = nullptr;
+    QAction* actOpenFolder_ = nullptr;
+    QAction* actRemove_ = nullptr;
+    QAction* actQuit_ = nullptr;
+    QLabel* lblSample_ = nullptr;
+    QTimer* outputTimer_ = nullptr;
     bool shown_ = false;
     bool engineFailed_ = false;
 };

@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QStyle>
@@ -24,6 +25,7 @@
 #include "app/ui/ColorBox.h"
 #include "app/ui/HeaderBand.h"
 #include "app/ui/MainForm.h"
+#include "app/ui/PatternBox.h"
 #include "app/ui/SongList.h"
 
 namespace {
@@ -58,6 +60,17 @@ QAction* NamedAction(QObject* owner, const char* name, const QString& caption)
     return Named(new QAction(caption, owner), name);
 }
 
+// A page that scrolls when the window is smaller than the page's controls
+// need, as at a large scale factor.
+QScrollArea* Scrolling(QWidget* page, const char* name)
+{
+    auto* area = Named(new QScrollArea, name);
+    area->setWidget(page);
+    area->setWidgetResizable(true);
+    area->setFrameShape(QFrame::NoFrame);
+    return area;
+}
+
 }  // namespace
 
 void TfrmMain::BuildActions()
@@ -71,16 +84,30 @@ void TfrmMain::BuildActions()
     menuHelp = NamedAction(this, "menuHelp", "&Help");
     menuHomepage = NamedAction(this, "menuHomepage", "Home page");
     menuAbout = NamedAction(this, "menuAbout", "About...");
+    actQuit_ = NamedAction(this, "actQuit", "Quit");
     for (QAction* action : {actDelsel, actDelall, actEditTag, actConvertion})
         action->setEnabled(false);
+    actAddfiles->setShortcut(QKeySequence::Open);
+    actAddfolder->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_O);
+    actConvertion->setShortcuts({Qt::CTRL | Qt::Key_Return, Qt::CTRL | Qt::Key_Enter});
+    menuHelp->setShortcut(QKeySequence::HelpContents);
+    // The platform's standard Quit key may be none at all.
+    actQuit_->setShortcut(Qt::CTRL | Qt::Key_Q);
+    // Shown in the menus; the list itself takes the key, as in a text field
+    // it deletes characters.
+    actDelsel->setShortcut(QKeySequence::Delete);
+    actDelsel->setShortcutContext(Qt::WidgetShortcut);
+    addActions({actAddfiles, actAddfolder, actConvertion, menuHelp, actQuit_});
+    connect(actQuit_, &QAction::triggered, this, &QWidget::close);
 }
 
 QWidget* TfrmMain::BuildConverterPage()
 {
-    auto* page = Named(new QWidget, "tsConverter");
+    auto* page = Named(new QWidget, "tsConverterPage");
     auto* column = new QVBoxLayout(page);
 
     lvSongs = Named(new appui::SongList(page), "lvSongs");
+    lvSongs->setMinimumHeight(120);
     column->addWidget(lvSongs, 1);
 
     auto* buttons = new QHBoxLayout;
@@ -128,7 +155,7 @@ QWidget* TfrmMain::BuildConverterPage()
     choices->setColumnStretch(1, 3);
     choices->setColumnStretch(3, 3);
     column->addLayout(choices);
-    return page;
+    return Scrolling(page, "tsConverter");
 }
 
 QWidget* TfrmMain::BuildGeneralGroup()
@@ -195,19 +222,30 @@ QWidget* TfrmMain::BuildOutputGroup()
     rdOriginalName = Named(new QRadioButton("Use original file-name", naming), "rdOriginalName");
     rdCustomName = Named(new QRadioButton("Use custom file-name", naming), "rdCustomName");
     rdOriginalName->setChecked(true);
-    cmbPrefix = DropDownList(naming, "cmbPrefix",
-                             {"%TrackNum%", "%Album%", "%Artist%", "%Year%", "%Genre%", "%Title%", "%AlbumArtist%"});
-    cmbPrefix->setEditable(true);
+    cmbPrefix = Named(new appui::PatternBox(naming), "cmbPrefix");
+    cmbPrefix->addItems({"%TrackNum%", "%Album%", "%Artist%", "%Year%", "%Genre%", "%Title%", "%AlbumArtist%",
+                         "%Track%", "%Disc%", "%Name%"});
+    cmbPrefix->setEditText(QString());
     cmbPrefix->setEnabled(false);
-    cmbPrefix->setMinimumWidth(180);
-    grid->addWidget(rdOriginalName, 0, 0, 1, 3);
-    grid->addWidget(rdCustomName, 1, 0, 1, 3);
-    grid->addWidget(new QLabel("Prefix:", naming), 2, 0);
-    grid->addWidget(cmbPrefix, 2, 1);
-    grid->addWidget(new QLabel("Sample: \"song.mp3\" change to  \"10_song.mp3\"", naming), 3, 0, 1, 3);
+    cmbPrefix->setMinimumWidth(260);
+    cmbPrefix->setToolTip("With %Title% or %Name% (the input's name) this is the whole name, otherwise a prefix "
+                          "to the input's name; \"/\" makes folders. Placeholders chosen from the list go in "
+                          "at the cursor.");
+    // Two rows fewer than one control a row: the page fits the first size.
+    grid->addWidget(rdOriginalName, 0, 0, 1, 2);
+    grid->addWidget(rdCustomName, 0, 2);
+    auto* patternLabel = new QLabel("&Name or prefix:", naming);
+    patternLabel->setBuddy(cmbPrefix);
+    grid->addWidget(patternLabel, 1, 0);
+    grid->addWidget(cmbPrefix, 1, 1);
+    lblSample_ = Named(new QLabel(naming), "lblSample");
+    lblSample_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long sample must not widen the page; its tooltip holds it whole.
+    lblSample_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    grid->addWidget(lblSample_, 2, 0, 1, 3);
     chkPortableNames = Named(new QCheckBox("Portable file names", naming), "chkPortableNames");
     chkPortableNames->setToolTip("Tag values in file names avoid \\ : * ? \" < > |, which USB sticks and phones refuse");
-    grid->addWidget(chkPortableNames, 4, 0, 1, 3);
+    grid->addWidget(chkPortableNames, 1, 2);
     grid->setColumnStretch(2, 1);
     column->addWidget(naming);
     return group;
@@ -215,10 +253,10 @@ QWidget* TfrmMain::BuildOutputGroup()
 
 QWidget* TfrmMain::BuildSettingsPage()
 {
-    auto* page = Named(new QWidget, "tsSettings");
+    auto* page = Named(new QWidget, "tsSettingsPage");
     auto* column = new QVBoxLayout(page);
     column->addWidget(BuildGeneralGroup());
     column->addWidget(BuildOutputGroup());
     column->addStretch(1);
-    return page;
+    return Scrolling(page, "tsSettings");
 }

@@ -2,13 +2,17 @@
 #include "app/ui/SongList.h"
 
 #include <QDropEvent>
-#include <QKeyEvent>
 #include <QFile>
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMimeData>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTimer>
+#include <QToolTip>
 #include <QUrl>
+#include <algorithm>
 
 #include "app/FolderFiles.h"
 
@@ -58,6 +62,13 @@ void SongItem::SetSizeKey(qint64 bytes) { setData(ColSize, SizeRole, bytes); }
 
 QVariant SongItem::data(int column, int role) const
 {
+    if (role == Qt::ToolTipRole && column == ColOutput) {
+        const QString mark = QTreeWidgetItem::data(ColOutput, OutputMarkRole).toString();
+        if (mark.isEmpty())
+            return QVariant();
+        // A refused output shows its reason as its text already.
+        return text(ColOutput) == mark ? mark : text(ColOutput) + "\n" + mark;
+    }
     if (role == Qt::ToolTipRole && column == ColResult) {
         const QString detail = QTreeWidgetItem::data(ColResult, ResultDetailRole).toString();
         if (text(ColResult).trimmed().isEmpty())
@@ -69,7 +80,7 @@ QVariant SongItem::data(int column, int role) const
 
 bool SongItem::operator<(const QTreeWidgetItem& other) const
 {
-    const int column = treeWidget() ? treeWidget()->sortColumn() : ColFilename;
+    const int column = treeWidget() ? treeWidget()->sortColumn() : ColName;
     if (column == ColSize)
         return data(ColSize, SizeRole).toLongLong() < other.data(ColSize, SizeRole).toLongLong();
     return app::NaturalLess(text(column).toStdString(), other.text(column).toStdString());
@@ -77,8 +88,8 @@ bool SongItem::operator<(const QTreeWidgetItem& other) const
 
 SongList::SongList(QWidget* parent) : QTreeWidget(parent)
 {
-    setColumnCount(5);
-    setHeaderLabels({"Filename", "Input format", "Duration", "Size", "Result"});
+    setColumnCount(SongColumnCount);
+    setHeaderLabels({"Name", "Folder", "Input format", "Duration", "Size", "Output", "Result"});
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);
@@ -111,6 +122,65 @@ void SongList::keyPressEvent(QKeyEvent* event)
     QTreeWidget::keyPressEvent(event);
 }
 
+void SongList::FillWidth()
+{
+    const int width = viewport()->width();
+    QHeaderView* columns = header();
+    const int count = columns->count();
+    int total = 0;
+    for (int column = 0; column < count; ++column)
+        total += columns->sectionSize(column);
+    if (count == 0 || total <= 0 || width <= 0 || total == width)
+        return;
+    // The last column takes what rounding leaves, so the sum is exact.
+    int used = 0;
+    for (int column = 0; column + 1 < count; ++column) {
+        const int size = std::max(columns->minimumSectionSize(),
+                                  int(qint64(columns->sectionSize(column)) * width / total));
+        columns->resizeSection(column, size);
+        used += size;
+    }
+    columns->resizeSection(count - 1, std::max(columns->minimumSectionSize(), width - used));
+}
+
+void SongList::resizeEvent(QResizeEvent* event)
+{
+    QTreeWidget::resizeEvent(event);
+    FillWidth();
+}
+
+// Focus shows on the current row: give the list one when it has none.
+void SongList::focusInEvent(QFocusEvent* event)
+{
+    if (!currentIndex().isValid() && topLevelItemCount() > 0)
+        selectionModel()->setCurrentIndex(model()->index(0, 0), QItemSelectionModel::NoUpdate);
+    QTreeWidget::focusInEvent(event);
+}
+
+bool SongList::IsCut(const QModelIndex& index) const
+{
+    const QString text = index.data().toString();
+    const int margins = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+    const int icon = index.data(Qt::DecorationRole).isNull() ? 0 : iconSize().width() + margins;
+    return fontMetrics().horizontalAdvance(text) + margins + icon > visualRect(index).width();
+}
+
+bool SongList::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex index = indexAt(help->pos());
+        if (index.isValid() && index.data(Qt::ToolTipRole).isNull()) {
+            if (IsCut(index))
+                QToolTip::showText(help->globalPos(), index.data().toString(), viewport(), visualRect(index));
+            else
+                QToolTip::hideText();
+            return true;
+        }
+    }
+    return QTreeWidget::viewportEvent(event);
+}
+
 void SongList::SetResultColor(std::function<QColor()> colorSource)
 {
     setItemDelegateForColumn(ColResult, new ResultColumnDelegate(this, std::move(colorSource)));
@@ -118,14 +188,15 @@ void SongList::SetResultColor(std::function<QColor()> colorSource)
 
 std::filesystem::path SongList::PathOf(const QTreeWidgetItem* item)
 {
-    const QByteArray bytes = item->data(ColFilename, PathRole).toByteArray();
+    const QByteArray bytes = item->data(ColName, PathRole).toByteArray();
     return std::filesystem::path(bytes.toStdString());
 }
 
 void SongList::SetPath(QTreeWidgetItem* item, const std::filesystem::path& path)
 {
-    item->setData(ColFilename, PathRole, QByteArray::fromStdString(path.native()));
-    item->setText(ColFilename, QString::fromStdString(path.string()));
+    item->setData(ColName, PathRole, QByteArray::fromStdString(path.native()));
+    item->setText(ColName, QString::fromStdString(path.filename().string()));
+    item->setText(ColFolder, QString::fromStdString(path.parent_path().string()));
 }
 
 void SongList::dragEnterEvent(QDragEnterEvent* event) { dragMoveEvent(event); }

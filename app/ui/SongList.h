@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// The file list of the main window: a read-only report view of five
-// columns that accepts drops of local files and folders, draws the Result
-// column in a colour its owner chooses, and sorts by the column whose
-// header is clicked (entries keep the order of adding until then).
+// The file list of the main window: a read-only report view that accepts
+// drops of local files and folders, draws the Result column in a colour its
+// owner chooses, sorts by the column whose header is clicked (entries keep
+// the order of adding until then), keeps its columns filling its width and
+// shows a cut cell's whole text as tooltip.
 
 #include <QTreeWidget>
 #include <filesystem>
@@ -13,15 +14,18 @@
 
 namespace appui {
 
-enum SongColumn { ColFilename, ColInputFormat, ColDuration, ColSize, ColResult };
+enum SongColumn { ColName, ColFolder, ColInputFormat, ColDuration, ColSize, ColOutput, ColResult, SongColumnCount };
 
 // What a Result text leaves out (the values a tag copy could not take),
 // shown below it in the tooltip.
 constexpr int ResultDetailRole = Qt::UserRole + 3;
+// Why the planned output is marked ("Another entry gives the same output");
+// empty when it is not.
+constexpr int OutputMarkRole = Qt::UserRole + 4;
 
 // One entry. Sorting compares names in natural order and sizes by their
 // bytes; the Result cell shows its whole text as tooltip, since a long
-// error text does not fit the column.
+// error text does not fit the column, and a marked Output cell its reason.
 class SongItem : public QTreeWidgetItem {
 public:
     explicit SongItem(QTreeWidget* list) : QTreeWidgetItem(list) {}
@@ -39,6 +43,12 @@ public:
     // Asked at every repaint of a Result cell.
     void SetResultColor(std::function<QColor()> colorSource);
 
+    // Spreads the list's width over the columns in the proportions they have.
+    void FillWidth();
+
+    // Whether the cell's text is wider than the room its column gives it.
+    bool IsCut(const QModelIndex& index) const;
+
     // The path an entry was added with, byte for byte.
     static std::filesystem::path PathOf(const QTreeWidgetItem* item);
     static void SetPath(QTreeWidgetItem* item, const std::filesystem::path& path);
@@ -50,9 +60,13 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+
 };
 
 }  // namespace appui

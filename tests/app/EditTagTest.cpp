@@ -20,7 +20,9 @@ TEST_F(EditTagTest, EditorOpensOnTheSelectedEntryOfTheWholeList)
 {
     TfrmMain& w = Open();
     const fs::path mp3 = testaudio::Get("tone.mp3"), flac = testaudio::Get("tone.flac");
-    w.AddFiles({mp3, flac, mp3});
+    const fs::path last = home / "last.mp3";
+    fs::copy_file(mp3, last);
+    w.AddFiles({mp3, flac, last});
     w.Entry(1)->setSelected(true);
 
     std::vector<fs::path> files;
@@ -35,7 +37,7 @@ TEST_F(EditTagTest, EditorOpensOnTheSelectedEntryOfTheWholeList)
         editor->reject();
     });
     w.actEditTag->trigger();
-    EXPECT_EQ(files, (std::vector<fs::path>{mp3, flac, mp3}));
+    EXPECT_EQ(files, (std::vector<fs::path>{mp3, flac, last}));
     EXPECT_EQ(index, 1);
     EXPECT_EQ(shown, "tone.flac");
     EXPECT_EQ(w.EntryCount(), 3);

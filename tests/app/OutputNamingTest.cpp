@@ -59,7 +59,7 @@ TEST_F(OutputNamingTest, ASlashInThePrefixMakesSubfoldersOfTheTarget)
     EXPECT_EQ(Name(input, "%Artist%/%Album%/%TrackNum% "), Target() + "/Band/Record/05 song.mp3");
     EXPECT_EQ(Name(input, "%Year%/%Genre%/x"), Target() + "/x" + "song.mp3")
         << "empty values leave no empty folder level";
-    EXPECT_EQ(Name(input, "a/./b/../%Title%-"), Target() + "/a/Intro-song.mp3") << "typed dots are the user's";
+    EXPECT_EQ(Name(input, "a/./b/../%Artist%-"), Target() + "/a/Band-song.mp3") << "typed dots are the user's";
 
     app::NamingChoice original;
     original.targetFolder = Target() + "/";
@@ -87,7 +87,7 @@ TEST_F(OutputNamingTest, TagValuesNeverAddFoldersNorClimbOutOfTheTarget)
         EXPECT_EQ(Name(input, "%Artist%/%Album%/"), Target() + c.expected);
     }
     const fs::path dots = TaggedFlac({"ALBUM=.."});
-    EXPECT_EQ(Name(dots, "%Album%%Artist%/"), Target() + "/_/song.mp3") << "a value with an empty one beside it";
+    EXPECT_EQ(Name(dots, "%Album%%Year%/"), Target() + "/_/song.mp3") << "a value with an empty one beside it";
 }
 
 TEST_F(OutputNamingTest, APathOutsideTheTargetFolderIsRefusedWithAnEmptyPath)
@@ -101,10 +101,10 @@ TEST_F(OutputNamingTest, APathOutsideTheTargetFolderIsRefusedWithAnEmptyPath)
 
 TEST_F(OutputNamingTest, PortableNamesReplaceWhatFatAndNtfsRefuseInValuesOnly)
 {
-    const fs::path input = TaggedFlac({"TITLE=What? \"Yes\": <a|b> \\*"});
-    EXPECT_EQ(Name(input, "%Title% - ", true), Target() + "/What_ _Yes__ _a_b_ __ - song.mp3");
-    EXPECT_EQ(Name(input, "%Title% - ", false), Target() + "/What? \"Yes\": <a|b> \\* - song.mp3");
-    EXPECT_EQ(Name(input, "a:b %Title%", true).substr(Target().size()), "/a:b What_ _Yes__ _a_b_ __song.mp3")
+    const fs::path input = TaggedFlac({"GENRE=What? \"Yes\": <a|b> \\*"});
+    EXPECT_EQ(Name(input, "%Genre% - ", true), Target() + "/What_ _Yes__ _a_b_ __ - song.mp3");
+    EXPECT_EQ(Name(input, "%Genre% - ", false), Target() + "/What? \"Yes\": <a|b> \\* - song.mp3");
+    EXPECT_EQ(Name(input, "a:b %Genre%", true).substr(Target().size()), "/a:b What_ _Yes__ _a_b_ __song.mp3")
         << "typed characters are the user's";
 }
 
@@ -133,21 +133,56 @@ TEST_F(OutputNamingTest, TheTargetFolderTextMayUseTheHomeFolderAndPlaceholders)
 TEST_F(OutputNamingTest, TitleAndAlbumArtistComeFromFlacAndMp3Tags)
 {
     const fs::path flac = TaggedFlac({"TITLE=Opening é", "ALBUMARTIST=Various Artists", "ARTIST=Someone"});
-    EXPECT_EQ(Name(flac, "%AlbumArtist% - %Title% - "), Target() + "/Various Artists - Opening é - song.mp3");
+    EXPECT_EQ(Name(flac, "%AlbumArtist% - %Title%"), Target() + "/Various Artists - Opening é.mp3");
 
     const fs::path mp3 = folder / "song.mp3";
     fs::copy_file(testaudio::Get("tone.mp3"), mp3);
     ASSERT_EQ(testaudio::Run({"id3v2", "--TIT2", "Overture", "--TPE2", "Orchestra", mp3.string()}), 0);
-    EXPECT_EQ(Name(mp3, "%AlbumArtist%/%Title%_"), Target() + "/Orchestra/Overture_song.mp3");
+    EXPECT_EQ(Name(mp3, "%AlbumArtist%/%Title%_"), Target() + "/Orchestra/Overture_.mp3");
 
     const fs::path ogg = folder / "song.ogg";
     fs::copy_file(testaudio::Get("tone.ogg"), ogg);
     ASSERT_EQ(testaudio::Run({"vorbiscomment", "-w", "-t", "ALBUMARTIST=Choir", "-t", "TITLE=Hymn", ogg.string()}), 0);
-    EXPECT_EQ(Name(ogg, "%AlbumArtist% %Title% "), Target() + "/Choir Hymn song.mp3");
+    EXPECT_EQ(Name(ogg, "%AlbumArtist% %Title% "), Target() + "/Choir Hymn.mp3");
 
     const fs::path bare = TaggedFlac({}, "bare.flac");
     EXPECT_EQ(Name(bare, "%AlbumArtist%%Title%"), Target() + "/bare.mp3");
     EXPECT_EQ(Name(bare, "%albumartist%"), Target() + "/%albumartist%bare.mp3") << "placeholders match case";
+}
+
+TEST_F(OutputNamingTest, ATitleOrNameMakesTheTextTheWholeNameOtherwiseItStaysAPrefix)
+{
+    const fs::path input = TaggedFlac(
+        {"ARTIST=Band", "ALBUM=Record", "TITLE=Intro", "TRACKNUMBER=5/12", "DISCNUMBER=2/3"});
+    EXPECT_EQ(Name(input, "%Track% - %Title%"), Target() + "/05 - Intro.mp3");
+    EXPECT_EQ(Name(input, "%Artist%/%Album%/%Disc%-%Track% %Name%"), Target() + "/Band/Record/2-05 song.mp3");
+    EXPECT_EQ(Name(input, "%Track%. "), Target() + "/05. song.mp3") << "no title, no name: a prefix as before";
+    EXPECT_EQ(Name(input, "%title% "), Target() + "/%title% song.mp3") << "placeholders match case";
+    EXPECT_EQ(Name(input, "%Artist%/"), Target() + "/Band/song.mp3");
+
+    struct Case {
+        const char* track;
+        const char* expected;
+    };
+    for (const Case& c : {Case{"7", "07"}, Case{"12/20", "12"}, Case{"007", "07"}, Case{"A1", "A1"}, Case{"", ""}}) {
+        SCOPED_TRACE(c.track);
+        const fs::path numbered = TaggedFlac({std::string("TRACKNUMBER=") + c.track, "TITLE=T"});
+        EXPECT_EQ(Name(numbered, "%Track%|%Title%"), Target() + "/" + c.expected + "|T.mp3");
+    }
+}
+
+TEST_F(OutputNamingTest, UntaggedInputsGetUnknownFoldersTheirOwnNameAndNoBlanksAtTheEnds)
+{
+    const fs::path bare = TaggedFlac({}, "defeat.flac");
+    EXPECT_EQ(Name(bare, "%Artist%/%Album%/%Track% %Title%"), Target() + "/Unknown Artist/Unknown Album/defeat.mp3");
+    EXPECT_EQ(Name(bare, "%AlbumArtist%/%Artist% "), Target() + "/Unknown Artist/defeat.mp3")
+        << "a prefix whose values are empty leaves no leading blank";
+    EXPECT_EQ(Name(bare, "%Artist% - %Title%"), Target() + "/- defeat.mp3") << "no unknown artist in the name itself";
+    EXPECT_EQ(Name(bare, "%Year% %Genre%/%Name%"), Target() + "/defeat.mp3") << "other empty folders vanish";
+
+    const fs::path blanks = TaggedFlac({"ARTIST= Band ", "ALBUM=  ", "TITLE= Song "});
+    EXPECT_EQ(Name(blanks, "%Artist%/%Album%/ %Title% "), Target() + "/Band/Unknown Album/Song.mp3");
+    EXPECT_EQ(Name(blanks, " x /%Title%"), Target() + "/ x /Song.mp3") << "typed folders are the user's";
 }
 
 TEST(TagPlaceholders, AValueHoldingALaterPlaceholderIsReplacedInTurnAndEarlierOnesStay)

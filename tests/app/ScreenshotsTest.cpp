@@ -16,6 +16,7 @@
 #include "app/ui/AboutForm.h"
 #include "app/ui/EncProgressForm.h"
 #include "app/ui/ProgressForm.h"
+#include "app/ui/SongList.h"
 #include "support/TestAudio.h"
 
 namespace fs = std::filesystem;
@@ -57,7 +58,7 @@ TEST_F(ScreenshotsTest, EveryWindowIsPicturedWithItsCaptionsWhole)
     fs::copy_file(testaudio::Get("tone.ogg"), home / "album" / "01 intro.ogg");
     std::ofstream(home / "album" / "cover.jpg") << "no picture";
     w.AddFolder(home / "album");
-    w.Entry(0)->setText(4, "Can't write the output file: no space left on device");
+    w.Entry(0)->setText(appui::ColResult, "Can't write the output file: no space left on device");
     QApplication::processEvents();
     EXPECT_EQ(w.centralWidget()->size().width(), 715);
     Save(w, "main-converter");

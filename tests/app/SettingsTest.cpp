@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
@@ -30,7 +31,7 @@ TEST_F(SettingsTest, FirstStartShowsEveryDefaultAndCloseWritesThem)
     TfrmMain& w = Open();
     EXPECT_EQ(w.edtTargetFolder->text(), QStandardPaths::writableLocation(QStandardPaths::MusicLocation));
     EXPECT_EQ(w.cmbFormat->count(), engine::FormatCount);
-    EXPECT_EQ(w.cmbFormat->currentIndex(), -1);
+    EXPECT_EQ(w.cmbFormat->currentText(), "MP3") << "a first start can run at once";
     EXPECT_EQ(w.cmbthreadPriority->currentText(), "Normal");
     EXPECT_TRUE(w.chkAutoSaveTag->isChecked());
     EXPECT_FALSE(w.chkDelOrig->isChecked());
@@ -48,8 +49,14 @@ TEST_F(SettingsTest, FirstStartShowsEveryDefaultAndCloseWritesThem)
     EXPECT_EQ(w.cmbColor->Selected(), 255);
     EXPECT_EQ(w.SpinEditSimultaneousJobs->value(), CoreCount());
     EXPECT_FALSE(w.chkPortableNames->isChecked());
-    for (int column = 0; column < 5; ++column)
-        EXPECT_EQ(w.lvSongs->header()->sectionSize(column), app::DefaultColumnWidths[column]);
+    const QHeaderView* header = w.lvSongs->header();
+    int total = 0;
+    for (int column = 0; column < app::ColumnCount; ++column)
+        total += header->sectionSize(column);
+    EXPECT_EQ(total, w.lvSongs->viewport()->width()) << "the columns fill the list";
+    EXPECT_NEAR(double(header->sectionSize(0)) / header->sectionSize(3),
+                double(app::DefaultColumnWidths[0]) / app::DefaultColumnWidths[3], 0.1);
+    const int lastWidth = header->sectionSize(app::ColumnCount - 1);
     EXPECT_FALSE(std::filesystem::exists(SettingsPath())) << "nothing is written before the close";
 
     Close();
@@ -60,10 +67,11 @@ TEST_F(SettingsTest, FirstStartShowsEveryDefaultAndCloseWritesThem)
     EXPECT_EQ(ini.ReadInteger("Options", "ThreadPriority", -1), 32);
     EXPECT_EQ(ini.ReadInteger("Options", "AdjustVolumeValue", -1), 95);
     EXPECT_EQ(ini.ReadInteger("Options", "ResultFontColor", -1), 255);
-    EXPECT_EQ(ini.ReadInteger("Options", "Column4", -1), app::DefaultColumnWidths[4]);
+    EXPECT_EQ(ini.ReadInteger("Options", "Column6", -1), lastWidth);
+    EXPECT_EQ(ini.ReadString("Options", "OutFormat", ""), "MP3");
     EXPECT_EQ(ini.ReadInteger("Options", "SimultaneousJobs", -1), CoreCount());
     EXPECT_EQ(ini.ReadInteger("Options", "PortableFileNames", -1), 0);
-    EXPECT_EQ(ini.Keys("Options").size(), 21u);
+    EXPECT_EQ(ini.Keys("Options").size(), 23u);
     EXPECT_EQ(ini.Keys("PresetLists").size(), std::size_t(engine::FormatCount));
 }
 
@@ -150,15 +158,42 @@ TEST_F(SettingsTest, AJobCountNoRunCanUseFallsBackToTheCores)
     }
 }
 
-TEST_F(SettingsTest, ColumnWidthsSurviveARestart)
+TEST_F(SettingsTest, ColumnProportionsSurviveARestartAndFollowTheWindowsWidth)
 {
     Open().lvSongs->header()->resizeSection(0, 321);
     window->lvSongs->header()->resizeSection(3, 77);
     Close();
     TfrmMain& again = Open();
-    EXPECT_EQ(again.lvSongs->header()->sectionSize(0), 321);
-    EXPECT_EQ(again.lvSongs->header()->sectionSize(3), 77);
-    EXPECT_EQ(again.lvSongs->header()->sectionSize(4), app::DefaultColumnWidths[4]);
+    const QHeaderView* header = again.lvSongs->header();
+    const auto ratio = [&] { return double(header->sectionSize(0)) / header->sectionSize(3); };
+    EXPECT_NEAR(ratio(), 321.0 / 77, 0.15);
+    again.resize(again.width() + 400, again.height());
+    QApplication::processEvents();
+    int total = 0;
+    for (int column = 0; column < app::ColumnCount; ++column)
+        total += header->sectionSize(column);
+    EXPECT_EQ(total, again.lvSongs->viewport()->width()) << "a wider window gives every column its share";
+    EXPECT_NEAR(ratio(), 321.0 / 77, 0.15);
+}
+
+TEST_F(SettingsTest, BlanksAtTheEndsOfTextsSurviveARestartAndBothFormsRead)
+{
+    TfrmMain& w = Open();
+    w.cmbPrefix->setEditText("1 ");
+    w.edtTargetFolder->setText(" /music/out ");
+    Close();
+    std::ifstream in(SettingsPath());
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_NE(text.find("Prefix=\"1 \""), std::string::npos) << text;
+    TfrmMain& again = Open();
+    EXPECT_EQ(again.cmbPrefix->currentText(), "1 ") << "\"1 06-...\" must not become \"106-...\"";
+    EXPECT_EQ(again.edtTargetFolder->text(), " /music/out ");
+    Close();
+
+    std::ofstream(SettingsPath()) << "[Options]\nPrefix=\" %Album% \"\nTargetFolder=/plain \n";
+    TfrmMain& old = Open();
+    EXPECT_EQ(old.cmbPrefix->currentText(), " %Album% ");
+    EXPECT_EQ(old.edtTargetFolder->text(), "/plain") << "an unquoted value loses its blanks, as before";
 }
 
 TEST_F(SettingsTest, ChoicesReachTheFileOnlyAtClose)

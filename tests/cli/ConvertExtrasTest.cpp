@@ -110,8 +110,16 @@ TEST(ConvertExtras, AFolderTreeConvertsIntoTagNamedSubfolders)
     ASSERT_EQ(result.exitCode, 0) << result.output;
     // A value can neither climb out of nor add folders: "../" stays in its component.
     EXPECT_TRUE(fs::exists(folder / "out" / "Band" / ".._Record" / "deep.mp3")) << result.output;
+    EXPECT_TRUE(fs::exists(folder / "out" / "Unknown Artist" / "Unknown Album" / "top.mp3"))
+        << "untagged inputs get folders too: " << result.output;
     int outputs = 0;
     for (const auto& entry : fs::recursive_directory_iterator(folder / "out"))
         outputs += entry.path().extension() == ".mp3" ? 1 : 0;
     EXPECT_EQ(outputs, 3) << result.output;
+
+    ASSERT_EQ(testaudio::Run({"metaflac", "--set-tag=TRACKNUMBER=3", "--set-tag=TITLE=Song", flac.string()}), 0);
+    const CliResult named = RunCli(Convert("MP3", "CBR 128 kbps", folder / "named",
+                                           {"--prefix", "%Track% - %Title% ", "--", flac.string()}));
+    ASSERT_EQ(named.exitCode, 0) << named.output;
+    EXPECT_TRUE(fs::exists(folder / "named" / "03 - Song.mp3")) << "a title makes the whole name: " << named.output;
 }

@@ -87,6 +87,22 @@ TEST_F(IniFileTest, WindowsLineEndsAndAMissingFinalBreakSurvive)
     EXPECT_EQ(ReadText(file), "[A]\r\nx=3\r\ny=2");
 }
 
+TEST_F(IniFileTest, ValuesWithBlanksOrQuotesAtTheirEndsReadBackAsWritten)
+{
+    const std::vector<std::string> values = {"1 ", " a", "\t", "\"x\"", "'y'", "a \"b\"", "plain", ""};
+    IniFile ini(file);
+    for (std::size_t i = 0; i < values.size(); ++i)
+        ini.WriteString("Options", "Key" + std::to_string(i), values[i]);
+    ASSERT_TRUE(ini.Save());
+    const IniFile again(file);
+    for (std::size_t i = 0; i < values.size(); ++i)
+        EXPECT_EQ(again.ReadString("Options", "Key" + std::to_string(i), "?"), values[i]) << i;
+    const std::string text = ReadText(file);
+    EXPECT_NE(text.find("Key0=\"1 \"\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Key5=a \"b\"\n"), std::string::npos) << "inner quotes stay bare";
+    EXPECT_NE(text.find("Key6=plain\n"), std::string::npos) << "plain values stay unquoted for older readers";
+}
+
 TEST_F(IniFileTest, ValuesCannotAddLinesAndNothingIsWrittenBeforeSave)
 {
     WriteText(file, "[A]\nx=1\n");
