@@ -9,10 +9,12 @@
 #include <QMetaObject>
 #include <QTimer>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <exception>
 
 #include "engine/ConvertThread.h"
+#include "engine/Loudness.h"
 #include "engine/Normalize.h"
 #include "engine/OutputCheck.h"
 #include "engine/PcmFeed.h"
@@ -123,6 +125,8 @@ void TConversionJob::Run()
     EndedEarly.clear();
     InputStamp.reset();
     bytesPerSecond_ = 0;
+    Meter.reset();
+    AppliedGainDb = 0;
     bool produced = false;
     try {
         produced = Produce() && (CommitLater || CommitOutput(ErrorText));
@@ -268,12 +272,17 @@ bool TConversionJob::OpenDecoder()
         AudioLibrary::ChannelSetOutputRate(Channel, rate);
         Note = "resampled from " + std::to_string(sourceRate) + " Hz to " + std::to_string(rate) + " Hz";
     }
-    if (NormalizePercent > 0 && !Normalize(rate)) {
+    const bool loudness = FixedGainDb || LoudnessTarget;
+    if (loudness ? !ApplyLoudnessGain() : NormalizePercent > 0 && !Normalize(rate)) {
         CloseDecoder();
         return false;
     }
     AudioLibrary::ChannelInfo info;
     AudioLibrary::ChannelGetInfo(Channel, info);
+    if (MeasureLoudness) {
+        Meter = std::make_shared<engine::LoudnessMeter>(int(info.chans));
+        engine::MeasureWhileDecoding(Channel, Meter);
+    }
     bytesPerSecond_ = double(AudioLibrary::ChannelGetRate(Channel)) * (info.chans == 1 ? 2 : 4);
     statedBytes_ = AudioLibrary::ChannelGetStatedLength(Channel);
     return true;
@@ -288,8 +297,32 @@ bool TConversionJob::Normalize(std::uint32_t rate)
         ErrorText = Cancelled ? CancelledText : "decode data error!";
         return false;
     }
-    AudioLibrary::ChannelSetGain(Channel, engine::NormalizeGain(*peak, NormalizePercent));
+    SetGainDb(20 * std::log10(engine::NormalizeGain(*peak, NormalizePercent)));
     return true;
+}
+
+// A track's own gain needs its loudness before the encode starts: a
+// measuring pass comes first, as for normalising.
+bool TConversionJob::ApplyLoudnessGain()
+{
+    if (FixedGainDb) {
+        SetGainDb(*FixedGainDb);
+        return true;
+    }
+    const auto meter = engine::MeasureFileLoudness(InputFile, Cancelled);
+    const auto level = meter ? meter->Result() : std::nullopt;
+    if (!level) {
+        ErrorText = Cancelled ? CancelledText : "decode data error!";
+        return false;
+    }
+    SetGainDb(engine::LoudnessGainDb(*level, *LoudnessTarget));
+    return true;
+}
+
+void TConversionJob::SetGainDb(double db)
+{
+    AppliedGainDb = db;
+    AudioLibrary::ChannelSetGain(Channel, std::pow(10.0, db / 20));
 }
 
 void TConversionJob::CloseDecoder()

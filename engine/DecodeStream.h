@@ -15,6 +15,10 @@
 #include "engine/FfmpegPointers.h"
 #include "engine/MediaSource.h"
 
+namespace engine {
+class LoudnessMeter;
+}
+
 namespace AudioLibrary::internal {
 
 class DecodeStream final : public HandleObject {
@@ -48,6 +52,9 @@ public:
     // finite and not negative.
     bool SetGain(double gain);
 
+    // Every decoded frame goes to meter too, before resampling and gain.
+    void SetMeter(std::shared_ptr<engine::LoudnessMeter> meter) { meter_ = std::move(meter); }
+
     static constexpr std::uint32_t MaxRateRatio = 64;
 
 private:
@@ -66,6 +73,7 @@ private:
     engine::ffmpeg::FramePtr frame_;
     engine::ffmpeg::PacketPtr packet_;
     engine::ffmpeg::ResamplerPtr resampler_;
+    std::shared_ptr<engine::LoudnessMeter> meter_;
     AVChannelLayout resamplerLayout_{};
     int resamplerFormat_ = -1;
     int resamplerRate_ = 0;

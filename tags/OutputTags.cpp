@@ -16,6 +16,7 @@
 #include <taglib/mp4file.h>
 #include <taglib/mpcfile.h>
 #include <taglib/mpegfile.h>
+#include <taglib/opusfile.h>
 #include <taglib/vorbisfile.h>
 #include <taglib/xiphcomment.h>
 
@@ -102,10 +103,11 @@ private:
     TagLib::FLAC::File file_;
 };
 
-// Pictures go into METADATA_BLOCK_PICTURE comments.
-class VorbisOutput : public OutputTags {
+// Ogg Vorbis and Opus: pictures go into METADATA_BLOCK_PICTURE comments.
+template <class File>
+class OggOutput : public OutputTags {
 public:
-    explicit VorbisOutput(const fs::path& file) : file_(file.c_str(), false) {}
+    explicit OggOutput(const fs::path& file) : file_(file.c_str(), false) {}
     bool Valid() { return file_.isValid() && file_.tag(); }
     NumberStyle Numbering() const override { return {}; }
     PropertyMap Values() override { return file_.tag()->properties(); }
@@ -120,7 +122,7 @@ public:
     bool Save() override { return file_.save(); }
 
 private:
-    TagLib::Ogg::Vorbis::File file_;
+    File file_;
 };
 
 // Values without an atom of their own become free-form atoms; covr holds
@@ -262,7 +264,8 @@ const std::map<std::string, Opener>& Openers()
     static const std::map<std::string, Opener> openers = {
         {".mp3", Open<Id3v2Output>},
         {".flac", Open<FlacOutput>},
-        {".ogg", Open<VorbisOutput>},
+        {".ogg", Open<OggOutput<TagLib::Ogg::Vorbis::File>>},
+        {".opus", Open<OggOutput<TagLib::Ogg::Opus::File>>},
         {".m4a", Open<Mp4Output>},
         {".mp4", Open<Mp4Output>},
         {".wma", Open<AsfOutput>},
