@@ -57,7 +57,8 @@ void SetOpusLevels(PropertyMap& values, const GainTags& tags)
 std::string GainText(double loudness)
 {
     char text[32];
-    std::snprintf(text, sizeof text, "%.2f dB", ReferenceLufs - loudness);
+    // Rounded first, so that a gain of almost nothing is no "-0.00".
+    std::snprintf(text, sizeof text, "%.2f dB", std::round((ReferenceLufs - loudness) * 100) / 100 + 0.0);
     // snprintf follows LC_NUMERIC; readers expect ".".
     std::replace(text, text + sizeof text, ',', '.');
     return text;
