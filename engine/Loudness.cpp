@@ -25,6 +25,10 @@ constexpr int MeterMode = EBUR128_MODE_I | EBUR128_MODE_TRUE_PEAK | EBUR128_MODE
 
 constexpr std::uint32_t MeasureBlockBytes = 65536;
 
+// Kept below the ceiling: rounding to 16 bits and resampling after the gain
+// move the true peak by hundredths of a dB.
+constexpr double PeakMarginDb = 0.1;
+
 }  // namespace
 
 bool Loudness::Silent() const
@@ -125,7 +129,7 @@ double LoudnessGainDb(const Loudness& level, double target, double ceiling)
     if (level.Silent())
         return 0;
     const double gain = target - level.integrated;
-    return level.peak > 0 ? std::min(gain, ceiling - 20 * std::log10(level.peak)) : gain;
+    return level.peak > 0 ? std::min(gain, ceiling - PeakMarginDb - 20 * std::log10(level.peak)) : gain;
 }
 
 std::optional<Loudness> CombinedLoudness(const std::vector<const LoudnessMeter*>& meters)

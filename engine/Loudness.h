@@ -57,7 +57,7 @@ private:
 };
 
 // The gain in dB that brings level to target LUFS, lowered where needed so
-// that the true peak stays at ceiling dBTP; 0 for silence.
+// that the true peak stays below ceiling dBTP (by 0.1 dB); 0 for silence.
 double LoudnessGainDb(const Loudness& level, double target, double ceiling = -1.0);
 
 // The meters' audio taken as one programme (an album); the peak is the

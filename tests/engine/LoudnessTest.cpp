@@ -125,7 +125,8 @@ TEST(Loudness, GainReachesTheTargetUnlessThePeakLimitsIt)
 {
     EXPECT_NEAR(engine::LoudnessGainDb({-23.0, 0.1}, -18), 5.0, 1e-9);
     EXPECT_NEAR(engine::LoudnessGainDb({-10.0, 0.9}, -18), -8.0, 1e-9);
-    // -6 dBTP may rise only to -1 dBTP: 5 dB, not the 10 the target asks.
+    // -6 dBTP may rise only to just below -1 dBTP: not the 10 dB the target asks.
     const double limited = engine::LoudnessGainDb({-28.0, std::pow(10.0, -6.0 / 20)}, -18);
-    EXPECT_NEAR(limited, 5.0, 1e-9);
+    EXPECT_LT(limited, 5.0);
+    EXPECT_GT(limited, 4.8);
 }
