@@ -37,6 +37,7 @@ struct TAudioProperty;
 namespace appui {
 class ColorBox;
 class HeaderBand;
+class LoudnessBox;
 class SongList;
 }  // namespace appui
 
@@ -134,6 +135,7 @@ public:
     QCheckBox* chkDelOrig = nullptr;
     QComboBox* cmbthreadPriority = nullptr;
     QSpinBox* SpinEditSimultaneousJobs = nullptr;
+    appui::LoudnessBox* grpLoudness = nullptr;
     QCheckBox* chkWhenFinished = nullptr;
     QComboBox* cmbDoEvent = nullptr;
     appui::ColorBox* cmbColor = nullptr;

@@ -63,7 +63,9 @@ TEST_F(SettingsTest, FirstStartShowsEveryDefaultAndCloseWritesThem)
     EXPECT_EQ(ini.ReadInteger("Options", "Column4", -1), app::DefaultColumnWidths[4]);
     EXPECT_EQ(ini.ReadInteger("Options", "SimultaneousJobs", -1), CoreCount());
     EXPECT_EQ(ini.ReadInteger("Options", "PortableFileNames", -1), 0);
-    EXPECT_EQ(ini.Keys("Options").size(), 21u);
+    EXPECT_EQ(ini.ReadInteger("Options", "ReplayGain", -1), 0);
+    EXPECT_EQ(ini.ReadInteger("Options", "LoudnessTarget", 0), -18);
+    EXPECT_EQ(ini.Keys("Options").size(), 24u);
     EXPECT_EQ(ini.Keys("PresetLists").size(), 11u);
 }
 
