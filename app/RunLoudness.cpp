@@ -78,7 +78,7 @@ std::optional<double> RunLoudness::AlbumGainDb(const fs::path& input)
         std::vector<std::shared_ptr<engine::LoudnessMeter>> meters;
         std::vector<const engine::LoudnessMeter*> all;
         for (const fs::path& member : album.inputs) {
-            meters.push_back(engine::MeasureFileLoudness(member, never));
+            meters.push_back(engine::MeasureFileLoudness(member, never, engine::PeakKind::True));
             all.push_back(meters.back().get());
         }
         if (const auto level = engine::CombinedLoudness(all))

@@ -38,17 +38,20 @@ std::string LoudnessText(const engine::Loudness& level, const std::string& prefi
 {
     if (level.Silent())
         return prefix + "silent: no gain";
-    return prefix + "loudness " + Decibels(level.integrated) + " LUFS\t" + prefix + "true peak " +
-           (level.peak > 0 ? Decibels(PeakDb(level.peak)) : std::string("-inf")) + " dBTP\t" + prefix + "gain " +
-           replaygain::GainText(level.integrated);
+    const bool truePeak = level.kind == engine::PeakKind::True;
+    return prefix + "loudness " + Decibels(level.integrated) + " LUFS\t" + prefix +
+           (truePeak ? "true peak " : "peak ") + (level.peak > 0 ? Decibels(PeakDb(level.peak)) : std::string("-inf")) +
+           (truePeak ? " dBTP\t" : " dBFS\t") + prefix + "gain " + replaygain::GainText(level.integrated);
 }
 
 void AddLoudnessJson(QJsonObject& object, const engine::Loudness& level, const std::string& prefix)
 {
     const bool silent = level.Silent();
     object.insert(Key(prefix, "loudness"), silent ? QJsonValue() : QJsonValue(level.integrated));
-    object.insert(Key(prefix, "truePeak"), level.peak);
-    object.insert(Key(prefix, "truePeakDb"), level.peak > 0 ? QJsonValue(PeakDb(level.peak)) : QJsonValue());
+    const bool truePeak = level.kind == engine::PeakKind::True;
+    object.insert(Key(prefix, truePeak ? "truePeak" : "peak"), level.peak);
+    object.insert(Key(prefix, truePeak ? "truePeakDb" : "peakDb"),
+                  level.peak > 0 ? QJsonValue(PeakDb(level.peak)) : QJsonValue());
     object.insert(Key(prefix, "gain"),
                   silent ? QJsonValue() : QJsonValue(replaygain::ReferenceLufs - level.integrated));
 }

@@ -11,12 +11,13 @@
 
 namespace cli {
 
-// "loudness -14.23 LUFS<TAB>true peak -0.52 dBTP<TAB>gain -3.77 dB", or
-// "silent: no gain" for silence. prefix names the scope ("album ").
+// "loudness -14.23 LUFS<TAB>true peak -0.52 dBTP<TAB>gain -3.77 dB" ("peak
+// -0.61 dBFS" for a sample peak), or "silent: no gain" for silence. prefix
+// names the scope ("album ").
 std::string LoudnessText(const engine::Loudness& level, const std::string& prefix = {});
 
-// {loudness, truePeak (linear), truePeakDb, gain} with null loudness and
-// gain for silence, under keys starting with prefix ("album": albumLoudness).
+// {loudness, truePeak (linear) and truePeakDb or peak and peakDb, gain}
+// with null loudness and gain for silence, under keys starting with prefix ("album": albumLoudness).
 void AddLoudnessJson(QJsonObject& object, const engine::Loudness& level, const std::string& prefix = {});
 
 }  // namespace cli

@@ -53,7 +53,7 @@ std::string OpenProblem(const std::string& file)
 bool PrintLoudness(bool json, const std::string& file)
 {
     const std::atomic<bool> never{false};
-    const auto meter = engine::MeasureFileLoudness(file, never);
+    const auto meter = engine::MeasureFileLoudness(file, never, engine::PeakKind::True);
     const auto level = meter ? meter->Result() : std::nullopt;
     if (!level)
         return false;

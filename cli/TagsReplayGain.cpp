@@ -117,7 +117,7 @@ int WriteGainTagsVerb(const std::vector<std::string>& args)
         TEncoder encoder;
         const std::atomic<bool> never{false};
         for (const fs::path& file : ExpandFolders(arguments.files)) {
-            Measured entry{file, engine::MeasureFileLoudness(file, never), {}, {}};
+            Measured entry{file, engine::MeasureFileLoudness(file, never, engine::PeakKind::Sample), {}, {}};
             entry.track = entry.meter ? entry.meter->Result() : std::nullopt;
             if (entry.track && replaygain::HoldsGainTags(file)) {
                 measured.push_back(std::move(entry));

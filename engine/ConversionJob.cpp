@@ -280,7 +280,8 @@ bool TConversionJob::OpenDecoder()
     AudioLibrary::ChannelInfo info;
     AudioLibrary::ChannelGetInfo(Channel, info);
     if (MeasureLoudness) {
-        Meter = std::make_shared<engine::LoudnessMeter>(int(info.chans));
+        // Gain values carry the sample peak; only a gain to apply needs the true one.
+        Meter = std::make_shared<engine::LoudnessMeter>(int(info.chans), engine::PeakKind::Sample);
         engine::MeasureWhileDecoding(Channel, Meter);
     }
     bytesPerSecond_ = double(AudioLibrary::ChannelGetRate(Channel)) * (info.chans == 1 ? 2 : 4);
@@ -309,7 +310,7 @@ bool TConversionJob::ApplyLoudnessGain()
         SetGainDb(*FixedGainDb);
         return true;
     }
-    const auto meter = engine::MeasureFileLoudness(InputFile, Cancelled);
+    const auto meter = engine::MeasureFileLoudness(InputFile, Cancelled, engine::PeakKind::True);
     const auto level = meter ? meter->Result() : std::nullopt;
     if (!level) {
         ErrorText = Cancelled ? CancelledText : "decode data error!";

@@ -21,7 +21,11 @@ namespace {
 
 // The histogram keeps memory and the final gating constant however long the
 // input, and differs from the exact gating by far less than 0.01 LU.
-constexpr int MeterMode = EBUR128_MODE_I | EBUR128_MODE_TRUE_PEAK | EBUR128_MODE_HISTOGRAM;
+int MeterMode(PeakKind kind)
+{
+    return EBUR128_MODE_I | EBUR128_MODE_HISTOGRAM |
+           (kind == PeakKind::True ? EBUR128_MODE_TRUE_PEAK : EBUR128_MODE_SAMPLE_PEAK);
+}
 
 constexpr std::uint32_t MeasureBlockBytes = 65536;
 
@@ -48,8 +52,8 @@ struct LoudnessMeter::Parts {
     }
 };
 
-LoudnessMeter::LoudnessMeter(int channels)
-    : channels_(std::clamp(channels, 1, 8)), parts_(std::make_unique<Parts>())
+LoudnessMeter::LoudnessMeter(int channels, PeakKind kind)
+    : channels_(std::clamp(channels, 1, 8)), kind_(kind), parts_(std::make_unique<Parts>())
 {
 }
 
@@ -81,7 +85,7 @@ bool LoudnessMeter::Prepare(const AVFrame& frame)
     if (status < 0)
         return false;
     if (!parts_->state)
-        parts_->state = ebur128_init(unsigned(channels_), unsigned(frame.sample_rate), MeterMode);
+        parts_->state = ebur128_init(unsigned(channels_), unsigned(frame.sample_rate), MeterMode(kind_));
     else if (frame.sample_rate != rate_ &&
              ebur128_change_parameters(parts_->state, unsigned(channels_), unsigned(frame.sample_rate)) != EBUR128_SUCCESS)
         return false;
@@ -114,11 +118,14 @@ std::optional<Loudness> LoudnessMeter::Result() const
     if (failed_ || !parts_->state)
         return std::nullopt;
     Loudness result;
+    result.kind = kind_;
     if (ebur128_loudness_global(parts_->state, &result.integrated) != EBUR128_SUCCESS)
         return std::nullopt;
     for (unsigned channel = 0; channel < unsigned(channels_); ++channel) {
         double peak = 0;
-        if (ebur128_true_peak(parts_->state, channel, &peak) == EBUR128_SUCCESS)
+        const int got = kind_ == PeakKind::True ? ebur128_true_peak(parts_->state, channel, &peak)
+                                                : ebur128_sample_peak(parts_->state, channel, &peak);
+        if (got == EBUR128_SUCCESS)
             result.peak = std::max(result.peak, peak);
     }
     return result;
@@ -142,6 +149,7 @@ std::optional<Loudness> CombinedLoudness(const std::vector<const LoudnessMeter*>
             return std::nullopt;
         states.push_back(meter->parts_->state);
         combined.peak = std::max(combined.peak, own->peak);
+        combined.kind = own->kind;
     }
     if (states.empty() ||
         ebur128_loudness_global_multiple(states.data(), states.size(), &combined.integrated) != EBUR128_SUCCESS)
@@ -159,14 +167,14 @@ bool MeasureWhileDecoding(AudioLibrary::Handle channel, std::shared_ptr<Loudness
 }
 
 std::shared_ptr<LoudnessMeter> MeasureFileLoudness(const std::filesystem::path& file,
-                                                   const std::atomic<bool>& cancelled)
+                                                   const std::atomic<bool>& cancelled, PeakKind kind)
 {
     const AudioLibrary::Handle stream = AudioLibrary::StreamCreateFile(file, AudioLibrary::FlagDecodeOnly);
     if (stream == 0)
         return nullptr;
     AudioLibrary::ChannelInfo info;
     AudioLibrary::ChannelGetInfo(stream, info);
-    auto meter = std::make_shared<LoudnessMeter>(int(info.chans));
+    auto meter = std::make_shared<LoudnessMeter>(int(info.chans), kind);
     bool read = MeasureWhileDecoding(stream, meter);
     std::vector<std::uint8_t> block(MeasureBlockBytes);
     while (read && !cancelled && AudioLibrary::ChannelIsActive(stream))

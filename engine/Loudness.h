@@ -18,11 +18,17 @@ struct AVFrame;
 
 namespace engine {
 
+// The sample peak is what ReplayGain peak values have always held and costs
+// next to nothing; the true peak (4x oversampled below 96 kHz) is what a
+// gain must keep below a ceiling, and costs as much as the rest together.
+enum class PeakKind : std::uint8_t { Sample, True };
+
 struct Loudness {
     // LUFS; -infinity for silence (nothing above the absolute gate).
     double integrated = 0;
-    // True peak (4x oversampled below 96 kHz), linear, 1.0 = full scale.
+    // Linear, 1.0 = full scale.
     double peak = 0;
+    PeakKind kind = PeakKind::True;
     bool Silent() const;
 };
 
@@ -30,7 +36,7 @@ class LoudnessMeter {
 public:
     // channels: how many the decode delivers; the frames are mixed to that
     // many as the decode mixes them, so the measure is of what is encoded.
-    explicit LoudnessMeter(int channels);
+    LoudnessMeter(int channels, PeakKind kind);
     ~LoudnessMeter();
     LoudnessMeter(const LoudnessMeter&) = delete;
     LoudnessMeter& operator=(const LoudnessMeter&) = delete;
@@ -48,6 +54,7 @@ private:
     bool Prepare(const AVFrame& frame);
 
     int channels_;
+    PeakKind kind_;
     int rate_ = 0;
     int format_ = -1;
     int inputChannels_ = 0;
@@ -72,6 +79,6 @@ bool MeasureWhileDecoding(AudioLibrary::Handle channel, std::shared_ptr<Loudness
 // before the encode starts. Nothing when no decoder opens it, a read fails
 // or cancelled is seen set.
 std::shared_ptr<LoudnessMeter> MeasureFileLoudness(const std::filesystem::path& file,
-                                                   const std::atomic<bool>& cancelled);
+                                                   const std::atomic<bool>& cancelled, PeakKind kind);
 
 }  // namespace engine

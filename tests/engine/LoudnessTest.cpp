@@ -20,7 +20,7 @@ const std::atomic<bool> never{false};
 
 engine::Loudness Measure(const fs::path& file)
 {
-    const auto meter = engine::MeasureFileLoudness(file, never);
+    const auto meter = engine::MeasureFileLoudness(file, never, engine::PeakKind::True);
     EXPECT_TRUE(meter) << file;
     const auto level = meter ? meter->Result() : std::nullopt;
     EXPECT_TRUE(level) << file;
@@ -53,6 +53,26 @@ TEST(Loudness, AgreesWithAnIndependentMeasure)
         ExpectAgreesWithFfmpeg(testaudio::Get(name));
 }
 
+// The sample peak, which gain values carry, is the highest decoded sample;
+// the true peak between the samples is never below it.
+TEST(Loudness, SamplePeakIsTheHighestSample)
+{
+    const testsupport::TempFolder folder;
+    const fs::path music = folder / "music.flac";
+    testaudio::MakeMusic(music, 5, 3, 9);
+    int highest = 0;
+    for (const short sample : testaudio::DecodeS16(music))
+        highest = std::max(highest, std::abs(int(sample)));
+    const auto meter = engine::MeasureFileLoudness(music, never, engine::PeakKind::Sample);
+    ASSERT_TRUE(meter && meter->Result());
+    const engine::Loudness sampled = *meter->Result();
+    EXPECT_EQ(sampled.kind, engine::PeakKind::Sample);
+    EXPECT_NEAR(sampled.peak, highest / 32768.0, 1e-6);
+    const engine::Loudness truePeak = Measure(music);
+    EXPECT_GE(truePeak.peak, sampled.peak);
+    EXPECT_DOUBLE_EQ(truePeak.integrated, sampled.integrated);
+}
+
 TEST(Loudness, SilenceHasNoLoudness)
 {
     const testsupport::TempFolder folder;
@@ -81,7 +101,7 @@ TEST(Loudness, AlbumIsItsTracksConcatenated)
     std::vector<std::shared_ptr<engine::LoudnessMeter>> meters;
     std::vector<const engine::LoudnessMeter*> album;
     for (const char* name : {"a.flac", "b.flac", "c.flac"}) {
-        meters.push_back(engine::MeasureFileLoudness(folder / name, never));
+        meters.push_back(engine::MeasureFileLoudness(folder / name, never, engine::PeakKind::True));
         album.push_back(meters.back().get());
     }
     const auto combined = engine::CombinedLoudness(album);
@@ -108,11 +128,11 @@ TEST(Loudness, MeasuredWhileDecodingBeforeResamplingAndGain)
     ASSERT_NE(stream, 0u);
     ASSERT_TRUE(ChannelSetOutputRate(stream, 32000));
     ASSERT_TRUE(ChannelSetGain(stream, 0.5));
-    auto meter = std::make_shared<engine::LoudnessMeter>(2);
+    auto meter = std::make_shared<engine::LoudnessMeter>(2, engine::PeakKind::True);
     ASSERT_TRUE(engine::MeasureWhileDecoding(stream, meter));
     const std::vector<short> samples = decodetest::ReadAll(stream);
     // Once started, the decode cannot take a meter: it would miss the start.
-    EXPECT_FALSE(engine::MeasureWhileDecoding(stream, std::make_shared<engine::LoudnessMeter>(2)));
+    EXPECT_FALSE(engine::MeasureWhileDecoding(stream, std::make_shared<engine::LoudnessMeter>(2, engine::PeakKind::True)));
     StreamFree(stream);
     EXPECT_FALSE(samples.empty());
     const auto during = meter->Result();
