@@ -235,3 +235,26 @@ TEST(ReplayGain, RefusesBadLoudnessOptions)
     }
     EXPECT_EQ(RunCli({"tags", "--replaygain", "disc", folder.path().string()}).exitCode, 2);
 }
+
+// An album is one folder's files with the same album artist (or artist,
+// when none) and album: a compilation's artists do not split it, and the
+// same names in another folder make another album.
+TEST(ReplayGain, AlbumsAreFoldersFilesSharingAlbumArtistAndAlbum)
+{
+    const testsupport::TempFolder folder;
+    fs::create_directories(folder / "one");
+    fs::create_directories(folder / "two");
+    const fs::path first = folder / "one" / "a.flac", second = folder / "one" / "b.flac";
+    const fs::path elsewhere = folder / "two" / "c.flac";
+    testaudio::MakeMusic(first, 5, -9, 11, 44100, 2, {"album=Hits", "artist=P", "album_artist=Various"});
+    testaudio::MakeMusic(second, 5, 0, 12, 44100, 2, {"album=Hits", "artist=Q", "album_artist=Various"});
+    testaudio::MakeMusic(elsewhere, 5, -4, 13, 44100, 2, {"album=Hits", "artist=P", "album_artist=Various"});
+    const CliResult result = RunCli({"tags", "--replaygain", "album", (folder / "one").string(), elsewhere.string()});
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    const auto a = Gains(first), b = Gains(second), c = Gains(elsewhere);
+    ASSERT_TRUE(a.contains("REPLAYGAIN_ALBUM_GAIN") && c.contains("REPLAYGAIN_ALBUM_GAIN")) << result.output;
+    EXPECT_EQ(a.at("REPLAYGAIN_ALBUM_GAIN"), b.at("REPLAYGAIN_ALBUM_GAIN"));
+    EXPECT_NEAR(Decibels(a.at("REPLAYGAIN_ALBUM_GAIN")), -18 - ConcatenatedLoudness(folder, first, second), 0.11);
+    EXPECT_EQ(c.at("REPLAYGAIN_ALBUM_GAIN"), c.at("REPLAYGAIN_TRACK_GAIN"));
+    EXPECT_EQ(a.at("REPLAYGAIN_ALBUM_PEAK"), b.at("REPLAYGAIN_TRACK_PEAK"));
+}
