@@ -90,8 +90,13 @@ std::optional<double> RunLoudness::AlbumGainDb(const fs::path& input)
 std::string RunLoudness::TrackDone(const fs::path& input, const fs::path& part, const fs::path& kind,
                                    std::shared_ptr<engine::LoudnessMeter> meter, double appliedDb)
 {
-    if (!Measures() || !replaygain::HoldsGainTags(kind))
+    if (!replaygain::HoldsGainTags(kind))
         return {};
+    // Values a tag copy brought from the input describe it, not an output
+    // whose level was changed.
+    const bool changed = appliedDb != 0;
+    if (!Measures())
+        return changed ? replaygain::WriteGainTags(part, {std::nullopt, std::nullopt, true}, kind) : std::string();
     const std::optional<engine::Loudness> measured = meter ? meter->Result() : std::nullopt;
     if (!measured)
         return "its loudness could not be measured";
@@ -99,9 +104,9 @@ std::string RunLoudness::TrackDone(const fs::path& input, const fs::path& part, 
         albums_[found->second].members.push_back({fs::path(), meter, appliedDb});
     const std::optional<replaygain::Level> level = OutputLevel(*measured, appliedDb);
     // Silence has no loudness to bring anywhere: no gain is written.
-    if (!level)
+    if (!level && !changed)
         return {};
-    return replaygain::WriteGainTags(part, {level, std::nullopt}, kind);
+    return replaygain::WriteGainTags(part, {level, std::nullopt, changed}, kind);
 }
 
 std::vector<std::pair<fs::path, std::string>> RunLoudness::EntryEnded(const fs::path& input, const fs::path& output)

@@ -31,8 +31,13 @@ void SetText(PropertyMap& values, const char* key, const std::string& text)
     values.replace(key, StringList(TagLib::String(text, TagLib::String::UTF8)));
 }
 
-void SetLevel(PropertyMap& values, const std::optional<Level>& level, const char* gainKey, const char* peakKey)
+void SetLevel(PropertyMap& values, const std::optional<Level>& level, bool drop, const char* gainKey,
+              const char* peakKey)
 {
+    if (!level && drop) {
+        values.erase(gainKey);
+        values.erase(peakKey);
+    }
     if (!level)
         return;
     SetText(values, gainKey, GainText(level->loudness));
@@ -48,8 +53,12 @@ void SetOpusLevels(PropertyMap& values, const GainTags& tags)
         values.erase(key);
     if (tags.track)
         SetText(values, "R128_TRACK_GAIN", std::to_string(R128Gain(tags.track->loudness)));
+    else if (tags.dropOthers)
+        values.erase("R128_TRACK_GAIN");
     if (tags.album)
         SetText(values, "R128_ALBUM_GAIN", std::to_string(R128Gain(tags.album->loudness)));
+    else if (tags.dropOthers)
+        values.erase("R128_ALBUM_GAIN");
 }
 
 }  // namespace
@@ -91,18 +100,24 @@ std::string WriteGainTags(const fs::path& file, const GainTags& tags, const fs::
     if (!HoldsGainTags(named))
         return "its kind holds no gain values";
     const extratags::StoredNames names = extratags::ReadStoredNames(file);
+    bool unchanged = false;
     const bool written = platform::EditThroughCopy(file, [&](int copy) {
         // TagLib opens the copy by the name of the descriptor: the same file.
         const fs::path copyName = "/proc/self/fd/" + std::to_string(copy);
         auto output = extratags::OpenOutputTags(copyName, named);
         if (!output)
             return false;
-        PropertyMap values = output->Values();
+        const PropertyMap stored = output->Values();
+        PropertyMap values = stored;
         if (IsOpus(named)) {
             SetOpusLevels(values, tags);
         } else {
-            SetLevel(values, tags.track, "REPLAYGAIN_TRACK_GAIN", "REPLAYGAIN_TRACK_PEAK");
-            SetLevel(values, tags.album, "REPLAYGAIN_ALBUM_GAIN", "REPLAYGAIN_ALBUM_PEAK");
+            SetLevel(values, tags.track, tags.dropOthers, "REPLAYGAIN_TRACK_GAIN", "REPLAYGAIN_TRACK_PEAK");
+            SetLevel(values, tags.album, tags.dropOthers, "REPLAYGAIN_ALBUM_GAIN", "REPLAYGAIN_ALBUM_PEAK");
+        }
+        if (values == stored) {
+            unchanged = true;
+            return false;
         }
         output->SetValues(values);
         const bool saved = output->Save();
@@ -110,7 +125,7 @@ std::string WriteGainTags(const fs::path& file, const GainTags& tags, const fs::
         return saved && extratags::RestoreStoredNames(copyName, named, names);
     },
         [&](const fs::path& copy) { return extratags::OpenOutputTags(copy, named) != nullptr; });
-    return written ? std::string() : "its tags could not be rewritten";
+    return written || unchanged ? std::string() : "its tags could not be rewritten";
 }
 
 }  // namespace replaygain

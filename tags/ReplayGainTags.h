@@ -28,6 +28,9 @@ struct Level {
 struct GainTags {
     std::optional<Level> track;
     std::optional<Level> album;
+    // Removes the values of a level not given: the audio changed, so what a
+    // tag copy brought along no longer holds.
+    bool dropOthers = false;
 };
 
 // "-6.54 dB", with "." whatever the locale.
@@ -41,8 +44,9 @@ int R128Gain(double loudness);
 bool HoldsGainTags(const std::filesystem::path& file);
 
 // Sets the given values in the file's tags (the others stay), rewriting it
-// atomically. kind names the file by its extension when the file's own
-// name does not (a part file). Empty on success, else why not.
+// atomically unless nothing changes. kind names the file by its extension
+// when the file's own name does not (a part file). Empty on success, else
+// why not.
 [[nodiscard]] std::string WriteGainTags(const std::filesystem::path& file, const GainTags& tags,
                                         const std::filesystem::path& kind = {});
 

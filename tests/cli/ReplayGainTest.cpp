@@ -258,3 +258,26 @@ TEST(ReplayGain, AlbumsAreFoldersFilesSharingAlbumArtistAndAlbum)
     EXPECT_EQ(c.at("REPLAYGAIN_ALBUM_GAIN"), c.at("REPLAYGAIN_TRACK_GAIN"));
     EXPECT_EQ(a.at("REPLAYGAIN_ALBUM_PEAK"), b.at("REPLAYGAIN_TRACK_PEAK"));
 }
+
+// Gain values copied with an input's tags describe the input; once a gain
+// changed the level they would mislead, so they go or are replaced.
+TEST(ReplayGain, CopiedValuesDoNotOutliveAnAppliedGain)
+{
+    const testsupport::TempFolder folder;
+    const fs::path input = folder / "tagged.flac";
+    testaudio::MakeMusic(input, 5, -12, 14, 44100, 2,
+                         {"album=A", "REPLAYGAIN_TRACK_GAIN=-9.99 dB", "REPLAYGAIN_TRACK_PEAK=0.999999",
+                          "REPLAYGAIN_ALBUM_GAIN=-8.88 dB", "REPLAYGAIN_ALBUM_PEAK=0.999999"});
+    const std::string flac = "FLAC (Free Lossless Audio Codec)";
+    Convert(flac, Preset(flac), folder / "kept", {"--copy-tags", input.string()});
+    EXPECT_EQ(Gains(folder / "kept" / "tagged.flac").at("REPLAYGAIN_ALBUM_GAIN"), "-8.88 dB");
+
+    Convert(flac, Preset(flac), folder / "applied", {"--copy-tags", "--normalize-loudness", "-20", input.string()});
+    EXPECT_TRUE(Gains(folder / "applied" / "tagged.flac").empty());
+
+    Convert(flac, Preset(flac), folder / "track",
+            {"--copy-tags", "--normalize-loudness", "-20", "--replaygain", "track", input.string()});
+    const auto track = Gains(folder / "track" / "tagged.flac");
+    EXPECT_NEAR(Decibels(track.at("REPLAYGAIN_TRACK_GAIN")), 2, 0.11);
+    EXPECT_FALSE(track.contains("REPLAYGAIN_ALBUM_GAIN"));
+}
