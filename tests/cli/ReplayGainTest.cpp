@@ -281,3 +281,33 @@ TEST(ReplayGain, CopiedValuesDoNotOutliveAnAppliedGain)
     EXPECT_NEAR(Decibels(track.at("REPLAYGAIN_TRACK_GAIN")), 2, 0.11);
     EXPECT_FALSE(track.contains("REPLAYGAIN_ALBUM_GAIN"));
 }
+
+// probe --loudness reports without writing: the measure, the true peak and
+// the gain, null where silence has none.
+TEST(ReplayGain, ProbeReportsTheMeasure)
+{
+    const testsupport::TempFolder folder;
+    const fs::path music = folder / "music.flac", silence = folder / "silence.wav";
+    testaudio::MakeMusic(music, 5, -5, 15);
+    testaudio::Run({"ffmpeg", "-nostdin", "-loglevel", "error", "-f", "lavfi", "-i", "anullsrc=r=44100:cl=mono",
+                    "-t", "2", silence.string()});
+    const std::string before = testaudio::ReadBytes(music);
+    const CliStreams result = RunCliStreams({"probe", "--loudness", "--json", music.string(), silence.string()});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    std::istringstream lines(result.out);
+    std::string first, second;
+    std::getline(lines, first);
+    std::getline(lines, second);
+    const testaudio::MeasuredLevel expected = testaudio::FfmpegLoudness(music);
+    const std::smatch loudness = [&] {
+        std::smatch match;
+        std::regex_search(first, match, std::regex(R"("loudness":(-?[0-9.]+))"));
+        return match;
+    }();
+    ASSERT_EQ(loudness.size(), 2u) << first;
+    EXPECT_NEAR(std::stod(loudness[1]), expected.integrated, 0.1);
+    EXPECT_NE(first.find("\"truePeakDb\":"), std::string::npos) << first;
+    EXPECT_NE(second.find("\"gain\":null"), std::string::npos) << second;
+    EXPECT_NE(second.find("\"loudness\":null"), std::string::npos) << second;
+    EXPECT_EQ(testaudio::ReadBytes(music), before);
+}
