@@ -213,6 +213,11 @@ std::string TBatchRun::SetUp(const BatchSelection& selection)
     settings_.ProgramPath = unpackedProgram_;
     settings_.OutputFormat = selection.format;
     settings_.NormalizePercent = selection.normalizePercent;
+    loudnessChoice_ = selection.loudness;
+    settings_.MeasureLoudness = selection.loudness.tags != GainTagMode::Off;
+    // Under album apply an input of no album is brought to the target alone.
+    if (selection.loudness.apply != LoudnessApply::Off)
+        settings_.LoudnessTarget = selection.loudness.target;
     simultaneous_ = std::max(1, selection.simultaneousJobs);
     return {};
 }
@@ -227,9 +232,13 @@ TBatchRun::Outcome TBatchRun::Loop()
     startNoMore_ = stopping_ = ended_ = false;
     overwriteAll_.reset();
     error_ = nullptr;
-    seconds_.clear();
+    std::vector<fs::path> inputs;
     for (int position = 0; position < total_; ++position)
-        seconds_.push_back(InputSeconds(frontEnd_.EntryPath(position)));
+        inputs.push_back(frontEnd_.EntryPath(position));
+    loudness_.Start(loudnessChoice_, inputs);
+    seconds_.clear();
+    for (const fs::path& input : inputs)
+        seconds_.push_back(InputSeconds(input));
     seconds_ = EntryWeights(std::move(seconds_));
     totalSeconds_ = 0;
     for (const double value : seconds_)
@@ -338,6 +347,7 @@ bool TBatchRun::StartEntry(int position)
         entry.job->OutputFile = fs::absolute(entry.output);
         entry.job->CommitLater = true;
         connect(entry.job.get(), &TConversionJob::JobDone, this, &TBatchRun::Advance);
+        entry.job->FixedGainDb = loudness_.AlbumGainDb(entry.input);
         entry.job->Start();
     }
     entries_.push_back(std::move(entry));
@@ -497,6 +507,7 @@ void TBatchRun::FinishReadyEntries()
 void TBatchRun::FinishEntry(Entry& entry)
 {
     if (entry.skipped) {
+        EndAlbumEntry(entry, false);
         ++summary_.skipped;
         frontEnd_.SetResult(head_, SkippedExistingText);
         frontEnd_.Skipped(entry.input, entry.output);
@@ -512,6 +523,7 @@ void TBatchRun::FinishEntry(Entry& entry)
     std::vector<std::string> notCopied;
     if (failure.empty())
         failure = CompleteOutput(entry, notCopied);
+    EndAlbumEntry(entry, failure.empty());
     if (!failure.empty()) {
         ++summary_.failed;
         summary_.failures.push_back(entry.input.string() + ": " + failure);
@@ -554,8 +566,19 @@ std::string TBatchRun::CompleteOutput(const Entry& entry, std::vector<std::strin
         if (!failure.empty())
             return failure;
     }
+    const TConversionJob& job = *entry.job;
+    // A gain that cannot be written costs the output nothing else: it is logged.
+    if (std::string problem = loudness_.TrackDone(entry.input, job.PartFile, entry.output, job.Meter, job.AppliedGainDb);
+        !problem.empty())
+        frontEnd_.Log(entry.input, "gain values not written: " + problem);
     std::string error;
     return entry.job->CommitOutput(error) ? std::string() : error;
+}
+
+void TBatchRun::EndAlbumEntry(const Entry& entry, bool converted)
+{
+    for (const auto& [output, problem] : loudness_.EntryEnded(entry.input, converted ? fs::path(entry.output) : fs::path()))
+        frontEnd_.Log(output, "album gain values not written: " + problem);
 }
 
 std::string TBatchRun::CopyTagsToPart(const Entry& entry, std::vector<std::string>& notCopied)

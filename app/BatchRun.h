@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "app/OutputNaming.h"
+#include "app/RunLoudness.h"
 #include "engine/ConversionJob.h"
 #include "presets/PresetSelection.h"
 
@@ -46,6 +47,7 @@ struct BatchSelection {
     std::int32_t priority = 32;    // ThreadPriority of the settings
     int simultaneousJobs = 1;      // jobs running at once
     int normalizePercent = 0;      // peak level of the outputs; 0 keeps the level
+    LoudnessChoice loudness;       // gain tags and loudness applied
 };
 
 // What the progress display shows: the whole run's share by audio seconds
@@ -203,6 +205,7 @@ private:
     std::string CopyTagsToPart(const Entry& entry, std::vector<std::string>& notCopied);
     void FinishConverted(const Entry& entry, const std::vector<std::string>& notCopied);
     void LogNotes(const Entry& entry, const std::vector<std::string>& notCopied);
+    void EndAlbumEntry(const Entry& entry, bool converted);
     // Why a converted entry stays in the list: its Result text and the
     // note of its report line; both empty when it leaves the list.
     struct Kept {
@@ -220,6 +223,8 @@ private:
     std::unique_ptr<engine::EncoderCache> encoders_;
     std::filesystem::path unpackedProgram_;
     TJobSettings settings_;
+    LoudnessChoice loudnessChoice_;
+    RunLoudness loudness_;
     int simultaneous_ = 1;
     std::vector<std::string> convertedFiles_;
     std::string stopText_;

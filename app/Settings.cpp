@@ -44,6 +44,16 @@ TGlobaVariant ReadRecord(const platform::IniFile& ini)
     if (record.SimultaneousJobs < MinSimultaneousJobs || record.SimultaneousJobs > MaxSimultaneousJobs)
         record.SimultaneousJobs = defaults.SimultaneousJobs;
     record.PortableFileNames = integer("PortableFileNames", defaults.PortableFileNames) != 0;
+    // Values a later build may add read as off here.
+    record.ReplayGain = LowByte(integer("ReplayGain", defaults.ReplayGain));
+    if (record.ReplayGain > 2)
+        record.ReplayGain = defaults.ReplayGain;
+    record.NormalizeLoudness = LowByte(integer("NormalizeLoudness", defaults.NormalizeLoudness));
+    if (record.NormalizeLoudness > 2)
+        record.NormalizeLoudness = defaults.NormalizeLoudness;
+    record.LoudnessTarget = integer("LoudnessTarget", defaults.LoudnessTarget);
+    if (record.LoudnessTarget < MinLoudnessTarget || record.LoudnessTarget > MaxLoudnessTarget)
+        record.LoudnessTarget = defaults.LoudnessTarget;
     return record;
 }
 
@@ -64,6 +74,9 @@ void WriteRecord(platform::IniFile& ini, const TGlobaVariant& record)
     ini.WriteString(OptionsSection, "Prefix", record.Prefix);
     ini.WriteInteger(OptionsSection, "SimultaneousJobs", record.SimultaneousJobs);
     ini.WriteBool(OptionsSection, "PortableFileNames", record.PortableFileNames);
+    ini.WriteInteger(OptionsSection, "ReplayGain", record.ReplayGain);
+    ini.WriteInteger(OptionsSection, "NormalizeLoudness", record.NormalizeLoudness);
+    ini.WriteInteger(OptionsSection, "LoudnessTarget", record.LoudnessTarget);
 }
 
 }  // namespace

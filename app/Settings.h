@@ -27,6 +27,9 @@ constexpr const char* DefaultOutFormat = "MP3";
 constexpr const char* DefaultMp3Preset = "VBR -V 2 (standard)";
 constexpr std::int32_t MinSimultaneousJobs = 1;
 constexpr std::int32_t MaxSimultaneousJobs = 16;
+// Loudness targets, LUFS: quieter than the measure's absolute gate is none.
+constexpr std::int32_t MinLoudnessTarget = -70;
+constexpr std::int32_t MaxLoudnessTarget = 0;
 
 // The processor cores, within the range of simultaneous jobs.
 std::int32_t DefaultSimultaneousJobs();
@@ -52,6 +55,9 @@ struct TGlobaVariant {
     std::string Prefix;
     std::int32_t SimultaneousJobs = app::DefaultSimultaneousJobs();
     bool PortableFileNames = false;  // characters FAT/NTFS refuse become "_" in tag values
+    std::uint8_t ReplayGain = 0;         // gain values written: 0 none, 1 track, 2 track and album
+    std::uint8_t NormalizeLoudness = 0;  // loudness applied: 0 not, 1 per track, 2 per album
+    std::int32_t LoudnessTarget = -18;   // LUFS
 };
 
 namespace app {

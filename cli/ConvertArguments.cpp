@@ -114,7 +114,7 @@ bool ParseConvertArguments(const std::vector<std::string>& args, ConvertArgument
         } else if (const auto flag = flags.find(arg); flag != flags.end()) {
             *flag->second = true;
         } else if (!texts.contains(arg) && !numbers.contains(arg) && arg != "--when-exists" &&
-                   arg != "--priority") {
+                   arg != "--priority" && !IsLoudnessOption(arg)) {
             usage = "unknown option " + arg + " (a file whose name begins with \"-\" goes after \"--\")";
             return false;
         } else if (i + 1 >= args.size()) {
@@ -128,6 +128,9 @@ bool ParseConvertArguments(const std::vector<std::string>& args, ConvertArgument
                 usage = arg + " takes " + option.meaning + ", not \"" + args[i] + "\"";
                 return false;
             }
+        } else if (IsLoudnessOption(arg)) {
+            if (!ParseLoudnessOption(arg, args[++i], arguments.loudness, usage))
+                return false;
         } else if (arg == "--when-exists") {
             if (!ParsePolicy(args[++i], arguments.whenExists)) {
                 usage = "--when-exists takes ignore or overwrite, not \"" + args[i] + "\"";

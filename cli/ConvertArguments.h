@@ -8,6 +8,7 @@
 
 #include "app/BatchRun.h"
 #include "app/FolderFiles.h"
+#include "cli/LoudnessArguments.h"
 
 namespace cli {
 
@@ -27,6 +28,7 @@ struct ConvertArguments {
     std::int32_t priority = 32;
     int jobs = 0;              // 0: one per processor core
     int normalizePercent = 0;  // 0: no gain; else the peak as % of full scale
+    LoudnessArguments loudness;
     // Files as given, folders replaced by the decodable files below them.
     std::vector<std::filesystem::path> files;
     int skippedInFolders = 0;  // files below given folders that no decoder reads

@@ -179,6 +179,7 @@ bool ResolvePreset(const fs::path& programFolder, const cli::ConvertArguments& a
     selection.priority = arguments.priority;
     selection.simultaneousJobs = arguments.jobs > 0 ? arguments.jobs : DefaultJobs();
     selection.normalizePercent = arguments.normalizePercent;
+    selection.loudness = arguments.loudness.Choice();
     return true;
 }
 
@@ -231,7 +232,8 @@ const cli::VerbRegistration registration(
     {"convert",
      "--format NAME --preset NAME --target DIR [--prefix TEXT] [--when-exists ignore|overwrite]"
      " [--copy-tags] [--delete-original] [--playlist] [--priority idle|normal|high|realtime] [--jobs N]"
-     " [--normalize PERCENT] [--verbose] [--json] FILE|FOLDER...",
+     " [--normalize PERCENT] [--replaygain track|album] [--normalize-loudness LUFS [--normalize-by track|album]]"
+     " [--verbose] [--json] FILE|FOLDER...",
      "  Converts every FILE, and the files below every FOLDER, and prints one line per file\n"
      "  in list order: OK, SKIPPED, FAILED or STOPPED, the input, then the output or the reason.\n"
      "  --format NAME         an output format (tremolix-cli formats lists them)\n"
@@ -246,6 +248,13 @@ const cli::VerbRegistration registration(
      "  --priority LEVEL      the encoders' priority\n"
      "  --jobs N              conversions at once, 1 to 16 (default: one per core)\n"
      "  --normalize PERCENT   scales each file to this peak, 1 to 100 % of full scale\n"
+     "  --replaygain MODE     measures each file's loudness while decoding and writes its\n"
+     "                        gain values (track), and those of its album (album: the\n"
+     "                        files of one folder with the same album artist and album)\n"
+     "  --normalize-loudness LUFS  brings each file to this loudness (ReplayGain: -18), its\n"
+     "                        true peak kept below -1 dBTP; measured in a pass before the encode\n"
+     "  --normalize-by track|album  one gain per file (the default) or per album, whose\n"
+     "                        files are all measured before its first is converted\n"
      "  --verbose             adds NOTE lines: a resampling, a down-mix, fewer bits, tags the output could not take\n"
      "  --json                one JSON object per file instead: input, status, output, reason, notes\n"
      "  --                    every later argument is a FILE, even one beginning with \"-\"\n",

@@ -12,6 +12,7 @@
 
 #include "cli/FileArguments.h"
 #include "cli/Output.h"
+#include "cli/TagsReplayGain.h"
 #include "cli/Verb.h"
 #include "tags/EditableExtras.h"
 #include "tags/TagInfo.h"
@@ -171,6 +172,8 @@ std::string ShowOrSet(const cli::FileArguments& arguments, const std::optional<e
 
 int Tags(const std::vector<std::string>& args)
 {
+    if (cli::AsksForGainTags(args))
+        return cli::WriteGainTagsVerb(args);
     cli::FileArguments arguments;
     std::string problem;
     if (!cli::ParseFileArguments(args, true, arguments, problem) ||
@@ -190,7 +193,7 @@ int Tags(const std::vector<std::string>& args)
 }
 
 const cli::VerbRegistration registration(
-    {"tags", "[--json] FILE... [--set Field=value ...] [--picture IMAGE] [--remove-picture]",
+    {"tags", "[--json] FILE... [--set Field=value ...] [--picture IMAGE] [--remove-picture] | [--json] --replaygain track|album FOLDER|FILE...",
      "  Shows the tag record of each FILE as Field=value lines; with several files each\n"
      "  block starts with a File=NAME line. A file that cannot be read or written gets its\n"
      "  own line on the error stream; the others go on, and the exit status is 1.\n"
@@ -203,6 +206,11 @@ const cli::VerbRegistration registration(
      "  --remove-picture       removes every picture of every FILE (before --picture)\n"
      "  --json                 one JSON object per file instead: file and tags, file and\n"
      "                         written after a change, or file and error\n"
+     "  --replaygain MODE      measures each FILE, and each file below each FOLDER, and\n"
+     "                         writes its ReplayGain 2.0 track values (R128 for Opus), with\n"
+     "                         album also its album's: the files of one folder that share\n"
+     "                         album artist (or artist) and album; one line a file with\n"
+     "                         the measures (\"silent: no gain\" where nothing is written)\n"
      "  --                     every later argument is a FILE, even one beginning with \"-\"\n",
      Tags, true});
 

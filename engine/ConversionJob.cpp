@@ -9,10 +9,12 @@
 #include <QMetaObject>
 #include <QTimer>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <exception>
 
 #include "engine/ConvertThread.h"
+#include "engine/Loudness.h"
 #include "engine/Normalize.h"
 #include "engine/OutputCheck.h"
 #include "engine/PcmFeed.h"
@@ -124,6 +126,8 @@ void TConversionJob::Run()
     EndedEarly.clear();
     InputStamp.reset();
     bytesPerSecond_ = 0;
+    Meter.reset();
+    AppliedGainDb = 0;
     bool produced = false;
     try {
         produced = Produce() && (CommitLater || CommitOutput(ErrorText));
@@ -281,12 +285,18 @@ bool TConversionJob::OpenDecoder()
     notes.insert(notes.end(), plan.notes.begin(), plan.notes.end());
     for (const std::string& note : notes)
         Note += (Note.empty() ? "" : "; ") + note;
-    if (NormalizePercent > 0 && !Normalize(rate, {plan.bits, plan.keepChannels})) {
+    const bool loudness = FixedGainDb || LoudnessTarget;
+    if (loudness ? !ApplyLoudnessGain() : NormalizePercent > 0 && !Normalize(rate, {plan.bits, plan.keepChannels})) {
         CloseDecoder();
         return false;
     }
     AudioLibrary::ChannelInfo info;
     AudioLibrary::ChannelGetInfo(Channel, info);
+    if (MeasureLoudness) {
+        // Gain values carry the sample peak; only a gain to apply needs the true one.
+        Meter = std::make_shared<engine::LoudnessMeter>(int(info.chans), engine::PeakKind::Sample);
+        engine::MeasureWhileDecoding(Channel, Meter);
+    }
     bytesPerSecond_ = double(AudioLibrary::ChannelGetRate(Channel)) * info.chans * info.bits / 8;
     statedBytes_ = AudioLibrary::ChannelGetStatedLength(Channel);
     return true;
@@ -314,8 +324,32 @@ bool TConversionJob::Normalize(std::uint32_t rate, const engine::SampleShape& sh
         ErrorText = Cancelled ? CancelledText : "decode data error!";
         return false;
     }
-    AudioLibrary::ChannelSetGain(Channel, engine::NormalizeGain(*peak, NormalizePercent));
+    SetGainDb(20 * std::log10(engine::NormalizeGain(*peak, NormalizePercent)));
     return true;
+}
+
+// A track's own gain needs its loudness before the encode starts: a
+// measuring pass comes first, as for normalising.
+bool TConversionJob::ApplyLoudnessGain()
+{
+    if (FixedGainDb) {
+        SetGainDb(*FixedGainDb);
+        return true;
+    }
+    const auto meter = engine::MeasureFileLoudness(InputFile, Cancelled, engine::PeakKind::True);
+    const auto level = meter ? meter->Result() : std::nullopt;
+    if (!level) {
+        ErrorText = Cancelled ? CancelledText : "decode data error!";
+        return false;
+    }
+    SetGainDb(engine::LoudnessGainDb(*level, *LoudnessTarget));
+    return true;
+}
+
+void TConversionJob::SetGainDb(double db)
+{
+    AppliedGainDb = db;
+    AudioLibrary::ChannelSetGain(Channel, std::pow(10.0, db / 20));
 }
 
 void TConversionJob::CloseDecoder()

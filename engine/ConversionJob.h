@@ -27,6 +27,7 @@
 class TConvertThread;
 
 namespace engine {
+class LoudnessMeter;
 class PcmFeed;
 struct DecodePlan;
 struct SampleShape;
@@ -44,6 +45,10 @@ struct TJobSettings {
     std::int32_t WmaBitrate = 128;
     bool WmaVbr = false;
     int NormalizePercent = 0;  // peak as a share of full scale; 0 keeps the level
+    bool MeasureLoudness = false;  // measure the decode for gain tags
+    // The integrated loudness (LUFS) each output is brought to, over
+    // NormalizePercent; none keeps the level.
+    std::optional<double> LoudnessTarget;
 };
 
 // The settings are the job's own fields, set before Start.
@@ -94,6 +99,14 @@ public:
     // A succeeded job leaves its output under PartFile for the caller to
     // finish (the tag copy) and commit; a job destroyed first removes it.
     bool CommitLater = false;
+    // A gain in dB decided before the job (an album's), used instead of
+    // measuring the input against LoudnessTarget.
+    std::optional<double> FixedGainDb;
+
+    // With MeasureLoudness, the decode's measure, taken before any gain.
+    std::shared_ptr<engine::LoudnessMeter> Meter;
+    // The gain the decode applied, in dB (normalising or loudness).
+    double AppliedGainDb = 0;
 
     // Shared between the window's thread and the worker.
     std::atomic<bool> Cancelled{false};
@@ -140,6 +153,8 @@ private:
     bool OpenDecoder();
     engine::DecodePlan PlanSamples(std::uint32_t sourceRate) const;
     bool Normalize(std::uint32_t rate, const engine::SampleShape& shape);
+    bool ApplyLoudnessGain();
+    void SetGainDb(double db);
     void CloseDecoder();
     void CountDecoded(std::uint64_t bytes) { decodedBytes_ += bytes; }
 

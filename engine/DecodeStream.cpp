@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/Loudness.h"
 #include "engine/SampleGain.h"
 #include "engine/SamplePacking.h"
 
@@ -228,6 +229,8 @@ std::int64_t DecodeStream::ConvertFrame(std::uint8_t* out, std::size_t space)
     // A rebuild may have left the old resampler's tail pending; it goes first.
     if (hadResampler && pendingEnd_ > pendingBegin_)
         return 0;
+    if (meter_)
+        meter_->Add(*frame_);
     const int roomFrames = int(space / BlockAlign());
     const int bound = swr_get_out_samples(resampler_.get(), frame_->nb_samples);
     std::uint8_t* target = bound > roomFrames ? ReservePending(std::size_t(bound) * BlockAlign()) : out;

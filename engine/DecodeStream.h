@@ -17,6 +17,10 @@
 #include "engine/FfmpegPointers.h"
 #include "engine/MediaSource.h"
 
+namespace engine {
+class LoudnessMeter;
+}
+
 namespace AudioLibrary::internal {
 
 class DecodeStream final : public HandleObject {
@@ -57,6 +61,9 @@ public:
     // asked for what it cannot deliver.
     bool SetSampleFormat(std::uint32_t bits, bool keepChannels);
 
+    // Every decoded frame goes to meter too, before resampling and gain.
+    void SetMeter(std::shared_ptr<engine::LoudnessMeter> meter) { meter_ = std::move(meter); }
+
     static constexpr std::uint32_t MaxRateRatio = 64;
 
 private:
@@ -77,6 +84,7 @@ private:
     engine::ffmpeg::FramePtr frame_;
     engine::ffmpeg::PacketPtr packet_;
     engine::ffmpeg::ResamplerPtr resampler_;
+    std::shared_ptr<engine::LoudnessMeter> meter_;
     AVChannelLayout resamplerLayout_{};
     AVChannelLayout sourceLayout_{};
     AVChannelLayout outputLayout_{};

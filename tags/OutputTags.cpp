@@ -107,9 +107,9 @@ private:
 
 // Ogg Vorbis and Opus: pictures go into METADATA_BLOCK_PICTURE comments.
 template <class File>
-class VorbisOutput : public OutputTags {
+class OggOutput : public OutputTags {
 public:
-    explicit VorbisOutput(const fs::path& file) : file_(file.c_str(), false) {}
+    explicit OggOutput(const fs::path& file) : file_(file.c_str(), false) {}
     bool Valid() { return file_.isValid() && file_.tag(); }
     NumberStyle Numbering() const override { return {}; }
     PropertyMap Values() override { return file_.tag()->properties(); }
@@ -271,8 +271,8 @@ const std::map<std::string, Opener>& Openers()
     static const std::map<std::string, Opener> openers = {
         {".mp3", Open<Id3v2Output>},
         {".flac", Open<FlacOutput>},
-        {".ogg", Open<VorbisOutput<TagLib::Ogg::Vorbis::File>>},
-        {".opus", Open<VorbisOutput<TagLib::Ogg::Opus::File>>},
+        {".ogg", Open<OggOutput<TagLib::Ogg::Vorbis::File>>},
+        {".opus", Open<OggOutput<TagLib::Ogg::Opus::File>>},
         {".m4a", Open<Mp4Output>},
         {".mp4", Open<Mp4Output>},
         {".wma", Open<AsfOutput>},

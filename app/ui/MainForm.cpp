@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ui/MainForm.h"
 
+#include "app/ui/LoudnessBox.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -344,6 +346,7 @@ void TfrmMain::ShowRecord(const app::StoredSettings& settings)
     cmbPrefix->setEditText(QString::fromStdString(record.Prefix));
     SpinEditSimultaneousJobs->setValue(record.SimultaneousJobs);
     chkPortableNames->setChecked(record.PortableFileNames);
+    grpLoudness->Show(record);
 }
 
 app::StoredSettings TfrmMain::TakeRecord() const
@@ -366,6 +369,7 @@ app::StoredSettings TfrmMain::TakeRecord() const
     record.WhenFileExist = IndexOr(cmbFileexist, record.WhenFileExist);
     record.SimultaneousJobs = SpinEditSimultaneousJobs->value();
     record.PortableFileNames = chkPortableNames->isChecked();
+    grpLoudness->Take(record);
     if (rdOriginalName->isChecked())
         record.OutputFileMode = 0;
     else if (rdCustomName->isChecked())

@@ -40,6 +40,7 @@ struct TAudioProperty;
 namespace appui {
 class ColorBox;
 class HeaderBand;
+class LoudnessBox;
 class SongList;
 }  // namespace appui
 
@@ -147,6 +148,7 @@ public:
     QCheckBox* chkDelOrig = nullptr;
     QComboBox* cmbthreadPriority = nullptr;
     QSpinBox* SpinEditSimultaneousJobs = nullptr;
+    appui::LoudnessBox* grpLoudness = nullptr;
     QCheckBox* chkWhenFinished = nullptr;
     QComboBox* cmbDoEvent = nullptr;
     appui::ColorBox* cmbColor = nullptr;

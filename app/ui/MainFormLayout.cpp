@@ -24,6 +24,7 @@
 
 #include "app/ui/ColorBox.h"
 #include "app/ui/HeaderBand.h"
+#include "app/ui/LoudnessBox.h"
 #include "app/ui/MainForm.h"
 #include "app/ui/PatternBox.h"
 #include "app/ui/SongList.h"
@@ -256,6 +257,7 @@ QWidget* TfrmMain::BuildSettingsPage()
     auto* page = Named(new QWidget, "tsSettingsPage");
     auto* column = new QVBoxLayout(page);
     column->addWidget(BuildGeneralGroup());
+    column->addWidget(grpLoudness = new appui::LoudnessBox(page));
     column->addWidget(BuildOutputGroup());
     column->addStretch(1);
     return Scrolling(page, "tsSettings");

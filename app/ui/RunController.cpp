@@ -11,6 +11,7 @@
 #include "app/BatchRun.h"
 #include "app/Playlist.h"
 #include "app/ui/EncProgressForm.h"
+#include "app/ui/LoudnessBox.h"
 #include "app/ui/MainForm.h"
 #include "app/ui/ShellActions.h"
 #include "app/ui/WindowFrontEnd.h"
@@ -98,6 +99,7 @@ void RunController::actConvertionExecute()
     selection.simultaneousJobs = window_.SpinEditSimultaneousJobs->value();
     selection.normalizePercent =
         window_.chkAdjustVolume->isChecked() ? window_.SpinEditAdjustVolume->value() : 0;
+    selection.loudness = window_.grpLoudness->Choice();
     // The preset file may have been spoilt since it was chosen.
     if (selection.format != engine::NoFormat && !selection.presetName.empty()) {
         const std::string problem = presets::PresetProblem(programFolder_, selection_, selection.presetName);

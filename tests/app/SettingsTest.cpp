@@ -71,7 +71,9 @@ TEST_F(SettingsTest, FirstStartShowsEveryDefaultAndCloseWritesThem)
     EXPECT_EQ(ini.ReadString("Options", "OutFormat", ""), "MP3");
     EXPECT_EQ(ini.ReadInteger("Options", "SimultaneousJobs", -1), CoreCount());
     EXPECT_EQ(ini.ReadInteger("Options", "PortableFileNames", -1), 0);
-    EXPECT_EQ(ini.Keys("Options").size(), 23u);
+    EXPECT_EQ(ini.ReadInteger("Options", "ReplayGain", -1), 0);
+    EXPECT_EQ(ini.ReadInteger("Options", "LoudnessTarget", 0), -18);
+    EXPECT_EQ(ini.Keys("Options").size(), 26u);
     EXPECT_EQ(ini.Keys("PresetLists").size(), std::size_t(engine::FormatCount));
 }
 
