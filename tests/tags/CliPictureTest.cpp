@@ -60,11 +60,16 @@ TEST(CliPicture, SetReplacesTheFrontCoverOfEveryFileAndRemoveTakesAll)
     EXPECT_EQ(interop::MutagenPictures(flac), "");
     EXPECT_EQ(interop::MutagenPictures(m4a), front) << "a file not named keeps its cover";
 
-    // A file that cannot hold pictures is reported; the others are written.
+    // Opus keeps pictures in its comments; a raw AAC stream holds none and is
+    // reported, while the others are written.
     const fs::path opus = folder / "a.opus";
-    ASSERT_EQ(
-        testaudio::Run({"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "sine=d=0.2", "-c:a", "libopus", opus.string()}),
-        0);
-    EXPECT_EQ(Cli({opus.string(), mp3.string(), "--picture", png.string()}), 1);
+    const fs::path aac = folder / "a.aac";
+    for (const auto& [file, codec] : {std::pair{opus, "libopus"}, std::pair{aac, "aac"}})
+        ASSERT_EQ(testaudio::Run({"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "sine=d=0.2", "-c:a", codec,
+                                  file.string()}),
+                  0);
+    EXPECT_EQ(Cli({opus.string(), "--picture", png.string()}), 0);
+    EXPECT_EQ(interop::MutagenPictures(opus), front);
+    EXPECT_EQ(Cli({aac.string(), mp3.string(), "--picture", png.string()}), 1);
     EXPECT_EQ(interop::MutagenPictures(mp3), front);
 }
