@@ -81,12 +81,20 @@ constexpr std::array<FormatRow, FormatCount + 1> Rows = {{
     {"WavPack", "WavPack", ".wv", "WavPack", 12, "wavpack.exe", IP::None,
      "$PATH $OPTIONS -y -r $INFILE -o $OUTFILE", {"$PATH $OPTIONS -y -r -i - -o $OUTFILE", false},
      {{}, 0}, Percent, 128, TW::Ape, Lossless24Multichannel},
-    // ".m4a" is the M4A row's first, so a file's kind stays MPEG-4/AAC.
+    // ".m4a" is the M4A row's first: without its codec a file's kind is
+    // MPEG-4/AAC.
     {"ALAC (Apple Lossless)", "ALAC", ".m4a", "Apple Lossless", 13, "", IP::Alac,
      "", {"", false}, {{}, 0}, Percent, 128, TW::Mp4, Lossless24Multichannel},
 }};
 
 static_assert(Rows[NoFormat].listPosition == -1);
+
+// Only the Apple Lossless row holds "alac" among rows that share its
+// extension.
+bool CodecFits(const FormatRow& row, std::string_view codec)
+{
+    return codec.empty() || (row.inProcess == InProcessEncoder::Alac) == (codec == "alac");
+}
 
 std::string Lower(std::string text)
 {
@@ -163,20 +171,21 @@ std::uint32_t OutputRateFor(std::uint8_t format, std::uint32_t inputRate)
     return above != accepted.only.end() ? *above : accepted.only.back();
 }
 
-std::uint8_t FormatIndexOfFile(const std::filesystem::path& path)
+std::uint8_t FormatIndexOfFile(const std::filesystem::path& path, std::string_view codec)
 {
     const std::string extension = Lower(path.extension().string());
     if (extension.empty())
         return NoFormat;
     for (const Format format : AllFormats)
-        if (extension == Rows[format].extension)
+        if (extension == Rows[format].extension && CodecFits(Rows[format], codec))
             return format;
-    return NoFormat;
+    // A codec no row of the extension makes: the name alone decides.
+    return codec.empty() ? std::uint8_t(NoFormat) : FormatIndexOfFile(path);
 }
 
-std::string KindNameOfFile(const std::filesystem::path& path)
+std::string KindNameOfFile(const std::filesystem::path& path, std::string_view codec)
 {
-    return Row(FormatIndexOfFile(path)).kindName;
+    return Row(FormatIndexOfFile(path, codec)).kindName;
 }
 
 std::string FormatSize(std::int64_t bytes)

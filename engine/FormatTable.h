@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace engine {
 
@@ -114,9 +115,10 @@ int ListPositionOfFormatIndex(std::uint8_t index);
 std::array<const char*, FormatCount> DisplayNamesInListOrder();
 
 // The row whose extension equals the file's (letter case ignored), first
-// from index 0; NoFormat when none does.
-std::uint8_t FormatIndexOfFile(const std::filesystem::path& path);
-std::string KindNameOfFile(const std::filesystem::path& path);
+// from index 0; NoFormat when none does. A known codec (FFmpeg's name, e.g.
+// "alac") tells apart rows that share the extension.
+std::uint8_t FormatIndexOfFile(const std::filesystem::path& path, std::string_view codec = {});
+std::string KindNameOfFile(const std::filesystem::path& path, std::string_view codec = {});
 
 // Sizes and durations as the file list shows them (locale decimal point).
 std::string FormatSize(std::int64_t bytes);
