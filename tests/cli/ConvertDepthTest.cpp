@@ -58,19 +58,23 @@ TEST(ConvertDepth, FloatIntoWavPackAndAppleLosslessBecomes24BitWithANote)
     }
 }
 
-TEST(ConvertDepth, SurroundIntoOpusKeepsItsSixChannels)
+TEST(ConvertDepth, SurroundIntoOpusKeepsItsChannels)
 {
     testsupport::TempFolder folder;
-    const fs::path input = hires::Make(folder / "surround.wav", "5.1", 6, 48000, "pcm_s24le");
-    const CliResult result = RunCli({"convert", "--format", "Opus", "--preset", "128 kbps VBR (default)", "--target",
-                                     (folder / "out").string(), "--verbose", "--", input.string()});
-    ASSERT_EQ(result.exitCode, 0) << result.output;
-    EXPECT_EQ(result.output.find("NOTE"), std::string::npos) << result.output;
-    std::string said;
-    EXPECT_EQ(testaudio::Run({"opusinfo", (folder / "out" / "surround.opus").string()}, &said), 0) << said;
-    EXPECT_NE(said.find("Channels: 6"), std::string::npos) << said;
-    EXPECT_NE(said.find("Channel Mapping Family: 1"), std::string::npos) << said;
-    EXPECT_EQ(testaudio::Probe(folder / "out" / "surround.opus", "channel_layout"), "5.1");
+    for (const auto& [layout, channels] : {std::pair{"5.1", 6}, std::pair{"7.1", 8}}) {
+        SCOPED_TRACE(layout);
+        const fs::path input = hires::Make(folder / (std::string(layout) + ".wav"), layout, channels, 48000, "pcm_s24le");
+        const CliResult result = RunCli({"convert", "--format", "Opus", "--preset", "128 kbps VBR (default)",
+                                         "--target", (folder / "out").string(), "--verbose", "--", input.string()});
+        ASSERT_EQ(result.exitCode, 0) << result.output;
+        EXPECT_EQ(result.output.find("NOTE"), std::string::npos) << result.output;
+        const fs::path output = folder / "out" / (std::string(layout) + ".opus");
+        std::string said;
+        EXPECT_EQ(testaudio::Run({"opusinfo", output.string()}, &said), 0) << said;
+        EXPECT_NE(said.find("Channels: " + std::to_string(channels)), std::string::npos) << said;
+        EXPECT_NE(said.find("Channel Mapping Family: 1"), std::string::npos) << said;
+        EXPECT_EQ(testaudio::Probe(output, "channel_layout"), layout);
+    }
 }
 
 TEST(ConvertDepth, NormalisingA24BitSourceKeepsItsDepth)
