@@ -32,7 +32,7 @@ void PrintProperty(bool json, const std::string& file, const TAudioProperty& pro
         return;
     }
     cli::PrintJsonLine({{"file", cli::JsonText(file)},
-                        {"format", cli::JsonText(engine::KindNameOfFile(file))},
+                        {"format", cli::JsonText(property.Kind)},
                         {"bitrate", property.Bitrate},
                         {"channels", property.Channels},
                         {"sampleRate", property.SampleRate},

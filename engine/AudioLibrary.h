@@ -47,6 +47,7 @@ struct SourceFormat {
     std::uint32_t chans = 0;
     std::uint32_t bits = 0;  // 16, 24 or 32 (also 32 for float)
     bool isFloat = false;
+    const char* codec = "";  // FFmpeg's name of the codec, e.g. "alac"
 };
 constexpr std::uint32_t MaxKeptChannels = 8;
 

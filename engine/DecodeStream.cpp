@@ -124,6 +124,7 @@ void DecodeStream::ReadSourceFormat(const AVChannelLayout& layout)
     sourceFormat_.chans = std::uint32_t(layout.nb_channels);
     const int format = frameReady_ ? frame_->format : codec_->sample_fmt;
     sourceFormat_.bits = SourceBits(*codec_, AVSampleFormat(format), sourceFormat_.isFloat);
+    sourceFormat_.codec = avcodec_get_name(codec_->codec_id);
 }
 
 bool DecodeStream::SetSampleFormat(std::uint32_t bits, bool keepChannels)

@@ -77,6 +77,9 @@ AudioLibrary::Handle TEncoder::OpenInput(const std::filesystem::path& path, std:
         // An empty stream has no average rate.
         const double fileBytes = double(AudioLibrary::StreamGetFileSize(handle));
         property->Bitrate = seconds > 0 ? Truncate<std::int32_t>(fileBytes / (125 * seconds) + 0.5) : 0;
+        AudioLibrary::SourceFormat source;
+        AudioLibrary::ChannelGetSourceFormat(handle, source);
+        property->Kind = engine::KindNameOfFile(path, source.codec);
     }
     if (release)
         FreeChannel(handle);

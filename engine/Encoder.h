@@ -23,6 +23,7 @@ struct TAudioProperty {
     std::int32_t Channels = 0;    // 1 mono, 2 stereo
     std::int32_t SampleRate = 0;  // Hz
     std::int32_t Bitrate = 0;     // average kbit/s
+    std::string Kind;             // the format's name, as the file list shows it
 };
 
 // Construction failures carry one of the two texts the main window shows.

@@ -6,6 +6,8 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
+#include "engine/SamplePacking.h"
+
 #include <QString>
 #include <QStringList>
 #include <algorithm>
@@ -37,6 +39,26 @@ bool ValidShape(std::uint32_t rate, std::uint32_t channels)
     return rate > 0 && rate <= 1000000 && channels >= 1 && channels <= 8;
 }
 
+// The layout asked for, or the codec's own of as many channels when it
+// lists its layouts and that one is not among them.
+void ChooseLayout(const AVCodec* codec, const FileEncoderSettings& settings, AVChannelLayout& layout)
+{
+    if (settings.channelMask == 0 || av_channel_layout_from_mask(&layout, settings.channelMask) < 0 ||
+        layout.nb_channels != int(settings.channels))
+        av_channel_layout_default(&layout, int(settings.channels));
+    if (!codec->ch_layouts)
+        return;
+    const AVChannelLayout* sameCount = nullptr;
+    for (const AVChannelLayout* listed = codec->ch_layouts; listed->nb_channels; ++listed) {
+        if (av_channel_layout_compare(listed, &layout) == 0)
+            return;
+        if (!sameCount && listed->nb_channels == layout.nb_channels)
+            sameCount = listed;
+    }
+    if (sameCount)
+        av_channel_layout_copy(&layout, sameCount);
+}
+
 }  // namespace
 
 ffmpeg::CodecContextPtr OpenEncoderContext(const AVCodec* codec, const FileEncoderSettings& settings,
@@ -50,7 +72,8 @@ ffmpeg::CodecContextPtr OpenEncoderContext(const AVCodec* codec, const FileEncod
         return nullptr;
     context->sample_fmt = settings.sampleFormat;
     context->sample_rate = int(settings.rate);
-    av_channel_layout_default(&context->ch_layout, int(settings.channels));
+    ChooseLayout(codec, settings, context->ch_layout);
+    context->bits_per_raw_sample = settings.bitsPerRawSample;
     context->bit_rate = settings.bitrate;
     context->time_base = AVRational{1, int(settings.rate)};
     if (globalHeader)
@@ -100,20 +123,27 @@ FileEncoder::OpenResult FileEncoder::Open(const FileEncoderSettings& settings, c
     return SetSource(settings.rate, settings.channels) ? OpenResult::Ok : OpenResult::Failed;
 }
 
-bool FileEncoder::SetSource(std::uint32_t rate, std::uint32_t channels)
+bool FileEncoder::SetSource(std::uint32_t rate, std::uint32_t channels, std::uint32_t bits)
 {
-    if (!ValidShape(rate, channels) || !Drain(false))
+    if (!ValidShape(rate, channels) || (bits != 16 && bits != 24) || !Drain(false))
         return false;
     resampler_.reset();
+    // The same layout on both sides: the samples pass unmixed.
     AVChannelLayout source;
-    av_channel_layout_default(&source, int(channels));
+    if (int(channels) == codec_->ch_layout.nb_channels)
+        av_channel_layout_copy(&source, &codec_->ch_layout);
+    else
+        av_channel_layout_default(&source, int(channels));
+    sourceWidth_ = int(bits / 8);
     SwrContext* resampler = nullptr;
-    const int made = swr_alloc_set_opts2(&resampler, &codec_->ch_layout, codec_->sample_fmt, codec_->sample_rate,
-                                         &source, AV_SAMPLE_FMT_S16, int(rate), 0, nullptr);
+    const int made =
+        swr_alloc_set_opts2(&resampler, &codec_->ch_layout, codec_->sample_fmt, codec_->sample_rate, &source,
+                            sourceWidth_ == 3 ? AV_SAMPLE_FMT_S32 : AV_SAMPLE_FMT_S16, int(rate), 0, nullptr);
+    av_channel_layout_uninit(&source);
     resampler_.reset(resampler);
     if (made < 0 || swr_init(resampler) < 0)
         return false;
-    sourceBlock_ = 2 * channels;
+    sourceBlock_ = std::size_t(sourceWidth_) * channels;
     carry_.clear();
     return true;
 }
@@ -168,10 +198,21 @@ bool FileEncoder::Convert(const std::uint8_t* source, int samples)
         plane.resize(planeBytes);
         pointers.push_back(plane.data());
     }
+    if (source && sourceWidth_ == 3)
+        source = Widen(source, samples);
     const std::uint8_t* input[] = {source};
     const int converted = swr_convert(resampler_.get(), pointers.data(), room, source ? input : nullptr, samples);
     return converted >= 0 &&
            (converted == 0 || av_audio_fifo_write(fifo_, reinterpret_cast<void**>(pointers.data()), converted) == converted);
+}
+
+// Three-byte samples into the top of 32 bits, which libswresample reads.
+const std::uint8_t* FileEncoder::Widen(const std::uint8_t* source, int samples)
+{
+    widened_.resize(std::size_t(samples) * sourceBlock_ / 3);
+    for (std::size_t i = 0; i < widened_.size(); ++i)
+        widened_[i] = std::int32_t(std::uint32_t(LoadSample(source + 3 * i, 3)) << 8);
+    return reinterpret_cast<const std::uint8_t*>(widened_.data());
 }
 
 bool FileEncoder::EncodeFull()

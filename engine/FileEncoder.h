@@ -2,8 +2,8 @@
 #pragma once
 
 // One of FFmpeg's encoders writing one file through one of its muxers, fed
-// with 16-bit interleaved PCM that libswresample brings to the encoder's
-// rate, channel count and sample format. The in-process outputs (WMA,
+// with 16- or 24-bit interleaved PCM that libswresample brings to the
+// encoder's rate, channel count and sample format. The in-process outputs (WMA,
 // Apple Lossless) are this with their own codec and container.
 
 #include <cstdint>
@@ -25,6 +25,10 @@ struct FileEncoderSettings {
     AVSampleFormat sampleFormat = AV_SAMPLE_FMT_NONE;
     std::uint32_t rate = 0;
     std::uint32_t channels = 0;
+    // The speakers as a WAVE channel mask; 0: the usual ones for the count.
+    // A codec that cannot place them gets its own layout of that count.
+    std::uint64_t channelMask = 0;
+    int bitsPerRawSample = 0;  // 0: all the sample format holds
     std::int64_t bitrate = 0;  // 0: the codec's own choice
     // Codec options as "-name value" pairs, e.g. "-compression_level 1".
     std::string options;
@@ -45,8 +49,11 @@ public:
     FileEncoder& operator=(const FileEncoder&) = delete;
 
     OpenResult Open(const FileEncoderSettings& settings, const std::filesystem::path& path);
-    // The PCM that Write takes from now on; earlier data is encoded first.
-    bool SetSource(std::uint32_t rate, std::uint32_t channels);
+    // The PCM that Write takes from now on (bits 16, or 24 in three bytes);
+    // earlier data is encoded first. Channels as many as the encoder's are
+    // taken as its own, in its order.
+    bool SetSource(std::uint32_t rate, std::uint32_t channels, std::uint32_t bits = 16);
+    const AVChannelLayout& ChannelLayout() const { return codec_->ch_layout; }
     bool Write(const std::uint8_t* data, std::size_t bytes);
     // Encodes what is left, writes the trailer and closes the file.
     bool Close();
@@ -54,6 +61,7 @@ public:
 private:
     int FrameSize() const;
     bool Convert(const std::uint8_t* source, int samples);
+    const std::uint8_t* Widen(const std::uint8_t* source, int samples);
     bool EncodeFull();
     bool Drain(bool last);
     bool EncodeFromFifo(int samples);
@@ -67,7 +75,9 @@ private:
     ffmpeg::PacketPtr packet_;
     std::vector<std::vector<std::uint8_t>> planes_;
     std::vector<std::uint8_t> carry_;
+    std::vector<std::int32_t> widened_;  // 24-bit input as the resampler takes it
     std::size_t sourceBlock_ = 4;
+    int sourceWidth_ = 2;
     std::int64_t nextPts_ = 0;
 };
 

@@ -29,8 +29,13 @@ constexpr std::uint32_t FlacHighest = 655350;
 constexpr const char* AacTemplate = "$PATH $OPTIONS -o $OUTFILE $INFILE";
 constexpr const char* AacStreamTemplate = "$PATH $OPTIONS --ignore-length -o $OUTFILE -";
 
-constexpr std::uint8_t Bits = 16;
-constexpr std::uint8_t Channels = 2;
+// lame, mpcenc and the WMA encoder take stereo at most; our APE encoder
+// and the OptimFROG slot take 16-bit mono or stereo. oggenc, opusenc and
+// the AAC encoder map the WAV channel order onto their own.
+constexpr SampleCapability Lossy16Stereo = {16, 2, false};
+constexpr SampleCapability LossyMultichannel = {16, 8, false};
+constexpr SampleCapability Lossless16Stereo = {16, 2, true};
+constexpr SampleCapability Lossless24Multichannel = {24, 8, true};
 
 using enum ProgressStyle;
 using IP = InProcessEncoder;
@@ -40,48 +45,56 @@ using TW = TagWriter;
 constexpr std::array<FormatRow, FormatCount + 1> Rows = {{
     {"MP3", "MP3", ".mp3", "MPEG Layer-3", 4, "lame.exe", IP::None,
      "$PATH $OPTIONS $INFILE $OUTFILE", {"$PATH $OPTIONS - $OUTFILE", true},
-     {Mp3Rates, 0}, Percent, 128, TW::Id3AndApe, Bits, Channels},
+     {Mp3Rates, 0}, Percent, 128, TW::Id3AndApe, Lossy16Stereo},
     {"Ogg vorbis", "Ogg vorbis", ".ogg", "Ogg Vorbis", 8, "oggenc2.exe", IP::None,
      "$PATH $OPTIONS $INFILE -o $OUTFILE", {"$PATH $OPTIONS --ignorelength - -o $OUTFILE", false},
-     {{}, OggHighest}, PercentTenths, 128, TW::VorbisComments, Bits, Channels},
+     {{}, OggHighest}, PercentTenths, 128, TW::VorbisComments, LossyMultichannel},
     {"APE (Monkey's Audio)", "APE", ".ape", "Monkey's Audio", 1, "mac.exe", IP::None,
      "$PATH $INFILE $OUTFILE $OPTIONS", {"$PATH - $OUTFILE $OPTIONS --ignore-length", false},
-     {{}, 0}, Percent, 128, TW::Ape, Bits, Channels},
+     {{}, 0}, Percent, 128, TW::Ape, Lossless16Stereo},
     {"FLAC (Free Lossless Audio Codec)", "FLAC", ".flac", "Free Lossless Audio", 2, "flac.exe", IP::None,
      "$PATH $OPTIONS -f -o $OUTFILE $INFILE", {"$PATH $OPTIONS --ignore-chunk-sizes -f -o $OUTFILE -", false},
-     {{}, FlacHighest}, Percent, 32, TW::FlacComments, Bits, Channels},
+     {{}, FlacHighest}, Percent, 32, TW::FlacComments, Lossless24Multichannel},
     {"AAC (MPEG-2)", "AAC", ".aac", "MPEG-2/AAC", 0, "faac.exe", IP::None,
-     AacTemplate, {AacStreamTemplate, false}, {AacRates, 0}, Percent, 128, TW::Id3AndApe, Bits, Channels},
+     AacTemplate, {AacStreamTemplate, false}, {AacRates, 0}, Percent, 128, TW::Id3AndApe, LossyMultichannel},
     {"M4A (MPEG-4 AAC)", "M4A", ".m4a", "MPEG-4/AAC", 3, "faac.exe", IP::None,
-     AacTemplate, {AacStreamTemplate, false}, {AacRates, 0}, Percent, 128, TW::Mp4, Bits, Channels},
+     AacTemplate, {AacStreamTemplate, false}, {AacRates, 0}, Percent, 128, TW::Mp4, LossyMultichannel},
     {"MP4 (MPEG-4 AAC)", "MP4", ".mp4", "MPEG-4/AAC", 5, "faac.exe", IP::None,
-     AacTemplate, {AacStreamTemplate, false}, {AacRates, 0}, Percent, 128, TW::Mp4, Bits, Channels},
+     AacTemplate, {AacStreamTemplate, false}, {AacRates, 0}, Percent, 128, TW::Mp4, LossyMultichannel},
     {"MPC (Musepack)", "MPC", ".mpc", "Musepack", 6, "mppenc.exe", IP::None,
      "$PATH $OPTIONS --overwrite $INFILE $OUTFILE", {"$PATH $OPTIONS --overwrite - $OUTFILE", true},
-     {MpcRates, 0}, LeadingNumber, 128, TW::Ape, Bits, Channels},
+     {MpcRates, 0}, LeadingNumber, 128, TW::Ape, Lossy16Stereo},
     {"WAV (Standard)", "WAV", ".wav", "Standard WAV", 9, "ssrc.exe", IP::None,
      "$PATH $OPTIONS $INFILE $OUTFILE", {"$PATH $OPTIONS --ignore-length - $OUTFILE", false},
-     {{}, 0}, Percent, 128, TW::None, Bits, Channels},
+     {{}, 0}, Percent, 128, TW::None, Lossless24Multichannel},
     {"OFR (OptimFROG Lossless Audio)", "OFR", ".ofr", "OptimFROG Lossless Audio", 7, "ofr.exe", IP::None,
      "$PATH $OPTIONS --overwrite $INFILE --output $OUTFILE", {"", false},
-     {{}, 0}, Compressing, 32, TW::Ape, Bits, Channels},
+     {{}, 0}, Compressing, 32, TW::Ape, Lossless16Stereo},
     {"WMA (Windows media audio)", "WMA", ".wma", "Windows media audio", 10, "", IP::Wma,
-     "", {"", false}, {WmaRates, 0}, Percent, 128, TW::WmaAttributes, Bits, Channels},
-    {"", "", "", "", -1, "", IP::None, "", {"", false}, {{}, 0}, Percent, 128, TW::None, Bits, Channels},
+     "", {"", false}, {WmaRates, 0}, Percent, 128, TW::WmaAttributes, Lossy16Stereo},
+    {"", "", "", "", -1, "", IP::None, "", {"", false}, {{}, 0}, Percent, 128, TW::None, Lossy16Stereo},
     // Added formats: opusenc and wavpack read to the end of the stream when
     // told to ignore the header's length.
     {"Opus", "Opus", ".opus", "Opus", 11, "opusenc.exe", IP::None,
      "$PATH $OPTIONS $INFILE $OUTFILE", {"$PATH $OPTIONS --ignorelength - $OUTFILE", false},
-     {OpusRates, 0}, Percent, 128, TW::VorbisComments, Bits, Channels},
+     {OpusRates, 0}, Percent, 128, TW::VorbisComments, LossyMultichannel},
     {"WavPack", "WavPack", ".wv", "WavPack", 12, "wavpack.exe", IP::None,
      "$PATH $OPTIONS -y -r $INFILE -o $OUTFILE", {"$PATH $OPTIONS -y -r -i - -o $OUTFILE", false},
-     {{}, 0}, Percent, 128, TW::Ape, Bits, Channels},
-    // ".m4a" is the M4A row's first, so a file's kind stays MPEG-4/AAC.
+     {{}, 0}, Percent, 128, TW::Ape, Lossless24Multichannel},
+    // ".m4a" is the M4A row's first: without its codec a file's kind is
+    // MPEG-4/AAC.
     {"ALAC (Apple Lossless)", "ALAC", ".m4a", "Apple Lossless", 13, "", IP::Alac,
-     "", {"", false}, {{}, 0}, Percent, 128, TW::Mp4, Bits, Channels},
+     "", {"", false}, {{}, 0}, Percent, 128, TW::Mp4, Lossless24Multichannel},
 }};
 
 static_assert(Rows[NoFormat].listPosition == -1);
+
+// Only the Apple Lossless row holds "alac" among rows that share its
+// extension.
+bool CodecFits(const FormatRow& row, std::string_view codec)
+{
+    return codec.empty() || (row.inProcess == InProcessEncoder::Alac) == (codec == "alac");
+}
 
 std::string Lower(std::string text)
 {
@@ -158,20 +171,21 @@ std::uint32_t OutputRateFor(std::uint8_t format, std::uint32_t inputRate)
     return above != accepted.only.end() ? *above : accepted.only.back();
 }
 
-std::uint8_t FormatIndexOfFile(const std::filesystem::path& path)
+std::uint8_t FormatIndexOfFile(const std::filesystem::path& path, std::string_view codec)
 {
     const std::string extension = Lower(path.extension().string());
     if (extension.empty())
         return NoFormat;
     for (const Format format : AllFormats)
-        if (extension == Rows[format].extension)
+        if (extension == Rows[format].extension && CodecFits(Rows[format], codec))
             return format;
-    return NoFormat;
+    // A codec no row of the extension makes: the name alone decides.
+    return codec.empty() ? std::uint8_t(NoFormat) : FormatIndexOfFile(path);
 }
 
-std::string KindNameOfFile(const std::filesystem::path& path)
+std::string KindNameOfFile(const std::filesystem::path& path, std::string_view codec)
 {
-    return Row(FormatIndexOfFile(path)).kindName;
+    return Row(FormatIndexOfFile(path, codec)).kindName;
 }
 
 std::string FormatSize(std::int64_t bytes)

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace engine {
 
@@ -70,6 +71,13 @@ enum class InProcessEncoder : std::uint8_t { None, Wma, Alac };
 // Which tag writer the output gets (by its extension, in tags/).
 enum class TagWriter : std::uint8_t { None, Id3AndApe, Ape, VorbisComments, FlacComments, Mp4, WmaAttributes };
 
+// What a format keeps of a source's samples.
+struct SampleCapability {
+    std::uint8_t maxBits;      // 16 or 24
+    std::uint8_t maxChannels;  // 2, or up to 8 in the format's own order
+    bool lossless;             // a depth it cannot hold is a loss worth a note
+};
+
 struct FormatRow {
     const char* displayName;  // the format box's text
     const char* shortName;    // the preset folder's name
@@ -84,10 +92,7 @@ struct FormatRow {
     ProgressStyle progress;
     std::uint8_t progressReadSize;  // bytes per read of the program's output
     TagWriter tags;
-    // What the decode delivers to the encoder today, whatever the format
-    // could hold: 16-bit samples, at most two channels.
-    std::uint8_t maxBits;
-    std::uint8_t maxChannels;
+    SampleCapability samples;
 };
 
 // The row of an output format index; NoFormat's empty row for any index
@@ -110,9 +115,10 @@ int ListPositionOfFormatIndex(std::uint8_t index);
 std::array<const char*, FormatCount> DisplayNamesInListOrder();
 
 // The row whose extension equals the file's (letter case ignored), first
-// from index 0; NoFormat when none does.
-std::uint8_t FormatIndexOfFile(const std::filesystem::path& path);
-std::string KindNameOfFile(const std::filesystem::path& path);
+// from index 0; NoFormat when none does. A known codec (FFmpeg's name, e.g.
+// "alac") tells apart rows that share the extension.
+std::uint8_t FormatIndexOfFile(const std::filesystem::path& path, std::string_view codec = {});
+std::string KindNameOfFile(const std::filesystem::path& path, std::string_view codec = {});
 
 // Sizes and durations as the file list shows them (locale decimal point).
 std::string FormatSize(std::int64_t bytes);

@@ -41,6 +41,40 @@ std::string AlacOpenError(engine::FileEncoder::OpenResult result, const TConvers
     return "The Apple Lossless encoder cannot be opened";
 }
 
+// The decode's own depth and speakers; 24 bits travel in the top of 32.
+engine::FileEncoderSettings AlacSettings(const AudioLibrary::ChannelInfo& info, const std::string& options)
+{
+    engine::FileEncoderSettings settings;
+    settings.codec = AV_CODEC_ID_ALAC;
+    settings.muxer = "ipod";  // the M4A flavour of MP4
+    settings.sampleFormat = info.bits > 16 ? AV_SAMPLE_FMT_S32P : AV_SAMPLE_FMT_S16P;
+    settings.bitsPerRawSample = info.bits > 16 ? 24 : 0;
+    settings.rate = info.freq;
+    settings.channels = info.chans;
+    settings.channelMask = info.channelMask;
+    settings.options = options;
+    return settings;
+}
+
+std::string LayoutName(const AVChannelLayout& layout)
+{
+    char name[64] = "";
+    av_channel_layout_describe(&layout, name, sizeof name);
+    return name;
+}
+
+// Apple Lossless has one layout per channel count: the samples keep their
+// order, and a source placed otherwise is said to be placed as the format's.
+// "" when the source's layout is the stored one.
+std::string RelabelNote(std::uint32_t sourceMask, const AVChannelLayout& stored)
+{
+    AVChannelLayout source{};
+    if (sourceMask == 0 || av_channel_layout_from_mask(&source, sourceMask) < 0 ||
+        av_channel_layout_compare(&source, &stored) == 0)
+        return "";
+    return "channel layout " + LayoutName(source) + " stored as " + LayoutName(stored);
+}
+
 }  // namespace
 
 bool TConversionJob::EncodeInProcess(const SinkOpener& open)
@@ -94,19 +128,15 @@ bool TConversionJob::EncodeAlac()
     return EncodeInProcess([this](AudioLibrary::Handle channel) -> std::unique_ptr<engine::PcmSink> {
         AudioLibrary::ChannelInfo info;
         auto sink = std::make_unique<AlacSink>();
-        engine::FileEncoderSettings settings;
-        settings.codec = AV_CODEC_ID_ALAC;
-        settings.muxer = "ipod";  // the M4A flavour of MP4
-        settings.sampleFormat = AV_SAMPLE_FMT_S16P;
-        settings.options = Options;
         auto result = engine::FileEncoder::OpenResult::Failed;
-        if (AudioLibrary::ChannelGetInfo(channel, info)) {
-            settings.rate = info.freq;
-            settings.channels = info.chans;
-            result = sink->encoder.Open(settings, PartFile.empty() ? OutputFile : PartFile);
-        }
-        if (result == engine::FileEncoder::OpenResult::Ok)
+        if (AudioLibrary::ChannelGetInfo(channel, info))
+            result = sink->encoder.Open(AlacSettings(info, Options), PartFile.empty() ? OutputFile : PartFile);
+        if (result == engine::FileEncoder::OpenResult::Ok && sink->encoder.SetSource(info.freq, info.chans, info.bits)) {
+            const std::string relabelled = RelabelNote(info.channelMask, sink->encoder.ChannelLayout());
+            if (!relabelled.empty())
+                Note += (Note.empty() ? "" : "; ") + relabelled;
             return sink;
+        }
         ErrorText = AlacOpenError(result, *this);
         return nullptr;
     });

@@ -8,31 +8,8 @@
 
 namespace engine {
 
-namespace {
-constexpr std::uint32_t Many = AudioLibrary::MaxKeptChannels;
-// lame, mpcenc and the WMA encoder take stereo at most; our APE encoder
-// and the OptimFROG slot take 16-bit mono or stereo. oggenc and the AAC
-// encoder map the WAV channel order onto their own.
-constexpr SampleCapability Lossy16Stereo = {16, 2, false};
-constexpr SampleCapability LossyMultichannel = {16, Many, false};
-constexpr SampleCapability Lossless16Stereo = {16, 2, true};
-constexpr SampleCapability Lossless24Multichannel = {24, Many, true};
-}  // namespace
-
-const std::array<SampleCapability, 12> FormatSampleCapabilities = {
-    Lossy16Stereo,           // MP3
-    LossyMultichannel,       // Ogg Vorbis
-    Lossless16Stereo,        // APE
-    Lossless24Multichannel,  // FLAC
-    LossyMultichannel,       // AAC
-    LossyMultichannel,       // M4A
-    LossyMultichannel,       // MP4
-    Lossy16Stereo,           // MPC
-    Lossless24Multichannel,  // WAV
-    Lossless16Stereo,        // OFR
-    Lossy16Stereo,           // WMA
-    Lossy16Stereo,           // none
-};
+// A row's multichannel limit is what a decode can keep.
+static_assert(AudioLibrary::MaxKeptChannels == 8);
 
 PresetFixes FixedByOptions(std::uint8_t format, const std::string& options)
 {
@@ -56,10 +33,10 @@ PresetFixes FixedByOptions(std::uint8_t format, const std::string& options)
 DecodePlan PlanDecode(std::uint8_t format, const PresetFixes& fixes, const AudioLibrary::SourceFormat& source,
                       std::uint32_t sourceRate)
 {
-    const SampleCapability& capability = FormatSampleCapabilities[std::min<std::size_t>(format, NoFormat)];
+    const SampleCapability& capability = Row(format).samples;
     DecodePlan plan;
-    const std::uint32_t channelLimit =
-        fixes.channels ? std::min(fixes.channels, capability.maxChannels) : capability.maxChannels;
+    const std::uint32_t maxChannels = capability.maxChannels;
+    const std::uint32_t channelLimit = fixes.channels ? std::min(fixes.channels, maxChannels) : maxChannels;
     // The decoder keeps a layout or mixes to stereo; a mono preset's
     // encoder mixes the stereo further.
     plan.keepChannels = source.chans > 2 && source.chans <= channelLimit;
@@ -68,7 +45,7 @@ DecodePlan PlanDecode(std::uint8_t format, const PresetFixes& fixes, const Audio
         plan.notes.push_back("down-mixed from " + std::to_string(source.chans) + " to " + std::to_string(channels) +
                              (channels == 1 ? " channel" : " channels"));
     if (capability.lossless) {
-        const std::uint32_t bits = std::min(fixes.bits ? fixes.bits : 24, capability.maxBits);
+        const std::uint32_t bits = std::min<std::uint32_t>(fixes.bits ? fixes.bits : 24, capability.maxBits);
         // Never more than the source holds: a 16-bit source stays 16-bit.
         plan.bits = bits > 16 && source.bits > 16 ? 24 : 16;
         if (source.isFloat || source.bits > bits)

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// What each output format keeps of a source's samples, and the decode a job
-// asks for to keep as much of them as the format and the preset allow.
+// The decode a job asks for to keep as much of a source's samples as the
+// output format (its row's SampleCapability) and the preset allow.
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -12,14 +11,6 @@
 #include "engine/AudioLibrary.h"
 
 namespace engine {
-
-struct SampleCapability {
-    std::uint32_t maxBits;      // 16 or 24
-    std::uint32_t maxChannels;  // 2, or up to AudioLibrary::MaxKeptChannels in the format's own order
-    bool lossless;              // a depth it cannot hold is a loss worth a note
-};
-// By output format index; the NoFormat row holds 16-bit stereo.
-extern const std::array<SampleCapability, 12> FormatSampleCapabilities;
 
 // What a preset fixes whatever the source is; 0 where it keeps the source's.
 struct PresetFixes {

@@ -54,7 +54,8 @@ TPropertyInfo ReadPropertyInfo(TEncoder* engine, const std::filesystem::path& pa
     info.FileSizeText = property.Size;
     info.ModifiedText = UtcTimeText(file, QFileDevice::FileModificationTime);
     info.AccessedText = UtcTimeText(file, QFileDevice::FileAccessTime);
-    info.KindText = engine::KindNameOfFile(path);
+    // A file no decoder opens is named by its extension alone.
+    info.KindText = property.Kind.empty() ? engine::KindNameOfFile(path) : property.Kind;
     return info;
 }
 

@@ -35,6 +35,48 @@ TEST(ConvertDepth, ReductionsAreSaidInNoteLines)
     EXPECT_EQ(flac.output.find("NOTE"), std::string::npos) << flac.output;
 }
 
+TEST(ConvertDepth, FloatIntoWavPackAndAppleLosslessBecomes24BitWithANote)
+{
+    testsupport::TempFolder folder;
+    const fs::path input = hires::Make(folder / "float.wav", "stereo", 2, 48000, "pcm_f32le");
+    struct Case {
+        const char* format;
+        const char* preset;
+        const char* extension;
+    };
+    for (const Case& c : {Case{"WavPack", "Lossless normal", ".wv"},
+                          Case{"ALAC (Apple Lossless)", "Normal (level 2, default)", ".m4a"}}) {
+        SCOPED_TRACE(c.format);
+        const fs::path target = folder / c.format;
+        const CliResult result = RunCli({"convert", "--format", c.format, "--preset", c.preset, "--target",
+                                         target.string(), "--verbose", "--", input.string()});
+        ASSERT_EQ(result.exitCode, 0) << result.output;
+        EXPECT_NE(result.output.find("NOTE\t" + input.string() + "\t32-bit float samples dithered to 24 bits"),
+                  std::string::npos)
+            << result.output;
+        EXPECT_EQ(testaudio::Probe(target / ("float" + std::string(c.extension)), "bits_per_raw_sample"), "24");
+    }
+}
+
+TEST(ConvertDepth, SurroundIntoOpusKeepsItsChannels)
+{
+    testsupport::TempFolder folder;
+    for (const auto& [layout, channels] : {std::pair{"5.1", 6}, std::pair{"7.1", 8}}) {
+        SCOPED_TRACE(layout);
+        const fs::path input = hires::Make(folder / (std::string(layout) + ".wav"), layout, channels, 48000, "pcm_s24le");
+        const CliResult result = RunCli({"convert", "--format", "Opus", "--preset", "128 kbps VBR (default)",
+                                         "--target", (folder / "out").string(), "--verbose", "--", input.string()});
+        ASSERT_EQ(result.exitCode, 0) << result.output;
+        EXPECT_EQ(result.output.find("NOTE"), std::string::npos) << result.output;
+        const fs::path output = folder / "out" / (std::string(layout) + ".opus");
+        std::string said;
+        EXPECT_EQ(testaudio::Run({"opusinfo", output.string()}, &said), 0) << said;
+        EXPECT_NE(said.find("Channels: " + std::to_string(channels)), std::string::npos) << said;
+        EXPECT_NE(said.find("Channel Mapping Family: 1"), std::string::npos) << said;
+        EXPECT_EQ(testaudio::Probe(output, "channel_layout"), layout);
+    }
+}
+
 TEST(ConvertDepth, NormalisingA24BitSourceKeepsItsDepth)
 {
     testsupport::TempFolder folder;

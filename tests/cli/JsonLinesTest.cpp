@@ -11,6 +11,7 @@
 
 #include "cli/CliRunner.h"
 #include "support/TempFolder.h"
+#include "support/TestAudio.h"
 
 namespace fs = std::filesystem;
 
@@ -71,6 +72,22 @@ TEST(JsonLines, ProbeGivesAnObjectPerFileAndOddNamesStayValid)
     EXPECT_EQ(probed["size"].toInteger(), qint64(fs::file_size(odd)));
     EXPECT_GT(probed["bitrate"].toInt(), 100);
     EXPECT_EQ(objects[1], (QJsonObject{{"file", JsonName(missing)}, {"error", "no such file"}}));
+}
+
+TEST(JsonLines, ProbeNamesAnAppleLosslessM4aByItsCodec)
+{
+    testsupport::TempFolder folder;
+    const fs::path source = testaudio::Get("stereo.wav");
+    const fs::path alac = folder / "alac.m4a";
+    const fs::path aac = folder / "aac.m4a";
+    for (const auto& [output, codec] : {std::pair{alac, "alac"}, std::pair{aac, "aac"}})
+        testaudio::Run({"ffmpeg", "-nostdin", "-v", "error", "-i", source.string(), "-c:a", codec, output.string()});
+    const CliStreams result = RunCliStreams({"probe", "--json", alac.string(), aac.string()});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const auto objects = Objects(result.out);
+    ASSERT_EQ(objects.size(), 2u) << result.out;
+    EXPECT_EQ(objects[0]["format"].toString(), "Apple Lossless");
+    EXPECT_EQ(objects[1]["format"].toString(), "MPEG-4/AAC");
 }
 
 TEST(JsonLines, TagsShowsReadsAndWrites)

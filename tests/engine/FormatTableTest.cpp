@@ -42,3 +42,13 @@ TEST(FormatTable, KindNamesComeFromTheExtensionIgnoringCase)
     EXPECT_STREQ(Row(NoFormat).extension, "");
     EXPECT_STREQ(Row(NoFormat).kindName, "");
 }
+
+TEST(FormatTable, TheCodecTellsApartFormatsThatShareAnExtension)
+{
+    EXPECT_EQ(KindNameOfFile("a.m4a", "alac"), "Apple Lossless");
+    EXPECT_EQ(FormatIndexOfFile("a.M4A", "alac"), FormatAlac);
+    EXPECT_EQ(KindNameOfFile("a.m4a", "aac"), "MPEG-4/AAC");
+    // A codec no row of the extension makes leaves the name to decide.
+    EXPECT_EQ(KindNameOfFile("a.flac", "alac"), "Free Lossless Audio");
+    EXPECT_EQ(KindNameOfFile("a.mp2", "mp2"), "");
+}

@@ -182,18 +182,25 @@ TEST(DecodePlan, LosslessFormatsKeepWhatTheyHoldAndNameEveryReduction)
 {
     using engine::PlanDecode;
     const SourceFormat surround24{6, 24, false};
-    const engine::DecodePlan flac = PlanDecode(Flac, {}, surround24, 96000);
-    EXPECT_EQ(flac.bits, 24u);
-    EXPECT_TRUE(flac.keepChannels);
-    EXPECT_TRUE(flac.notes.empty());
+    for (const std::uint8_t format : {Flac, Wav, std::uint8_t(engine::FormatWavPack), std::uint8_t(engine::FormatAlac)}) {
+        const engine::DecodePlan kept = PlanDecode(format, {}, surround24, 96000);
+        EXPECT_EQ(kept.bits, 24u) << int(format);
+        EXPECT_TRUE(kept.keepChannels) << int(format);
+        EXPECT_TRUE(kept.notes.empty()) << int(format);
+        EXPECT_EQ(PlanDecode(format, {}, {2, 32, true}, 48000).notes,
+                  std::vector<std::string>{"32-bit float samples dithered to 24 bits"});
+    }
+    // Opus holds the channels but no depth, and says nothing of it.
+    const engine::DecodePlan opus = PlanDecode(engine::FormatOpus, {}, {8, 24, false}, 48000);
+    EXPECT_EQ(opus.bits, 16u);
+    EXPECT_TRUE(opus.keepChannels);
+    EXPECT_TRUE(opus.notes.empty());
 
     const engine::DecodePlan ape = PlanDecode(Ape, {}, surround24, 96000);
     EXPECT_EQ(ape.bits, 16u);
     EXPECT_FALSE(ape.keepChannels);
     EXPECT_EQ(ape.notes, (std::vector<std::string>{"down-mixed from 6 to 2 channels", "24-bit samples dithered to 16 bits"}));
 
-    EXPECT_EQ(PlanDecode(Wav, {}, {2, 32, true}, 48000).notes,
-              std::vector<std::string>{"32-bit float samples dithered to 24 bits"});
     EXPECT_EQ(PlanDecode(Flac, {}, {2, 32, false}, 48000).notes,
               std::vector<std::string>{"32-bit samples dithered to 24 bits"});
     const engine::DecodePlan octo = PlanDecode(Flac, {}, {8, 16, false}, 48000);
