@@ -225,7 +225,6 @@ TEST_F(OutputColumnTest, AFirstStartChoosesMp3AndItsPresetAndShowsWhatCannotRun)
             disabled << formats->item(row)->text() + ": " + formats->item(row)->toolTip();
     EXPECT_EQ(disabled, QStringList{"OFR (OptimFROG Lossless Audio): No OptimFROG encoder is available on this "
                                     "platform"});
-    window.reset();
 }
 
 }  // namespace
