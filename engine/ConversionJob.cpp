@@ -268,7 +268,11 @@ bool TConversionJob::OpenDecoder()
 {
     Channel = TEncoder::OpenInput(InputFile, AudioLibrary::FlagDecodeOnly, false, nullptr);
     if (Channel == 0) {
-        ErrorText = "Open file failed!";
+        // Another run may have converted and deleted the input after the check.
+        std::error_code ec;
+        ErrorText = std::filesystem::exists(InputFile, ec) || ec
+                        ? "Open file failed!"
+                        : "The file \"" + InputFile.string() + "\" does not exist";
         return false;
     }
     // The WMA encoder converts to its preset's own rate.
