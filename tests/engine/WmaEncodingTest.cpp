@@ -124,5 +124,5 @@ TEST(EncodeWma, FailuresHaveTexts)
     WmaJob noInput("stereo.wav");
     noInput.encoder.InputFile = noInput.folder / "gone.wav";
     EXPECT_FALSE(noInput.encoder.EncodeWma());
-    EXPECT_EQ(noInput.encoder.ErrorText, "Open file failed!");
+    EXPECT_EQ(noInput.encoder.ErrorText, "The file \"" + noInput.encoder.InputFile.string() + "\" does not exist");
 }
