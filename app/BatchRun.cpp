@@ -10,6 +10,7 @@
 #include <system_error>
 #include <unistd.h>
 
+#include "app/FormatAvailability.h"
 #include "app/TagSteps.h"
 #include "engine/Encoder.h"
 #include "engine/EncoderCache.h"
@@ -31,7 +32,6 @@ constexpr const char* NotLoadedText = "File \"EncodeDLL.dll\" doesn't loaded!";
 constexpr const char* SameFileText = "The output file would replace its input!";
 constexpr const char* OutsideText = "The output file would lie outside the target folder!";
 constexpr const char* RemovedText = "The input was removed during conversion";
-constexpr const char* NoOfrEncoderText = "No OptimFROG encoder is available on this platform";
 // How often the display is refreshed while jobs run.
 constexpr int RefreshMs = 250;
 // The time left is guessed only once this share of the run is done.
@@ -163,9 +163,9 @@ TBatchRun::Outcome TBatchRun::Execute(const BatchSelection& selection)
     if (!CheckBeforeConvert(selection))
         return Outcome::Refused;
     stopText_.clear();
-    if (selection.format == engine::FormatOfr) {
+    if (const std::string reason = FormatUnavailableReason(selection.format); !reason.empty()) {
         // Said once, before anything is decoded, instead of once per file.
-        frontEnd_.Fail(NoOfrEncoderText);
+        frontEnd_.Fail(reason);
         return Outcome::NotStarted;
     }
     Outcome outcome = Outcome::Completed;

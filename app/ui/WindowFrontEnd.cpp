@@ -32,12 +32,7 @@ WindowFrontEnd::~WindowFrontEnd()
 
 app::NamingChoice WindowFrontEnd::Naming()
 {
-    app::NamingChoice naming;
-    naming.targetFolder = window_.edtTargetFolder->text().toStdString();
-    naming.customName = window_.rdCustomName->isChecked();
-    naming.prefix = window_.cmbPrefix->currentText().toStdString();
-    naming.portableNames = window_.chkPortableNames->isChecked();
-    return naming;
+    return window_.OutputNaming();
 }
 
 app::WhenFileExists WindowFrontEnd::ExistingFilePolicy()
