@@ -17,6 +17,14 @@ make_source() { # minutes output
   ffmpeg -nostdin -v error -y -stream_loop $(($1 - 1)) -i "$work/minute.wav" -bitexact -c:a pcm_s16le "$2"
 }
 
+# The signal as a FLAC of that many minutes, for the scripts timing a
+# conversion of a real-world input; the WAV stays in $work/source.wav.
+make_flac_source() { # minutes output
+  make_minute "$work/minute.wav"
+  make_source "$1" "$work/source.wav"
+  flac --silent -f -o "$2" "$work/source.wav"
+}
+
 # Best wall and CPU (user + system) seconds and peak resident kB over $runs
 # runs of a command. CPU time is the steadier figure on a busy machine.
 measure() {

@@ -17,9 +17,7 @@ runs=${RUNS:-3}
 . bench/common.sh
 make_work
 
-make_minute "$work/minute.wav"
-make_source 5 "$work/source.wav"
-flac --silent -f -o "$work/5min.flac" "$work/source.wav"
+make_flac_source 5 "$work/5min.flac"
 
 measure env TMPDIR="$work" "$bench" "$archive" "$work/5min.flac" "$work/job.mp3" "-b 128"
 j_wall=$best_wall j_cpu=$best_cpu

@@ -19,9 +19,7 @@ runs=${RUNS:-3}
 find_cli "$build"
 make_work
 
-make_minute "$work/minute.wav"
-make_source 5 "$work/source.wav"
-flac --silent -f -o "$work/5min.flac" "$work/source.wav"
+make_flac_source 5 "$work/5min.flac"
 input="$work/5min.flac"
 
 convert() { # more options...

@@ -17,9 +17,7 @@ runs=${RUNS:-3}
 . bench/common.sh
 make_work
 
-make_minute "$work/minute.wav"
-make_source 3 "$work/source.wav"
-flac --silent -f -o "$work/3min.flac" "$work/source.wav"
+make_flac_source 3 "$work/3min.flac"
 input="$work/3min.flac"
 
 measure "$build/bench-bin/tremolix-decode-bench" "$input" "$work/decoded.wav"

@@ -18,9 +18,7 @@ runs=${RUNS:-3}
 . bench/common.sh
 make_work
 
-make_minute "$work/minute.wav"
-make_source 5 "$work/source.wav"
-flac --silent -f -o "$work/5min.flac" "$work/source.wav"
+make_flac_source 5 "$work/5min.flac"
 
 # The job includes its check; without it is the job less the check.
 measure env TMPDIR="$work" "$build/bench-bin/tremolix-convert-bench" "$build/bin/EncodeDLL.dll" \
